@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+class RegistryStore;
+}
+
+namespace i18n {
+
+// Turns text keys into the texts shown to the user, from the ini files in the "lang"
+// folder beside the program. A lookup tries the current language, then the default one,
+// and finally returns the key itself.
+class LanguageSelect {
+public:
+    // registry: where readFile remembers the chosen language ("UserLang" under
+    // registryPath); may be null, then nothing is remembered. programDir: the folder of
+    // the executable. userLocaleId: the user's locale as a Windows locale identifier.
+    LanguageSelect(platform::RegistryStore* registry, QString registryPath, QString programDir,
+                   int userLocaleId);
+
+    bool initLangs();
+    QString mapUserDefaultLang() const;
+    bool readDefaultLang();
+    bool readFile(const QString& lang);
+
+    QString translate(const QString& key) const;
+    QString translateBlock(const QString& startKey) const;
+    QStringList translateToList(const QString& startKey) const;
+
+    QString defaultLangStr() const { return defaultLangName; }
+    const QStringList& languages() const { return flanguages; }
+    void setLanguages(const QStringList& value) { flanguages = value; }
+    const QStringList& locales() const { return flocales; }
+    void setLocales(const QStringList& value) { flocales = value; }
+    QString programDir() const { return programFolder; }
+
+private:
+    platform::RegistryStore* registry;
+    QString registryPath;
+    QString programFolder;
+    int userLocale;
+
+    QString defaultLangName;
+    QStringList defaultLang;
+    QStringList defaultKeys;
+    QStringList currentLang;
+    QStringList currentKeys;
+    QStringList flanguages;
+    QStringList flocales;
+};
+
+// Replaces every "#13#10" marker by CR LF.
+QString expandLineBreaks(const QString& text);
+
+// The Windows locale identifier of a Qt locale (1031 German, 2057 English (UK), 1033
+// English (US), ...); 1033 for a locale without a known identifier.
+int windowsLocaleId(const QLocale& locale);
+
+} // namespace i18n

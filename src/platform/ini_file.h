@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform {
+
+struct IniEntry {
+    QString key;      // text before the first "=", trimmed; empty when the line has none
+    QString value;    // text after the first "=", trimmed; the whole line when it has none
+    bool hasEquals = false;
+};
+
+// The ini reader shared by the translation files, the gateway description file and
+// config.ini. Lines are trimmed of characters below 33; empty lines and lines starting
+// with ";" are skipped; "[name]" opens a section. Section and key names compare without
+// regard to case. When a section header occurs twice, only its first occurrence counts.
+class IniFile {
+public:
+    enum class Encoding {
+        Utf8,              // a leading UTF-8 byte-order mark is skipped
+        BomElseEightBit,   // UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else Windows-1252
+    };
+
+    IniFile() = default;
+    // A file that is missing or cannot be read gives an empty IniFile.
+    static IniFile fromFile(const QString& path, Encoding encoding);
+    static IniFile fromBytes(const QByteArray& bytes, Encoding encoding);
+    static IniFile fromText(const QString& text);
+
+    // A section exists when its header is present, even with no entries.
+    bool hasSection(const QString& section) const;
+    QList<IniEntry> entries(const QString& section) const;
+    // The key names of the section's entries, in file order, duplicates included.
+    QStringList keys(const QString& section) const;
+    // The value of the first entry with that key.
+    std::optional<QString> value(const QString& section, const QString& key) const;
+
+private:
+    struct Section {
+        QString name;
+        QList<IniEntry> entries;
+    };
+    const Section* find(const QString& section) const;
+    QList<Section> sections;
+};
+
+} // namespace platform

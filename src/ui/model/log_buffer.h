@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+
+// The state window's lines, without the window: every Part of the program logs here.
+// The window shows them through the signals.
+class LogBuffer : public QObject {
+    Q_OBJECT
+public:
+    enum TEntry { entryTimestamped = 0, entryIndented = 1, entryOnly = 2 };
+
+    explicit LogBuffer(QObject* parent = nullptr);
+
+    void logString(const QString& entry, int entryType);
+    void logStringWithTime(const QString& entry);
+    void logStringWithIndent(const QString& entry);
+    void logStringOnly(const QString& entry);
+    void scrollToEnd();
+
+    void clear();
+    const QStringList& lines() const { return logLines; }
+    qint32 maxLines() const { return maximum; }
+    void setMaxLines(qint32 value) { maximum = value; }
+
+    // The local time in the user's long time format, without a date.
+    static QString timeStamp();
+
+signals:
+    void lineAppended(const QString& line);
+    void firstLineRemoved();
+    void cleared();
+
+private:
+    void append(const QString& line);
+    QStringList logLines{QString()}; // the view starts with one empty line
+    qint32 maximum = 1000;
+};
+
+} // namespace ui
