@@ -13,6 +13,7 @@ struct IniEntry {
     QString key;      // text before the first "=", trimmed; empty when the line has none
     QString value;    // text after the first "=", trimmed; the whole line when it has none
     bool hasEquals = false;
+    int line = 0;     // 1-based line number in the file, for error reports
 };
 
 // The ini reader shared by the translation files, the gateway description file and
