@@ -53,8 +53,9 @@ QString decode(const QByteArray& bytes, IniFile::Encoding encoding) {
     return decodeEightBit(bytes);
 }
 
-IniEntry entryOf(const QString& line) {
+IniEntry entryOf(const QString& line, int lineNumber) {
     IniEntry entry;
+    entry.line = lineNumber;
     const qsizetype equals = line.indexOf(QLatin1Char('='));
     if (equals < 0) {
         entry.value = line;
@@ -87,7 +88,9 @@ IniFile IniFile::fromText(const QString& text) {
     IniFile ini;
     qsizetype current = -1; // index of the section the following lines belong to
     qsizetype start = 0;
+    int lineNumber = 0;
     while (start <= text.size()) {
+        ++lineNumber;
         qsizetype end = start;
         while (end < text.size() && text[end] != QLatin1Char('\r') &&
                text[end] != QLatin1Char('\n'))
@@ -107,7 +110,7 @@ IniFile IniFile::fromText(const QString& text) {
             continue;
         }
         if (current >= 0)
-            ini.sections[current].entries.append(entryOf(line));
+            ini.sections[current].entries.append(entryOf(line, lineNumber));
     }
     return ini;
 }

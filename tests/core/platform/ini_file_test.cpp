@@ -60,6 +60,11 @@ TEST(IniFileLines, AcceptsEveryLineEndConvention) {
     const IniFile ini = IniFile::fromText(QStringLiteral("[s]\r\na=1\rb=2\nc=3\r\n\r\nd=4"));
     EXPECT_EQ(ini.keys("s"), QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(ini.value("s", "d"), "4");
+    // Line numbers count every line of the file, skipped ones included, from 1.
+    QList<int> lines;
+    for (const IniEntry& entry : ini.entries("s"))
+        lines.append(entry.line);
+    EXPECT_EQ(lines, QList<int>({2, 3, 4, 6}));
 }
 
 TEST(IniFileSections, NamesAndKeysIgnoreCaseAndDuplicatesKeepOrder) {
