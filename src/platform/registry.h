@@ -23,9 +23,9 @@ enum class RegType { String, Integer, Binary };
 
 struct RegValue {
     RegType type = RegType::String;
-    QString text;     // RegType::String
+    QString text;      // RegType::String
     qint32 number = 0; // RegType::Integer
-    QByteArray bytes; // RegType::Binary
+    QByteArray bytes;  // RegType::Binary
 };
 
 // The per-user, hierarchical store that stands in for HKEY_CURRENT_USER. Key paths are
@@ -41,9 +41,11 @@ public:
     // $XDG_CONFIG_HOME/Kestrelwald/registry.txt (XDG_CONFIG_HOME defaults to ~/.config).
     static QString defaultFilePath();
 
-    // Reads the file. A missing file is an empty store. A file that cannot be parsed is
-    // renamed to a backup (never overwritten) and the store starts empty; the text of that
-    // report is then available once through takeLoadProblem().
+    // Reads the file; the first use of the store reads it when nobody has called load().
+    // A missing file is an empty store. A file that cannot be parsed is renamed to a
+    // backup (never overwritten) and the store starts empty; the text of that report is
+    // then available once through takeLoadProblem(). When the file can be neither read nor
+    // set aside, it is left alone and every change is refused.
     void load();
     QString takeLoadProblem();
     QString filePath() const;
@@ -72,7 +74,8 @@ public:
     explicit Registry(RegistryStore& store);
 
     // Makes the key current. With canCreate a missing key is created. False when the key
-    // does not exist (and may not be created) or cannot be created.
+    // does not exist (and may not be created) or cannot be created; the current key then
+    // stays as it was.
     bool openKey(const QString& path, bool canCreate);
     void closeKey();
     bool hasCurrentKey() const;
@@ -81,9 +84,10 @@ public:
     bool valueExists(const QString& name) const;
     std::optional<RegType> valueType(const QString& name) const;
 
-    // A missing string value reads as empty; a value of another type throws.
+    // Without a current key no value exists. A missing string value reads as empty; a
+    // value of another type throws RegistryError.
     QString readString(const QString& name) const;
-    // Missing or of another type: throws.
+    // Missing or of another type: throws RegistryError. A Boolean is an integer, not 0.
     qint32 readInteger(const QString& name) const;
     bool readBool(const QString& name) const;
     QByteArray readBinaryData(const QString& name) const;
