@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 namespace ui {
 
-// The state window's lines, without the window: every Part of the program logs here.
+// The state window's lines, without the window: the whole program logs here.
 // The window shows them through the signals.
 class LogBuffer : public QObject {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
 
     // The local time in the user's long time format, without a date.
     static QString timeStamp();
+    // The locale's long time format with its time zone part left out.
+    static QString timeStampFormat(const QLocale& locale);
 
 signals:
     void lineAppended(const QString& line);
