@@ -38,6 +38,9 @@ public:
     QString programDir() const { return programFolder; }
 
 private:
+    QString langFile(const QString& fileName) const;
+    void rememberLanguage(const QString& lang);
+
     platform::RegistryStore* registry;
     QString registryPath;
     QString programFolder;
@@ -56,7 +59,8 @@ private:
 QString expandLineBreaks(const QString& text);
 
 // The Windows locale identifier of a Qt locale (1031 German, 2057 English (UK), 1033
-// English (US), ...); 1033 for a locale without a known identifier.
+// English (US), ...). A territory without an identifier of its own gets that of the
+// language's main territory (German in Belgium: 1031); an unknown language gets 1033.
 int windowsLocaleId(const QLocale& locale);
 
 } // namespace i18n
