@@ -10,10 +10,10 @@
 namespace platform {
 
 struct IniEntry {
-    QString key;      // text before the first "=", trimmed; empty when the line has none
-    QString value;    // text after the first "=", trimmed; the whole line when it has none
+    QString key;   // text before the first "=", trimmed; empty when the line has none
+    QString value; // text after the first "=", trimmed; the whole line when it has none
     bool hasEquals = false;
-    int line = 0;     // 1-based line number in the file, for error reports
+    int line = 0; // 1-based line number in the file, for error reports
 };
 
 // The ini reader shared by the translation files, the gateway description file and
@@ -23,8 +23,8 @@ struct IniEntry {
 class IniFile {
 public:
     enum class Encoding {
-        Utf8,              // a leading UTF-8 byte-order mark is skipped
-        BomElseEightBit,   // UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else Windows-1252
+        Utf8,            // a leading UTF-8 byte-order mark is skipped
+        BomElseEightBit, // UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else Windows-1252
     };
 
     IniFile() = default;
