@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <optional>
+#include <span>
+
+namespace protocol {
+
+// An IPv4 UDP socket descriptor with the few operations the endpoint needs. Addresses and
+// ports are in host byte order; failures give errno values.
+class DatagramSocket {
+public:
+    DatagramSocket() = default;
+    ~DatagramSocket();
+    DatagramSocket(const DatagramSocket&) = delete;
+    DatagramSocket& operator=(const DatagramSocket&) = delete;
+
+    bool open(int* error);
+    bool isOpen() const { return descriptor_ >= 0; }
+    int descriptor() const { return descriptor_; }
+    // False with ENOTSOCK while closed. The descriptor is released even when the system
+    // reports an error.
+    bool close(int* error);
+
+    bool enableOption(int level, int name, int* error);
+    // Asks for a buffer beyond the unprivileged limit first; the plain request is the
+    // fallback, which the system silently caps.
+    void enlargeReceiveBuffer(int bytes);
+    bool bind(quint32 address, quint16 port, int* error);
+
+    // outInterface 0 leaves the way out to the routing table.
+    bool sendTo(const QByteArray& datagram, quint32 address, quint16 port, int outInterface,
+                quint32 sourceAddress, int* error);
+
+    struct Arrival {
+        qsizetype size = 0;
+        quint32 sourceAddress = 0;
+        // Known only when IP_PKTINFO is enabled, 0 otherwise.
+        int interfaceIndex = 0;
+        // The datagram was longer than the buffer; the rest is lost.
+        bool truncated = false;
+    };
+    // Takes one waiting datagram without blocking; nothing when none is waiting or on
+    // failure (then *error is set, otherwise it is 0).
+    std::optional<Arrival> receive(std::span<quint8> into, int* error);
+    // Looks at the next datagram without taking it; the same results as receive().
+    std::optional<Arrival> peek(int* error);
+
+private:
+    std::optional<Arrival> take(std::span<quint8> into, int flags, int* error);
+
+    int descriptor_ = -1;
+};
+
+} // namespace protocol
