@@ -1,0 +1,99 @@
+#include "gdf/form/gw_config.h"
+
+#include "gui/ui/recording_boxes.h"
+#include "i18n/language_select.h"
+#include "platform/registry.h"
+#include "support/lang_folder.h"
+#include "ui/options_dialog.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using gdf::TGW_Config;
+
+TEST(GwConfigPage, DesignNamesAndTexts) {
+    RecordingBoxes boxes;
+    TGW_Config window(boxes);
+    EXPECT_EQ(window.objectName(), "GW_Config");
+    EXPECT_EQ(window.windowTitle(), "TGWConfigFile");
+    EXPECT_EQ(window.TGWConfigFileSheetCaption->objectName(), "TGWConfigFileSheetCaption");
+    EXPECT_EQ(window.TGWConfigFileSheetCaption->caption(), "TGWConfigFileSheetCaption");
+    EXPECT_EQ(window.TGWCurrentFilePath->text(), "Current File Path:");
+    EXPECT_EQ(window.EditTGWCurrentFilePath->objectName(), "EditTGWCurrentFilePath");
+    EXPECT_EQ(window.EditTGWCurrentFilePath->width(), 310);
+    EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->objectName(),
+              "TGWConfigFileButtonSetConfigFile");
+    // The settings store sees the three controls as the page's own children.
+    EXPECT_EQ(window.EditTGWCurrentFilePath->parentWidget(), window.TGWConfigFileSheetCaption);
+    EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->parentWidget(),
+              window.TGWConfigFileSheetCaption);
+}
+
+TEST(GwConfigPage, ChoosingAFileSetsTheFullPathAndTheTooltip) {
+    RecordingBoxes boxes;
+    TGW_Config window(boxes);
+    QTemporaryDir dir;
+    const QString chosen = dir.filePath("devices.gdf");
+    boxes.openAnswers = {chosen, QString()};
+    window.TGWConfigFileButtonSetConfigFile->click();
+    EXPECT_EQ(boxes.fileFilters, QStringList({"*.*"}));
+    EXPECT_EQ(window.EditTGWCurrentFilePath->text(), chosen);
+    EXPECT_EQ(window.EditTGWCurrentFilePath->toolTip(), chosen);
+
+    // Cancelling the chooser changes nothing.
+    window.TGWConfigFileButtonSetConfigFile->click();
+    EXPECT_EQ(window.EditTGWCurrentFilePath->text(), chosen);
+
+    window.EditTGWCurrentFilePath->setText("typed/path.gdf");
+    EXPECT_EQ(window.EditTGWCurrentFilePath->toolTip(), "typed/path.gdf");
+}
+
+class GwConfigTranslated : public LangFolder {};
+
+TEST_F(GwConfigTranslated, ButtonCaptionIsTranslatedWheneverThePageIsShown) {
+    writeLang("english_en_gb.ini", "TGWConfigFileButtonSetConfigFile=Choose file...\n");
+    i18n::LanguageSelect language(nullptr, "\\SOFTWARE\\Kestrelwald\\", programDir(), 2057);
+    ASSERT_TRUE(language.readDefaultLang());
+    RecordingBoxes boxes;
+    TGW_Config window(boxes);
+    EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->text(), "TGWConfigFileButtonSetConfigFile");
+    window.language = &language;
+
+    QTemporaryDir storeDir;
+    platform::RegistryStore store(storeDir.filePath("registry.txt"));
+    ui::TOptions options(store, boxes);
+    options.RegisterSheet(window.TGWConfigFileSheetCaption);
+    options.show();
+    EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->text(), "Choose file...");
+    options.hide();
+    window.TGWConfigFileButtonSetConfigFile->setText("changed");
+    options.show();
+    EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->text(), "Choose file...");
+    options.hide();
+}
+
+TEST(GwConfigPage, PathIsTheSettingEditTGWCurrentFilePath) {
+    RecordingBoxes boxes;
+    TGW_Config window(boxes);
+    QTemporaryDir storeDir;
+    platform::RegistryStore store(storeDir.filePath("registry.txt"));
+    ui::TOptions options(store, boxes);
+    options.setFieldBusName("TorvaneScan");
+    options.RegisterSheet(window.TGWConfigFileSheetCaption);
+
+    options.SetProp("EditTGWCurrentFilePath", "/opt/gdf/Pellmar.gdf");
+    const auto stored =
+        store.value("\\SOFTWARE\\Kestrelwald\\TorvaneScan\\TGWConfigFileSheetCaption",
+                    "EditTGWCurrentFilePath");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->text, "/opt/gdf/Pellmar.gdf");
+
+    // Chosen in the page, but the dialog is not confirmed: the stored path stays.
+    boxes.openAnswers = {"/tmp/other.gdf"};
+    window.TGWConfigFileButtonSetConfigFile->click();
+    EXPECT_EQ(options.GetProp("edittgwcurrentfilepath"), "/tmp/other.gdf");
+    options.Read();
+    EXPECT_EQ(options.GetProp("EditTGWCurrentFilePath"), "/opt/gdf/Pellmar.gdf");
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
