@@ -1,6 +1,6 @@
 #include "gdf/form/gw_config.h"
 
-#include "gui/ui/recording_boxes.h"
+#include "gui/ui/message_texts.h"
 #include "i18n/language_select.h"
 #include "platform/registry.h"
 #include "support/lang_folder.h"
@@ -13,7 +13,7 @@
 using gdf::TGW_Config;
 
 TEST(GwConfigPage, DesignNamesAndTexts) {
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     TGW_Config window(boxes);
     EXPECT_EQ(window.objectName(), "GW_Config");
     EXPECT_EQ(window.windowTitle(), "TGWConfigFile");
@@ -31,13 +31,15 @@ TEST(GwConfigPage, DesignNamesAndTexts) {
 }
 
 TEST(GwConfigPage, ChoosingAFileSetsTheFullPathAndTheTooltip) {
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     TGW_Config window(boxes);
     QTemporaryDir dir;
     const QString chosen = dir.filePath("devices.gdf");
-    boxes.openAnswers = {chosen, QString()};
+    boxes.fileAnswers = {chosen, QString()};
     window.TGWConfigFileButtonSetConfigFile->click();
-    EXPECT_EQ(boxes.fileFilters, QStringList({"*.*"}));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].kind, testsupport::FakeMessageBoxes::Kind::OpenFile);
+    EXPECT_EQ(boxes.calls[0].text, "*.*");
     EXPECT_EQ(window.EditTGWCurrentFilePath->text(), chosen);
     EXPECT_EQ(window.EditTGWCurrentFilePath->toolTip(), chosen);
 
@@ -55,7 +57,7 @@ TEST_F(GwConfigTranslated, ButtonCaptionIsTranslatedWheneverThePageIsShown) {
     writeLang("english_en_gb.ini", "TGWConfigFileButtonSetConfigFile=Choose file...\n");
     i18n::LanguageSelect language(nullptr, "\\SOFTWARE\\Kestrelwald\\", programDir(), 2057);
     ASSERT_TRUE(language.readDefaultLang());
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     TGW_Config window(boxes);
     EXPECT_EQ(window.TGWConfigFileButtonSetConfigFile->text(), "TGWConfigFileButtonSetConfigFile");
     window.language = &language;
@@ -74,7 +76,7 @@ TEST_F(GwConfigTranslated, ButtonCaptionIsTranslatedWheneverThePageIsShown) {
 }
 
 TEST(GwConfigPage, PathIsTheSettingEditTGWCurrentFilePath) {
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     TGW_Config window(boxes);
     QTemporaryDir storeDir;
     platform::RegistryStore store(storeDir.filePath("registry.txt"));
@@ -90,10 +92,10 @@ TEST(GwConfigPage, PathIsTheSettingEditTGWCurrentFilePath) {
     EXPECT_EQ(stored->text, "/opt/gdf/Pellmar.gdf");
 
     // Chosen in the page, but the dialog is not confirmed: the stored path stays.
-    boxes.openAnswers = {"/tmp/other.gdf"};
+    boxes.fileAnswers = {"/tmp/other.gdf"};
     window.TGWConfigFileButtonSetConfigFile->click();
     EXPECT_EQ(options.GetProp("edittgwcurrentfilepath"), "/tmp/other.gdf");
     options.Read();
     EXPECT_EQ(options.GetProp("EditTGWCurrentFilePath"), "/opt/gdf/Pellmar.gdf");
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.messages().empty());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/ui/recording_boxes.h"
+#include "gui/ui/message_texts.h"
 #include "platform/registry.h"
 #include "ui/options_dialog.h"
 #include "ui/tab_sheet.h"
@@ -106,7 +106,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     SettingsTestPage page;
     std::unique_ptr<platform::RegistryStore> store;
     std::unique_ptr<ui::TOptions> options;

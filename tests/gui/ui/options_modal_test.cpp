@@ -69,7 +69,7 @@ TEST_F(OptionsTest, OkStoresAndEndsWithOk) {
     EXPECT_EQ(options->ShowModal(), ui::TOptions::mrOK);
     EXPECT_EQ(stored("EditName")->text, "confirmed");
     // The grid had no stored counts when the dialog opened.
-    EXPECT_EQ(boxes.texts(),
+    EXPECT_EQ(messageTexts(boxes),
               QStringList({"messageRegistryContinueDefaults", "messageRegistryContinueDefaults"}));
 }
 
@@ -85,7 +85,7 @@ TEST_F(OptionsTest, ShowingWithoutProductNameReportsTheError) {
     options->setFieldBusName("");
     options->show();
     options->hide();
-    EXPECT_EQ(boxes.texts(), QStringList({"exceptionOptionsNoFieldbusnameset"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"exceptionOptionsNoFieldbusnameset"}));
 }
 
 TEST_F(OptionsTest, SheetsMoveInAndOut) {

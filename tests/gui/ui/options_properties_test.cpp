@@ -41,7 +41,7 @@ TEST_F(OptionsTest, PropertyOfNoControlRaisesTheNotFoundError) {
     EXPECT_EQ(errorOf([&] { options->GetProp("EditNested"); }),
               "exceptionSettingsStringProp EditNested exceptionSettingsNotFound");
     EXPECT_FALSE(options->GetBoolProp("Nowhere"));
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(OptionsTest, BoolPropIsTrueForAnythingButZero) {
@@ -138,7 +138,7 @@ TEST_F(OptionsTranslatedTest, ErrorsCarryTheTranslatedTexts) {
     ASSERT_TRUE(language.readDefaultLang());
     QTemporaryDir storeDir;
     platform::RegistryStore store(storeDir.filePath("registry.txt"));
-    RecordingBoxes boxes;
+    testsupport::FakeMessageBoxes boxes;
     ui::TOptions options(store, boxes);
     options.language = &language;
     options.setFieldBusName("TorvaneScan");

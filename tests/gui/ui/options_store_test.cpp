@@ -31,7 +31,7 @@ TEST_F(OptionsTest, EveryKindIsStoredUnderItsNameInThePageKey) {
     page.nested->setText("nested");
     options->Store();
 
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(stored("EditName")->text, "gateway");
     EXPECT_EQ(stored("ComboMode")->text, "typed mode");
     EXPECT_EQ(stored("CheckEnabled")->type, RegType::Integer);
@@ -76,7 +76,7 @@ TEST_F(OptionsTest, EveryKindReadsBackWhatWasStored) {
     options->RegisterSheet(fresh.sheet);
     options->Read();
 
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(fresh.edit->text(), "gateway");
     EXPECT_EQ(fresh.combo->currentText(), "auto");
     EXPECT_EQ(fresh.combo->currentIndex(), 1);
@@ -105,7 +105,7 @@ TEST_F(OptionsTest, ReadingWithNothingStoredStopsAtTheGrid) {
     EXPECT_TRUE(page.check->isChecked()); // no value: the box stays as it is
     EXPECT_TRUE(page.memo->toPlainText().isEmpty());
     // The grid's counts are missing: reading ends there with one message.
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryContinueDefaults"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryContinueDefaults"}));
     EXPECT_EQ(page.afterGrid->text(), "keep");
 }
 
@@ -114,7 +114,7 @@ TEST_F(OptionsTest, ReadingEndsAtAValueOfTheWrongType) {
     put("EditAfterGrid", text("not reached"));
     page.combo->setCurrentText("untouched");
     options->Read();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryContinueDefaults"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryContinueDefaults"}));
     EXPECT_EQ(page.combo->currentText(), "untouched");
 }
 
@@ -128,7 +128,7 @@ TEST_F(OptionsTest, CheckBoxStoredAsTextIsClearedAndPutRight) {
     ASSERT_TRUE(stored("CheckEnabled").has_value());
     EXPECT_EQ(stored("CheckEnabled")->type, RegType::Integer);
     EXPECT_EQ(stored("CheckEnabled")->number, 0);
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(OptionsTest, CheckBoxTicksForAnyNonZeroInteger) {
@@ -151,7 +151,7 @@ TEST_F(OptionsTest, DamagedMemoKeepsTheLinesReadSilently) {
     options->Read();
     EXPECT_EQ(ui::settings::memoLines(*page.memo), QStringList({"kept"}));
     EXPECT_EQ(page.afterGrid->text(), "read on");
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(OptionsTest, MemoCountBeyondTheStoredLinesEndsAtTheLastLine) {
@@ -179,7 +179,7 @@ TEST_F(OptionsTest, GridWithoutSizeGetsTwoByTwoAndKeepsItsCells) {
     EXPECT_EQ(page.grid->rowCount(), 2);
     EXPECT_EQ(page.grid->columnCount(), 2);
     EXPECT_EQ(cell(*page.grid, 1, 1), "kept");
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(OptionsTest, GridLargerThanAnyStoredOneIsADamagedValue) {
@@ -187,7 +187,7 @@ TEST_F(OptionsTest, GridLargerThanAnyStoredOneIsADamagedValue) {
     put("GridValuesCols", integer(1000000));
     put("EditAfterGrid", text("not reached"));
     options->Read();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryContinueDefaults"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryContinueDefaults"}));
     EXPECT_LT(page.grid->rowCount(), 1000000);
     EXPECT_EQ(page.afterGrid->text(), "");
 }
@@ -214,7 +214,7 @@ TEST_F(OptionsTest, ReadWithoutProductNameRaisesAndReadsNothing) {
         EXPECT_EQ(error.message(), "exceptionOptionsNoFieldbusnameset");
     }
     EXPECT_EQ(page.edit->text(), "typed");
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(OptionsTest, StoreIntoAStoreThatCannotCreateTheKey) {
@@ -225,10 +225,10 @@ TEST_F(OptionsTest, StoreIntoAStoreThatCannotCreateTheKey) {
     SettingsTestPage fresh;
     options->RegisterSheet(fresh.sheet);
     options->Store();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryAccessError"}));
-    boxes.shown.clear();
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryAccessError"}));
+    boxes.calls.clear();
     options->Read();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryAccessError"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryAccessError"}));
 }
 
 TEST_F(OptionsTest, StoreThatCannotBeWrittenAnyMore) {
@@ -239,12 +239,12 @@ TEST_F(OptionsTest, StoreThatCannotBeWrittenAnyMore) {
     options->RegisterSheet(fresh.sheet);
     fresh.edit->setText("first");
     options->Store();
-    ASSERT_TRUE(boxes.shown.isEmpty());
+    ASSERT_TRUE(boxes.calls.empty());
 
     makeStoreUnwritable(folder);
     fresh.edit->setText("second");
     options->Store();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryCannotNotStore"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryCannotNotStore"}));
     EXPECT_EQ(store->value("\\SOFTWARE\\Kestrelwald\\TorvaneScan\\TestPage", "EditName")->text,
               "first");
 }
@@ -259,14 +259,14 @@ TEST_F(OptionsTest, PageWhoseKeyCannotBeOpenedIsNotFilledFromAnotherPage) {
     first.edit->setText("first page's");
     options->Store();
     options->RegisterSheet(second.sheet);
-    ASSERT_TRUE(boxes.shown.isEmpty());
+    ASSERT_TRUE(boxes.calls.empty());
 
     // The second page's key does not exist yet and can no longer be created.
     makeStoreUnwritable(folder);
     second.edit->setText("second page's own");
     first.edit->setText("typed");
     options->Read();
-    EXPECT_EQ(boxes.texts(), QStringList({"messageRegistryAccessError"}));
+    EXPECT_EQ(messageTexts(boxes), QStringList({"messageRegistryAccessError"}));
     EXPECT_EQ(first.edit->text(), "first page's");
     EXPECT_EQ(second.edit->text(), "second page's own");
 }
