@@ -60,8 +60,11 @@ TStatusFenster::TStatusFenster(LogBuffer& log, platform::MessageBoxes& boxes, QW
     connect(Setnumberoflines1, &QAction::triggered, this, &TStatusFenster::Setnumberoflines1Click);
     connect(Savetofile1, &QAction::triggered, this, &TStatusFenster::Savetofile1Click);
 
+    // A burst of log lines (thousands of answers a second, each handler pumping events)
+    // reaches the view some 25 times a second instead of once per event loop turn, which
+    // would spend most of the time laying out and painting the text.
     viewTimer.setSingleShot(true);
-    viewTimer.setInterval(0);
+    viewTimer.setInterval(40);
     connect(&viewTimer, &QTimer::timeout, this, &TStatusFenster::updateView);
     connect(&buffer, &LogBuffer::lineAppended, this, &TStatusFenster::lineAppended);
     connect(&buffer, &LogBuffer::firstLineRemoved, this, &TStatusFenster::firstLineRemoved);

@@ -15,7 +15,7 @@ namespace ui {
 
 // The state window: shows the program's log and offers clearing it, limiting its length
 // and saving it. The buffer holds the lines; the view follows it in batches, so that a
-// burst of thousands of log lines costs the user interface one update per event loop turn.
+// burst of thousands of log lines costs the user interface only a few updates a second.
 class TStatusFenster : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +31,9 @@ public:
 
     LogBuffer& log() const { return buffer; }
 
+    // Brings the view up to the buffer now instead of at the next batch.
+    void updateView();
+
 public slots:
     void clearstatewindow1Click();
     void Setnumberoflines1Click();
@@ -44,7 +47,6 @@ private:
     void firstLineRemoved();
     void cleared();
     void scheduleUpdate();
-    void updateView();
     void rebuildView();
     void showNewestLine();
 

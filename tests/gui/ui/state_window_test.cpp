@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -26,7 +27,7 @@ protected:
     TStatusFenster window{log, boxes};
 
     QString shownText() {
-        QCoreApplication::processEvents();
+        window.updateView();
         return window.Memo1->toPlainText();
     }
     QString bufferText() const { return log.lines().join(u'\n'); }
@@ -80,6 +81,17 @@ TEST_F(StateWindowTest, TheViewFollowsTheLogInBurstsAndShowsTheNewestLine) {
     EXPECT_EQ(shownText(), QString());
     log.logStringOnly("after clear");
     EXPECT_EQ(shownText(), "after clear");
+}
+
+TEST_F(StateWindowTest, TheViewCatchesUpByItself) {
+    window.show();
+    log.logStringOnly("one");
+    log.logStringOnly("two");
+    QDeadlineTimer patience(10000);
+    while (window.Memo1->toPlainText() != bufferText() && !patience.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_EQ(window.Memo1->toPlainText(), "\none\ntwo");
 }
 
 TEST_F(StateWindowTest, ClosingHidesAndShowingAgainPresentsEveryLine) {
