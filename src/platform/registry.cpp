@@ -20,9 +20,55 @@ struct RegistryStore::Impl {
     bool keepFileUntouched = false;
     QString loadProblem;
 
-    void ensureLoaded(RegistryStore& store) {
+    void ensureLoaded() {
         if (!loaded) {
-            store.load();
+            load();
+        }
+    }
+
+    void load() {
+        loaded = true;
+        root = RegistryKeyNode{};
+        keepFileUntouched = false;
+        if (!QFileInfo::exists(path)) {
+            return;
+        }
+        QFile file(path);
+        QString reason;
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError) {
+                reason = file.errorString();
+            }
+        } else {
+            reason = file.errorString();
+        }
+        if (!reason.isEmpty()) {
+            keepFileUntouched = true;
+            loadProblem = QStringLiteral("The settings store \"%1\" cannot be read (%2). The "
+                                         "program goes on with default settings and will not "
+                                         "save any.")
+                              .arg(path, reason);
+            return;
+        }
+        RegistryTextParse parsed = readRegistryText(bytes);
+        if (parsed.error.isEmpty()) {
+            root = std::move(parsed.root);
+            return;
+        }
+        const QString backup = setAside();
+        if (backup.isEmpty()) {
+            keepFileUntouched = true;
+            loadProblem = QStringLiteral("The settings store \"%1\" is damaged (%2) and could "
+                                         "not be set aside. The program goes on with default "
+                                         "settings and will not save any.")
+                              .arg(path, parsed.error);
+        } else {
+            loadProblem = QStringLiteral("The settings store \"%1\" is damaged (%2). It was "
+                                         "kept as \"%3\"; the program goes on with default "
+                                         "settings.")
+                              .arg(path, parsed.error, backup);
         }
     }
 
@@ -86,53 +132,11 @@ QString RegistryStore::defaultFilePath() {
 }
 
 void RegistryStore::load() {
-    impl->loaded = true;
-    impl->root = RegistryKeyNode{};
-    impl->keepFileUntouched = false;
-    if (!QFileInfo::exists(impl->path)) {
-        return;
-    }
-    QFile file(impl->path);
-    QString reason;
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            reason = file.errorString();
-        }
-    } else {
-        reason = file.errorString();
-    }
-    if (!reason.isEmpty()) {
-        impl->keepFileUntouched = true;
-        impl->loadProblem = QStringLiteral("The settings store \"%1\" cannot be read (%2). The "
-                                           "program goes on with default settings and will not "
-                                           "save any.")
-                                .arg(impl->path, reason);
-        return;
-    }
-    RegistryTextParse parsed = readRegistryText(bytes);
-    if (parsed.error.isEmpty()) {
-        impl->root = std::move(parsed.root);
-        return;
-    }
-    const QString backup = impl->setAside();
-    if (backup.isEmpty()) {
-        impl->keepFileUntouched = true;
-        impl->loadProblem = QStringLiteral("The settings store \"%1\" is damaged (%2) and could "
-                                           "not be set aside. The program goes on with default "
-                                           "settings and will not save any.")
-                                .arg(impl->path, parsed.error);
-    } else {
-        impl->loadProblem = QStringLiteral("The settings store \"%1\" is damaged (%2). It was "
-                                           "kept as \"%3\"; the program goes on with default "
-                                           "settings.")
-                                .arg(impl->path, parsed.error, backup);
-    }
+    impl->load();
 }
 
 QString RegistryStore::takeLoadProblem() {
-    impl->ensureLoaded(*this);
+    impl->ensureLoaded();
     return std::exchange(impl->loadProblem, QString());
 }
 
@@ -141,12 +145,12 @@ QString RegistryStore::filePath() const {
 }
 
 bool RegistryStore::keyExists(const QString& path) const {
-    impl->ensureLoaded(const_cast<RegistryStore&>(*this));
+    impl->ensureLoaded();
     return impl->root.find(splitPath(path)) != nullptr;
 }
 
 bool RegistryStore::createKey(const QString& path) {
-    impl->ensureLoaded(*this);
+    impl->ensureLoaded();
     const QStringList parts = splitPath(path);
     if (impl->root.find(parts) != nullptr) {
         return true;
@@ -161,7 +165,7 @@ bool RegistryStore::createKey(const QString& path) {
 }
 
 std::optional<RegValue> RegistryStore::value(const QString& path, const QString& name) const {
-    impl->ensureLoaded(const_cast<RegistryStore&>(*this));
+    impl->ensureLoaded();
     const RegistryKeyNode* key = impl->root.find(splitPath(path));
     if (key == nullptr) {
         return std::nullopt;
@@ -171,7 +175,7 @@ std::optional<RegValue> RegistryStore::value(const QString& path, const QString&
 }
 
 QStringList RegistryStore::valueNames(const QString& path) const {
-    impl->ensureLoaded(const_cast<RegistryStore&>(*this));
+    impl->ensureLoaded();
     QStringList names;
     if (const RegistryKeyNode* key = impl->root.find(splitPath(path))) {
         for (const auto& entry : key->values) {
@@ -182,7 +186,7 @@ QStringList RegistryStore::valueNames(const QString& path) const {
 }
 
 void RegistryStore::setValue(const QString& path, const QString& name, const RegValue& value) {
-    impl->ensureLoaded(*this);
+    impl->ensureLoaded();
     RegistryKeyNode changed = impl->root;
     changed.findOrCreate(splitPath(path)).setValue(name, value);
     const QString failure = impl->write(changed);
