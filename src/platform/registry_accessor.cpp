@@ -13,6 +13,36 @@ QString canonicalPath(const QString& path) {
     throw RegistryError(message.toStdString());
 }
 
+// Without a current key no value exists.
+std::optional<RegValue> lookup(const RegistryStore& store, const std::optional<QString>& key,
+                               const QString& name) {
+    return key ? store.value(*key, name) : std::nullopt;
+}
+
+RegValue existing(const RegistryStore& store, const std::optional<QString>& key,
+                  const QString& name) {
+    std::optional<RegValue> found = lookup(store, key, name);
+    if (!found) {
+        throwError(QStringLiteral("Value '%1' does not exist").arg(name));
+    }
+    return std::move(*found);
+}
+
+const RegValue& ofType(const RegValue& value, const QString& name, RegType type) {
+    if (value.type != type) {
+        throwError(QStringLiteral("Invalid data type for '%1'").arg(name));
+    }
+    return value;
+}
+
+void writeTo(RegistryStore& store, const std::optional<QString>& key, const QString& name,
+             const RegValue& value) {
+    if (!key) {
+        throwError(QStringLiteral("Failed to set data for '%1': no key is open").arg(name));
+    }
+    store.setValue(*key, name, value);
+}
+
 } // namespace
 
 Registry::Registry(RegistryStore& store) : storeRef(store) {}
@@ -42,38 +72,17 @@ bool Registry::valueExists(const QString& name) const {
 }
 
 std::optional<RegType> Registry::valueType(const QString& name) const {
-    if (!current) {
-        return std::nullopt;
-    }
-    const std::optional<RegValue> found = storeRef.value(*current, name);
+    const std::optional<RegValue> found = lookup(storeRef, current, name);
     return found ? std::optional<RegType>(found->type) : std::nullopt;
 }
 
-namespace {
-
-RegValue typedValue(const RegistryStore& store, const std::optional<QString>& key,
-                    const QString& name, RegType type) {
-    const std::optional<RegValue> found = key ? store.value(*key, name) : std::nullopt;
-    if (!found) {
-        throwError(QStringLiteral("Value '%1' does not exist").arg(name));
-    }
-    if (found->type != type) {
-        throwError(QStringLiteral("Invalid data type for '%1'").arg(name));
-    }
-    return *found;
-}
-
-} // namespace
-
 QString Registry::readString(const QString& name) const {
-    if (!valueExists(name)) {
-        return QString();
-    }
-    return typedValue(storeRef, current, name, RegType::String).text;
+    const std::optional<RegValue> found = lookup(storeRef, current, name);
+    return found ? ofType(*found, name, RegType::String).text : QString();
 }
 
 qint32 Registry::readInteger(const QString& name) const {
-    return typedValue(storeRef, current, name, RegType::Integer).number;
+    return ofType(existing(storeRef, current, name), name, RegType::Integer).number;
 }
 
 bool Registry::readBool(const QString& name) const {
@@ -81,20 +90,8 @@ bool Registry::readBool(const QString& name) const {
 }
 
 QByteArray Registry::readBinaryData(const QString& name) const {
-    return typedValue(storeRef, current, name, RegType::Binary).bytes;
+    return ofType(existing(storeRef, current, name), name, RegType::Binary).bytes;
 }
-
-namespace {
-
-void writeTo(RegistryStore& store, const std::optional<QString>& key, const QString& name,
-             const RegValue& value) {
-    if (!key) {
-        throwError(QStringLiteral("Failed to set data for '%1': no key is open").arg(name));
-    }
-    store.setValue(*key, name, value);
-}
-
-} // namespace
 
 void Registry::writeString(const QString& name, const QString& value) {
     writeTo(storeRef, current, name, RegValue{RegType::String, value, 0, {}});

@@ -76,21 +76,24 @@ void appendData(QString& out, const RegValue& value) {
     }
 }
 
-void appendKey(QString& out, const RegistryKeyNode& key, const QString& path) {
-    out += u'[';
-    out += path;
-    out += QLatin1String("]\n");
+void appendValues(QString& out, const RegistryKeyNode& key) {
     for (const auto& [name, value] : key.values) {
         appendQuoted(out, name);
         out += u'=';
         appendData(out, value);
         out += u'\n';
     }
-    out += u'\n';
+}
+
+// Every subkey below `key`, each with its full path, parents before children.
+void appendSubkeys(QString& out, const RegistryKeyNode& key, const QString& path) {
     for (const RegistryKeyNode& child : key.children) {
-        QString childPath = path + u'\\';
+        QString childPath = path.isEmpty() ? QString() : path + u'\\';
         appendKeyName(childPath, child.name);
-        appendKey(out, child, childPath);
+        out += u'[' + childPath + QLatin1String("]\n");
+        appendValues(out, child);
+        out += u'\n';
+        appendSubkeys(out, child, childPath);
     }
 }
 
@@ -339,17 +342,8 @@ struct Reader {
 
 QByteArray writeRegistryText(const RegistryKeyNode& root) {
     QString out = QStringLiteral("; Kestrelwald per-user settings, written by TorvaneScan\n\n");
-    for (const auto& [name, value] : root.values) {
-        appendQuoted(out, name);
-        out += u'=';
-        appendData(out, value);
-        out += u'\n';
-    }
-    for (const RegistryKeyNode& child : root.children) {
-        QString path;
-        appendKeyName(path, child.name);
-        appendKey(out, child, path);
-    }
+    appendValues(out, root);
+    appendSubkeys(out, root, QString());
     return out.toUtf8();
 }
 
