@@ -54,8 +54,10 @@ tNetworkInterface recordOf(const ifaddrs& entry, const QString& hostName) {
     record.IsInterfaceUp = entry.ifa_flags & IFF_UP;
     record.BroadcastSupport = entry.ifa_flags & IFF_BROADCAST;
     record.IsLoopback = entry.ifa_flags & IFF_LOOPBACK;
-    // The union holds the peer, not a broadcast address, on point-to-point links.
-    if (record.BroadcastSupport && isIpv4(entry.ifa_broadaddr))
+    // The union holds the peer, not a broadcast address, on point-to-point links; and an
+    // address given without a broadcast address comes back with the address itself there.
+    if (record.BroadcastSupport && isIpv4(entry.ifa_broadaddr) &&
+        hostOrderValue(entry.ifa_broadaddr) != address)
         record.AddrLimitedBroadcast = intToIpText(hostOrderValue(entry.ifa_broadaddr));
     record.InterfaceName = QString::fromLocal8Bit(entry.ifa_name);
     record.InterfaceIndex = int(if_nametoindex(entry.ifa_name));
