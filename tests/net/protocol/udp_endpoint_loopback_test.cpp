@@ -3,7 +3,7 @@
 #include "protocol/udp_endpoint.h"
 
 #include "support/event_pump.h"
-#include "support/shell_command.h"
+#include "support/test_network.h"
 #include "support/udp_peer.h"
 
 #include <QByteArray>
@@ -22,6 +22,7 @@
 using protocol::UdpEndpoint;
 using testsupport::pumpRounds;
 using testsupport::pumpUntil;
+using testsupport::TestNetwork;
 using testsupport::UdpPeer;
 
 namespace {
@@ -42,10 +43,8 @@ protected:
         QString source;
     };
 
-    void SetUp() override {
-        // A foreign subnet's device, reachable only by broadcast in real life.
-        ASSERT_TRUE(testsupport::runShell("ip addr replace 10.9.0.7/32 dev lo"));
-    }
+    // A foreign subnet's device, reachable only by broadcast in real life.
+    void SetUp() override { ASSERT_NO_THROW(network->devices().addAddress("10.9.0.7/32")); }
 
     void open(const QString& adapterIp = QStringLiteral("127.0.0.1")) {
         int error = 0;
@@ -86,6 +85,7 @@ protected:
         return ::poll(&waiting, 1, 5000) == 1;
     }
 
+    const std::unique_ptr<TestNetwork> network = TestNetwork::tier1();
     UdpEndpoint endpoint;
     std::vector<Taken> taken;
     std::vector<int> receiveErrors;
