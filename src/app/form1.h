@@ -1,0 +1,233 @@
+#pragma once
+
+#include "net/local_interfaces.h"
+#include "protocol/frame.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+
+namespace platform {
+class MessageBoxes;
+class Monitors;
+class Registry;
+class RegistryStore;
+} // namespace platform
+namespace i18n {
+class LanguageSelect;
+}
+namespace protocol {
+class UdpEndpoint;
+}
+namespace ui {
+class DeviceListView;
+class DeviceTable;
+class LogBuffer;
+class Panel;
+} // namespace ui
+
+namespace app {
+
+// What the main window is given from outside: the program's services and the platform
+// pieces that tests replace.
+struct Services {
+    platform::MessageBoxes& boxes;
+    platform::RegistryStore& registry;
+    ui::LogBuffer& log;
+    const platform::Monitors& monitors;
+    QString programDir;    // the executable's folder, ending in "/"
+    QStringList arguments; // the command-line arguments after the program name
+    std::function<void(const QString& path)> openHelp;
+};
+
+enum TAnswerState { asSuccess, asFailed, asPending };
+
+// The main window: device list, editor panel, adapter choice, timers and every protocol
+// operation. Operations wait for answers by pumping the event loop in place, so every
+// handler here tolerates being entered while another one is on the stack.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(const Services& services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The other four windows, created after this one.
+    struct Windows {
+        QWidget* gwConfig = nullptr;
+        QWidget* options = nullptr;
+        QWidget* helpAbout = nullptr;
+        QWidget* statusFenster = nullptr;
+    };
+    void setWindows(const Windows& windows);
+
+    // Lifecycle
+    void FormCreate();
+    void FormActivate();
+    void restoreWindowProps();
+    void saveWindowProps();
+
+    // Menu commands
+    void actExitExecute();
+    void Settings1Click();
+    void Help2Click();
+    void About1Click();
+
+    // Endpoint
+    void createSocket();
+    void socketEvent(int eventCode);
+    void doCloseSocket(int wParam, int lParam);
+
+    // Scan and parameter query
+    void ButtonScanClick();
+    void TimerScanTimer();
+    void TimerGetParamsTimer();
+    bool getParams(const QString& mac, protocol::TSetAddrType adrType);
+    void deviceDestination(const QString& deviceIp);
+
+    // Device list
+    QPersistentModelIndex createListViewLine(const QString& macaddress, const QString& ipaddress);
+    void insertSubitemToListView(const QString& forIpAddr, const QString& toAdd,
+                                 protocol::TSetAddrType addrTyp);
+    void ListView1Click();
+    void ListView1ColumnClick(int column);
+    void ListView1MouseMove(const QPoint& position);
+
+    // Adapter choice
+    QString findAdapterSubnetMask(const QString& adapterIp);
+    void ComboBoxAdapterChange();
+
+    // The state of the last operation, panel 1 of the status bar.
+    QString statusText() const;
+    QString versionText() const;
+    void setStatusText(const QString& text);
+
+    QString translate(const QString& key) const;
+    ui::LogBuffer& log() const { return services.log; }
+    void pump();
+
+    // Components
+    ui::Panel* PanelSelectNetwork = nullptr;
+    QComboBox* ComboBoxAdapter = nullptr;
+    QPushButton* ButtonScan = nullptr;
+    QPushButton* ButtonFilter = nullptr;
+    ui::Panel* PanelFilter = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    ui::Panel* PanelListview = nullptr;
+    ui::DeviceListView* ListView1 = nullptr;
+    ui::DeviceTable* deviceLines = nullptr;
+    ui::Panel* PanelInputs = nullptr;
+    QLabel* LabelSelectedDevice = nullptr;
+    QLabel* LabelMacAddr = nullptr;
+    QLineEdit* EditMacAddr = nullptr;
+    QLabel* LabelIpAddr = nullptr;
+    QLineEdit* EditIpAddr = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* EditNetMask = nullptr;
+    QLabel* LabelGatewayAddr = nullptr;
+    QLineEdit* EditGatewayAddr = nullptr;
+    QCheckBox* CheckBoxDhcpEnabled = nullptr;
+    QPushButton* ButtonSet = nullptr;
+    QPushButton* ButtonBlink = nullptr;
+    QPushButton* ButtonRestart = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* Cl1 = nullptr;
+    QAction* Settings1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* About1 = nullptr;
+    QMenu* PopupMenuListView = nullptr;
+    QAction* Blink1 = nullptr;
+    QAction* Restart1 = nullptr;
+    QAction* actExit = nullptr;
+    QAction* actBlink = nullptr;
+    QAction* actRestart = nullptr;
+    QAction* actChangeIPConfig = nullptr;
+    QTimer* TimerScan = nullptr;
+    QTimer* TimerSetParam = nullptr;
+    QTimer* TimerGetParams = nullptr;
+
+    // Fields
+    bool firstactivate = true;
+    std::unique_ptr<i18n::LanguageSelect> language;
+    net::tNetworkInterfaceList networkInterfaceList;
+    QString SockAddr; // destination of the next datagram (address; the port is fixed)
+    QString netmask;
+    QString gatewayip;
+    QString lastChangedMacAddr;
+    std::unique_ptr<platform::Registry> Reg;
+    int setParameterTimerCount = 0;
+    bool setAnswer = false;
+    TAnswerState answerState = asSuccess;
+    int answerCount = 0;
+    QString oldIP;
+    QStringList queryParamsQueue;
+    QString NotAvailText;
+    QString NotAvailTextShort;
+    QString SearchingText;
+    QString NotConfigurabelText;
+    QString NotConfigurabelHintText;
+    QString dhcpNotSupportedText;
+    QString dhcpNotActiveText;
+    QString dhcpActiveText;
+    bool askForRestart = false;
+    QList<QByteArray> messagesToSend;
+    bool socketOpen = false;
+
+    int FSocket() const;
+
+signals:
+    // An operation has ended and the endpoint was closed.
+    void endpointClosed();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildTopBar();
+    void buildListArea();
+    void buildEditorPanel();
+    void buildStatusBar();
+    void buildTimers();
+    void FormClose();
+
+    void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
+    void scanAnswer(const protocol::ReceiveBuffer& buffer);
+    std::optional<QString> deviceTypeName(int code) const;
+    void netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
+    void gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
+    bool sendFrame(const QByteArray& frame, int* error);
+    void setHourglassCursor();
+    void setDefaultCursor();
+
+    Services services;
+    Windows windows;
+    std::unique_ptr<protocol::UdpEndpoint> endpoint;
+    bool intakeRunning = false;
+    bool hourglass = false;
+};
+
+} // namespace app

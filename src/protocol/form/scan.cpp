@@ -1,0 +1,211 @@
+// The scan and the query of netmask and gateway for devices whose scan answer lacks them.
+#include "app/form1.h"
+
+#include "net/ipv4.h"
+#include "platform/message_boxes.h"
+#include "protocol/frame.h"
+#include "ui/device_list_view.h"
+#include "ui/model/device_table.h"
+#include "ui/model/log_buffer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+namespace app {
+
+namespace {
+
+const QString kBroadcast = QStringLiteral("255.255.255.255");
+
+// Enabling a running timer leaves its countdown as it is.
+void enableTimer(QTimer* timer) {
+    if (!timer->isActive())
+        timer->start();
+}
+
+} // namespace
+
+void TForm1::deviceDestination(const QString& deviceIp) {
+    SockAddr = kBroadcast;
+    const QString adapterIp = ComboBoxAdapter->currentText();
+    const QString mask = findAdapterSubnetMask(adapterIp);
+    if (mask.isEmpty() || CheckBoxDhcpEnabled->isChecked())
+        return;
+    if (net::isInSameSubnet(adapterIp, mask, deviceIp))
+        SockAddr = deviceIp;
+}
+
+void TForm1::ButtonScanClick() {
+    ButtonScan->setEnabled(false);
+    createSocket();
+    pump();
+    enableTimer(TimerScan);
+    deviceLines->clear();
+    lastChangedMacAddr.clear();
+    EditMacAddr->setText(QStringLiteral("00-00-00-00-00-00"));
+    EditIpAddr->setText(QStringLiteral("0.0.0.0"));
+    EditNetMask->setText(QStringLiteral("0.0.0.0"));
+    EditGatewayAddr->setText(QStringLiteral("0.0.0.0"));
+    EditIpAddr->setEnabled(false);
+    EditNetMask->setEnabled(false);
+    EditGatewayAddr->setEnabled(false);
+    CheckBoxDhcpEnabled->setEnabled(false);
+    setStatusText(translate(QStringLiteral("Scanning")));
+    ButtonSet->setEnabled(false);
+    actBlink->setEnabled(false);
+    actRestart->setEnabled(false);
+    enableTimer(TimerScan);
+    SockAddr = kBroadcast;
+    const QByteArray frame = protocol::buildFrame(protocol::dcScan, {});
+    log().logStringWithTime(QStringLiteral("Sending scan to %1").arg(FSocket()));
+    int error = 0;
+    if (!sendFrame(frame, &error))
+        services.boxes.showMessage(translate(QStringLiteral("Error_sending_scan")));
+    setHourglassCursor();
+}
+
+void TForm1::scanAnswer(const protocol::ReceiveBuffer& buffer) {
+    setStatusText(translate(QStringLiteral("Scanning_OK")));
+    const protocol::ScanAnswer answer = protocol::decodeScanAnswer(buffer);
+    QString typeName = deviceTypeName(answer.deviceType).value_or(QString());
+    if (typeName.isEmpty())
+        typeName = QStringLiteral("not defined (%1)").arg(answer.deviceType);
+
+    const QPersistentModelIndex line = createListViewLine(answer.mac, answer.ip);
+    deviceLines->setCell(line.row(), 4, typeName);
+    deviceLines->setCell(line.row(), 5, answer.revision);
+    pump();
+    log().logStringOnly(QStringLiteral("MsgLen von  %1 vor entscheidung %2")
+                            .arg(answer.ip)
+                            .arg(answer.length));
+    // The line may have gone (a new scan emptied the list) while events were pumped;
+    // setCell ignores a row that no longer exists.
+    if (!answer.carriesParams) {
+        log().logStringOnly(QStringLiteral("Add to list index %1").arg(line.row()));
+        queryParamsQueue.append(answer.mac);
+        deviceLines->setCell(line.row(), 1, SearchingText);
+        deviceLines->setCell(line.row(), 2, SearchingText);
+        deviceLines->setCell(line.row(), 3, NotAvailTextShort);
+        if (!TimerGetParams->isActive()) {
+            log().logStringOnly(QStringLiteral("Start trimer get Params"));
+            TimerGetParams->start();
+        }
+        pump();
+    } else {
+        log().logStringOnly(QStringLiteral("Adresse schon da "));
+        deviceLines->setCell(line.row(), 1, answer.netmask);
+        deviceLines->setCell(line.row(), 2, answer.gateway);
+        log().logStringOnly(QStringLiteral("int %1").arg(answer.dhcpByte));
+        log().logStringOnly(QStringLiteral("int buf dann and mask %1").arg(answer.dhcpByte & 0x30));
+        deviceLines->setCell(line.row(), 7, QStringLiteral("restartSupported"));
+        switch (protocol::dhcpStateOf(answer.dhcpByte)) {
+        case protocol::DhcpState::NotActive:
+            deviceLines->setCell(line.row(), 3, dhcpNotActiveText);
+            break;
+        case protocol::DhcpState::Active:
+            deviceLines->setCell(line.row(), 3, dhcpActiveText);
+            break;
+        case protocol::DhcpState::NotSupported:
+            deviceLines->setCell(line.row(), 3, dhcpNotSupportedText);
+            deviceLines->setCell(line.row(), 7, QStringLiteral("restartNOTSupported"));
+            break;
+        }
+    }
+    pump();
+}
+
+void TForm1::netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
+    log().logStringOnly(QStringLiteral("Lesen der Netmask "));
+    setStatusText(translate(QStringLiteral("Reading_OK")));
+    netmask = net::ipTextFromBytes(buffer, 2);
+    log().logStringOnly(QStringLiteral("---- ") + netmask);
+    insertSubitemToListView(sourceIp, netmask, protocol::atNetmask);
+}
+
+void TForm1::gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
+    log().logStringOnly(QStringLiteral("Lesen der Gateway address "));
+    setStatusText(translate(QStringLiteral("Reading_OK")));
+    gatewayip = net::ipTextFromBytes(buffer, 2);
+    log().logStringOnly(QStringLiteral("---- ") + gatewayip);
+    insertSubitemToListView(sourceIp, gatewayip, protocol::atGateway);
+}
+
+bool TForm1::getParams(const QString& mac, protocol::TSetAddrType adrType) {
+    pump();
+    const int row = deviceLines->lastRowWithCaption(mac);
+    const QString deviceIp = row >= 0 ? deviceLines->cell(row, 0) : QString();
+    deviceDestination(deviceIp);
+    log().logStringOnly(QStringLiteral("MAC ") + mac);
+    log().logStringOnly(QStringLiteral("Adr ") + deviceIp);
+    protocol::TDeviceCommand command = protocol::dcReadNetmask;
+    if (adrType == protocol::atNetmask) {
+        log().logStringOnly(QStringLiteral("Preparing Message Netmask for IP ") + deviceIp);
+    } else {
+        log().logStringOnly(QStringLiteral("Preparing Message Gateway for IP ") + deviceIp);
+        command = protocol::dcReadGateway;
+    }
+    const auto macBytes = protocol::macBytesFromText(mac);
+    if (!macBytes)
+        return false;
+    const QByteArray frame = protocol::buildFrame(command, *macBytes);
+    log().logStringOnly(QStringLiteral("SendMessage ") + protocol::frameAsCharacters(frame));
+    log().logStringWithTime(QStringLiteral("Sending scan getParam to %1").arg(FSocket()));
+    int error = 0;
+    const bool sent = sendFrame(frame, &error);
+    if (!sent)
+        log().logStringWithTime(QString::number(error));
+    pump();
+    return sent;
+}
+
+void TForm1::TimerGetParamsTimer() {
+    try {
+        log().logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queryParamsQueue.size()));
+        if (queryParamsQueue.isEmpty()) {
+            QThread::msleep(300);
+            log().logStringOnly(QStringLiteral("Stop timer getParams"));
+            TimerGetParams->stop();
+            for (int row = 0; row < deviceLines->count(); ++row) {
+                const bool linkLocal =
+                    deviceLines->cell(row, 0).startsWith(QLatin1String("169.254"));
+                for (int index = 0; index < ui::DeviceTable::kCellCount; ++index) {
+                    if (deviceLines->cell(row, index) == SearchingText)
+                        deviceLines->setCell(row, index,
+                                             linkLocal ? NotConfigurabelText : NotAvailText);
+                }
+            }
+            doCloseSocket(0, 0);
+            return;
+        }
+        const QString mac = queryParamsQueue.takeFirst();
+        log().logStringOnly(QStringLiteral("Getting list Index: ") + mac);
+        log().logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queryParamsQueue.size()));
+        bool ok = getParams(mac, protocol::atNetmask);
+        for (int round = 0; round < 200; ++round)
+            pump();
+        if (ok)
+            ok = getParams(mac, protocol::atGateway);
+        pump();
+        if (!ok)
+            services.boxes.showMessage(
+                translate(QStringLiteral("Some_parameters_not_retreived_scan_again")));
+    } catch (const std::exception&) {
+        log().logStringOnly(QStringLiteral("Exceptieor"));
+    }
+}
+
+void TForm1::TimerScanTimer() {
+    TimerScan->stop();
+    setStatusText(translate(QStringLiteral("Scan_finished")));
+    if (queryParamsQueue.isEmpty()) {
+        QThread::msleep(50);
+        doCloseSocket(0, 0);
+    }
+}
+
+} // namespace app

@@ -1,0 +1,138 @@
+#include "ui/device_list_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QToolTip>
+
+namespace ui {
+
+namespace {
+
+constexpr int kHintShowDelayMs = 50;
+constexpr int kHintHideAfterMs = 2000;
+
+class LineColourDelegate : public QStyledItemDelegate {
+public:
+    explicit LineColourDelegate(DeviceListView* view) : QStyledItemDelegate(view), view(view) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->backgroundBrush = view->backgroundOf(index.row());
+        if (const auto colour = view->textColourOf(index.row())) {
+            option->palette.setColor(QPalette::Text, *colour);
+            option->palette.setColor(QPalette::HighlightedText, *colour);
+        }
+    }
+
+private:
+    DeviceListView* view;
+};
+
+} // namespace
+
+DeviceListView::DeviceListView(QWidget* parent) : QTreeView(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAllColumnsShowFocus(true);
+    setMouseTracking(true);
+    setItemDelegate(new LineColourDelegate(this));
+    hintTimer.setSingleShot(true);
+    hintTimer.setInterval(kHintShowDelayMs);
+    connect(&hintTimer, &QTimer::timeout, this, &DeviceListView::showHint);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &DeviceListView::headerClicked);
+    // Keep the selection visible when the list loses the focus.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+}
+
+void DeviceListView::setDeviceTable(DeviceTable* deviceTable) {
+    table = deviceTable;
+    setModel(deviceTable);
+    static constexpr int widths[DeviceTable::kColumnCount] = {120, 100, 100, 100, 60,
+                                                              150, 100, 80,  1};
+    for (int column = 0; column < DeviceTable::kColumnCount; ++column)
+        setColumnWidth(column, widths[column]);
+}
+
+std::optional<QColor> DeviceListView::textColourOf(int row) const {
+    if (!table || !textColour)
+        return std::nullopt;
+    return textColour(table->caption(row));
+}
+
+QColor DeviceListView::backgroundOf(int row) const {
+    if (table && table->cell(row, DeviceTable::kDuplicateCell) == QLatin1String("D"))
+        return QColor(255, 0, 0);
+    return palette().color(QPalette::Base);
+}
+
+int DeviceListView::selectedRow() const {
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int DeviceListView::focusedRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void DeviceListView::selectRow(int row) {
+    if (!table || row < 0 || row >= table->count())
+        return;
+    const QModelIndex index = table->index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void DeviceListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit clickedAnywhere();
+}
+
+void DeviceListView::mouseMoveEvent(QMouseEvent* event) {
+    QTreeView::mouseMoveEvent(event);
+    emit mouseMovedTo(event->position().toPoint());
+    if (hint.isEmpty()) {
+        hintTimer.stop();
+        QToolTip::hideText();
+        return;
+    }
+    hintPosition = event->position().toPoint();
+    if (!QToolTip::isVisible())
+        hintTimer.start();
+}
+
+void DeviceListView::showHint() {
+    const QModelIndex under = indexAt(hintPosition);
+    if (hint.isEmpty() || !under.isValid())
+        return;
+    QToolTip::showText(viewport()->mapToGlobal(hintPosition), hint, viewport(), visualRect(under),
+                       kHintHideAfterMs);
+}
+
+bool DeviceListView::viewportEvent(QEvent* event) {
+    // The list's own hint replaces the toolkit's tooltip handling.
+    if (event->type() == QEvent::ToolTip)
+        return true;
+    return QTreeView::viewportEvent(event);
+}
+
+} // namespace ui

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ui/model/device_table.h"
+
+#include <QColor>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+#include <optional>
+
+namespace ui {
+
+// The report-style device list: whole-line selection, read-only cells, a selection that
+// stays visible without focus, and lines coloured before they are drawn.
+class DeviceListView : public QTreeView {
+    Q_OBJECT
+public:
+    // The text colour of a line by its caption, or none for the normal colour.
+    using TextColour = std::function<std::optional<QColor>(const QString& caption)>;
+
+    explicit DeviceListView(QWidget* parent = nullptr);
+
+    void setDeviceTable(DeviceTable* table);
+    DeviceTable* deviceTable() const { return table; }
+    void setTextColour(TextColour colour) { textColour = std::move(colour); }
+    std::optional<QColor> textColourOf(int row) const;
+    QColor backgroundOf(int row) const;
+
+    // The selected line, or -1.
+    int selectedRow() const;
+    // The line with the focus (the current line), or -1.
+    int focusedRow() const;
+    void selectRow(int row);
+
+    // The text of the hint shown over the lines; empty shows none.
+    void setHintText(const QString& text) { hint = text; }
+    QString hintText() const { return hint; }
+
+signals:
+    // Every click on the list, on a line or not, after the view has updated its selection.
+    void clickedAnywhere();
+    void mouseMovedTo(const QPoint& position);
+    void headerClicked(int column);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void showHint();
+
+    DeviceTable* table = nullptr;
+    TextColour textColour;
+    QString hint;
+    QTimer hintTimer;
+    QPoint hintPosition;
+};
+
+} // namespace ui
