@@ -1,11 +1,50 @@
 #include "app/application.h"
 
+#include "app/demo_capture.h"
+#include "app/form1.h"
+#include "platform/form/qscreen_monitors.h"
+#include "platform/form/qt_message_boxes.h"
+#include "platform/registry.h"
+#include "ui/model/log_buffer.h"
+#include "ui/state_window.h"
+
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 namespace app {
 
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TORVANE Scan"));
+
+    platform::QtMessageBoxes boxes;
+    platform::RegistryStore registry;
+    registry.load();
+    const QString loadProblem = registry.takeLoadProblem();
+    if (!loadProblem.isEmpty())
+        boxes.showMessage(loadProblem);
+    ui::LogBuffer log;
+    platform::QScreenMonitors monitors;
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    const Services services{boxes,
+                            registry,
+                            log,
+                            monitors,
+                            QApplication::applicationDirPath() + QLatin1Char('/'),
+                            arguments,
+                            [](const QString& path) {
+                                QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+                            }};
+
+    TForm1 form1(services);
+    ui::TStatusFenster statusFenster(log, boxes);
+    form1.setWindows({nullptr, nullptr, nullptr, &statusFenster});
+
+    std::unique_ptr<DemoCapture> capture = DemoCapture::fromEnvironment(form1, log);
+    form1.show();
     return QApplication::exec();
 }
 

@@ -256,6 +256,12 @@ void TForm1::buildEditorPanel() {
     CheckBoxDhcpEnabled->setObjectName(QStringLiteral("CheckBoxDhcpEnabled"));
     CheckBoxDhcpEnabled->setAccessibleName(QStringLiteral("DHCP enabled"));
     column->addWidget(CheckBoxDhcpEnabled);
+    connect(CheckBoxDhcpEnabled, &QCheckBox::toggled, this, &TForm1::actDhcpChangedExecute);
+    connect(EditIpAddr, &QLineEdit::textChanged, this, &TForm1::EditIpAddrChange);
+    connect(EditNetMask, &QLineEdit::textChanged, this, &TForm1::EditNetMaskChange);
+    connect(EditGatewayAddr, &QLineEdit::textChanged, this, &TForm1::EditGatewayAddrChange);
+    for (QLineEdit* edit : {EditIpAddr, EditNetMask, EditGatewayAddr})
+        edit->installEventFilter(this);
 
     ButtonSet = new QPushButton(QStringLiteral("Save changes"), PanelInputs);
     ButtonSet->setObjectName(QStringLiteral("ButtonSet"));
@@ -263,6 +269,9 @@ void TForm1::buildEditorPanel() {
     ButtonSet->setToolTip(QStringLiteral("Store the changes in the selected device. After "
                                          "another scan you can see the new values in the list."));
     connect(ButtonSet, &QPushButton::clicked, actChangeIPConfig, &QAction::trigger);
+    connect(actChangeIPConfig, &QAction::triggered, this, &TForm1::actChangeIPConfigExecute);
+    connect(actBlink, &QAction::triggered, this, &TForm1::actBlinkExecute);
+    connect(actRestart, &QAction::triggered, this, &TForm1::actRestartExecute);
     column->addWidget(ButtonSet);
     ButtonBlink = makeActionButton(QStringLiteral("ButtonBlink"), actBlink, PanelInputs);
     column->addWidget(ButtonBlink);
@@ -299,6 +308,7 @@ void TForm1::buildTimers() {
     TimerGetParams = makeTimer("TimerGetParams", 1500);
     connect(TimerScan, &QTimer::timeout, this, &TForm1::TimerScanTimer);
     connect(TimerGetParams, &QTimer::timeout, this, &TForm1::TimerGetParamsTimer);
+    connect(TimerSetParam, &QTimer::timeout, this, &TForm1::TimerSetParamTimer);
 }
 
 void TForm1::setWindows(const Windows& given) {

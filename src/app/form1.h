@@ -110,6 +110,31 @@ public:
     void ListView1ColumnClick(int column);
     void ListView1MouseMove(const QPoint& position);
 
+    // Address editor
+    void EditIpAddrChange();
+    void EditNetMaskChange();
+    void EditGatewayAddrChange();
+    void EditAddrEnter(QLineEdit* edit);
+    void EditsMouseEnter(QLineEdit* edit);
+    void actDhcpChangedExecute();
+    static bool isShownInvalid(const QLineEdit* edit);
+
+    // Blink and restart
+    void actBlinkExecute();
+    void actRestartExecute();
+    void setRestart(const QString& macAddr);
+
+    // Address change transaction
+    void actChangeIPConfigExecute();
+    void setAddr(const QString& addrToSet, protocol::TSetAddrType addrType, bool permanent);
+    void setDhcp(bool value);
+    void StartSave();
+    void markChanged(const QString& ssourceip, protocol::TSetAddrType addTyp);
+    void TimerSetParamTimer();
+    void reselectDevice();
+    bool dhcpChanged();
+    static QString normalizeAddr(const QString& text);
+
     // Adapter choice
     QString findAdapterSubnetMask(const QString& adapterIp);
     void ComboBoxAdapterChange();
@@ -220,6 +245,14 @@ private:
     void netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     bool sendFrame(const QByteArray& frame, int* error);
+    void changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
+    void blinkAnswer(const protocol::ReceiveBuffer& buffer);
+    bool fieldCheck(bool checkIp, bool checkNetmask, bool checkGateway);
+    void discardQueuedRequests(const QString& reason);
+    void failTransaction();
+    bool commandDeviceChosen(const QString& refusalKey);
+    void showEditorHint(QLineEdit* edit, const QString& hint);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void setHourglassCursor();
     void setDefaultCursor();
 

@@ -87,6 +87,18 @@ void TForm1::handleDatagram(const protocol::ReceiveBuffer& buffer, const QString
     case protocol::answerCode(protocol::dcReadGateway):
         gatewayAnswer(buffer, sourceIp);
         break;
+    case protocol::answerCode(protocol::dcBlink):
+        blinkAnswer(buffer);
+        break;
+    case protocol::answerCode(protocol::dcSetIpPermanent):
+    case protocol::answerCode(protocol::dcSetIpTemporary):
+    case protocol::answerCode(protocol::dcSetNetmaskPermanent):
+    case protocol::answerCode(protocol::dcSetNetmaskTemporary):
+    case protocol::answerCode(protocol::dcSetGatewayPermanent):
+    case protocol::answerCode(protocol::dcSetGatewayTemporary):
+    case protocol::answerCode(protocol::dcSetDhcp):
+        changeAnswer(buffer, sourceIp);
+        break;
     default:
         break;
     }

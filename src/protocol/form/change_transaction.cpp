@@ -1,0 +1,417 @@
+// The address change transaction: every changed address is written temporarily, then
+// permanently, one request per confirmed answer; a timer watches for the first answer.
+#include "app/form1.h"
+
+#include "net/ipv4.h"
+#include "platform/message_boxes.h"
+#include "protocol/frame.h"
+#include "ui/device_list_view.h"
+#include "ui/model/device_table.h"
+#include "ui/model/log_buffer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+namespace app {
+
+namespace {
+
+const QString kBroadcast = QStringLiteral("255.255.255.255");
+constexpr int kTimeoutTicks = 12;
+constexpr int kNextRequestDelayMs = 200;
+
+void enableTimer(QTimer* timer) {
+    if (!timer->isActive())
+        timer->start();
+}
+
+void showAsInvalid(QLineEdit* edit) {
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Text, QColor(255, 0, 0));
+    edit->setPalette(colours);
+}
+
+} // namespace
+
+QString TForm1::normalizeAddr(const QString& text) {
+    return net::intToIpText(net::ipTextToInt(text));
+}
+
+void TForm1::reselectDevice() {
+    if (ListView1->selectedRow() >= 0)
+        return;
+    const int row = deviceLines->firstRowWithCaption(EditMacAddr->text());
+    if (row >= 0)
+        ListView1->selectRow(row);
+}
+
+bool TForm1::dhcpChanged() {
+    reselectDevice();
+    if (!CheckBoxDhcpEnabled->isEnabled())
+        return false;
+    const QString dhcp = deviceLines->cell(ListView1->selectedRow(), 3);
+    const bool ticked = CheckBoxDhcpEnabled->isChecked();
+    return (dhcp == dhcpNotActiveText && ticked) || (dhcp == dhcpActiveText && !ticked);
+}
+
+bool TForm1::fieldCheck(bool checkIp, bool checkNetmask, bool checkGateway) {
+    QString text = translate(QStringLiteral("errorText_wrong_value_for")) + QLatin1Char(' ');
+    bool invalid = false;
+    const auto check = [&](bool wanted, QLineEdit* edit, bool allowNotAvailable, const char* key) {
+        if (!wanted || (allowNotAvailable && edit->text() == NotAvailText) ||
+            net::isValidIpText(edit->text()))
+            return;
+        text += QLatin1Char(' ') + translate(QString::fromLatin1(key));
+        showAsInvalid(edit);
+        invalid = true;
+    };
+    check(checkIp, EditIpAddr, false, "errorText_ip");
+    check(checkNetmask, EditNetMask, true, "errorText_netmask");
+    check(checkGateway, EditGatewayAddr, true, "errorText_gateway");
+    text += translate(QStringLiteral("errorText_will_not_be_set"));
+    // Refused exactly when a field is invalid; the length of the composed text says nothing
+    // when the texts are untranslated keys.
+    if (invalid)
+        services.boxes.messageBox(text, translate(QStringLiteral("Error")),
+                                  platform::MessageBoxes::Icon::Error,
+                                  platform::MessageBoxes::Buttons::Ok);
+    return !invalid;
+}
+
+void TForm1::discardQueuedRequests(const QString& reason) {
+    for (const QByteArray& frame : std::as_const(messagesToSend)) {
+        if (!frame.isEmpty())
+            log().logStringOnly(QStringLiteral("Request not sent (%1): %2")
+                                    .arg(reason, protocol::frameAsHex(frame)));
+    }
+    messagesToSend.clear();
+}
+
+void TForm1::actChangeIPConfigExecute() {
+    log().logStringOnly(QStringLiteral("**** Start change config"));
+    reselectDevice();
+    const int selected = ListView1->selectedRow();
+    if (selected < 0) {
+        log().logStringOnly(QStringLiteral("No device line for ") + EditMacAddr->text() +
+                            QStringLiteral(", nothing to change"));
+        return;
+    }
+    const bool ticked = CheckBoxDhcpEnabled->isChecked();
+    if (net::isLinkLocalIp(EditIpAddr->text()) && !ticked) {
+        services.boxes.messageBox(translate(QStringLiteral("This_is_a_link_local_address")),
+                                  translate(QStringLiteral("Error")),
+                                  platform::MessageBoxes::Icon::Error,
+                                  platform::MessageBoxes::Buttons::Ok);
+        return;
+    }
+    // A transaction never sends what an earlier one left behind.
+    discardQueuedRequests(QStringLiteral("left from an earlier change"));
+    answerCount = 0;
+    bool dhcpOff = false;
+
+    const auto differs = [this](QLineEdit* edit, int cell) {
+        return edit->text() != deviceLines->cell(ListView1->selectedRow(), cell);
+    };
+    const auto netmaskDiffers = [&] {
+        return EditNetMask->text() != NotAvailText && differs(EditNetMask, 1);
+    };
+    const auto gatewayDiffers = [&] {
+        return EditGatewayAddr->text() != NotAvailText && differs(EditGatewayAddr, 2);
+    };
+
+    if (dhcpChanged()) {
+        log().logStringOnly(QStringLiteral("DCHP changed start set query"));
+        if (!ticked) {
+            dhcpOff = true;
+            if (!fieldCheck(true, true, true))
+                return;
+        } else if (!fieldCheck(differs(EditIpAddr, 0), netmaskDiffers(), gatewayDiffers())) {
+            // Switching DHCP on runs no check of its own, yet an invalid address that would
+            // be queued behind the DHCP request must never be sent.
+            return;
+        }
+        enableTimer(TimerSetParam);
+        setDhcp(ticked);
+    } else if (!ticked) {
+        if (!differs(EditIpAddr, 0) && !differs(EditNetMask, 1) && !differs(EditGatewayAddr, 2) &&
+            CheckBoxDhcpEnabled->isEnabled() && !dhcpChanged()) {
+            log().logStringOnly(QStringLiteral("Nix geändert, nicht speichern"));
+            return;
+        }
+        if (!fieldCheck(true, true, true))
+            return;
+    } else if (!fieldCheck(differs(EditIpAddr, 0), netmaskDiffers(), gatewayDiffers())) {
+        return;
+    }
+
+    // The IP goes out and into the list in canonical form, as netmask and gateway do, so
+    // that the answers from the new address still find the line.
+    if (net::isValidIpText(EditIpAddr->text()))
+        EditIpAddr->setText(normalizeAddr(EditIpAddr->text()));
+
+    for (int row = 0; row < deviceLines->count(); ++row) {
+        if (deviceLines->cell(row, 0) == EditIpAddr->text() &&
+            deviceLines->caption(row) != EditMacAddr->text()) {
+            showAsInvalid(EditIpAddr);
+            services.boxes.messageBox(translate(QStringLiteral("ip_already_in_use")),
+                                      translate(QStringLiteral("Error")),
+                                      platform::MessageBoxes::Icon::Error,
+                                      platform::MessageBoxes::Buttons::Ok);
+            return;
+        }
+    }
+
+    if (differs(EditIpAddr, 0) || dhcpOff) {
+        enableTimer(TimerSetParam);
+        setAddr(EditIpAddr->text(), protocol::atIP, false);
+        setAddr(EditIpAddr->text(), protocol::atIP, true);
+    }
+    if (netmaskDiffers() || dhcpOff) {
+        enableTimer(TimerSetParam);
+        setAddr(EditNetMask->text(), protocol::atNetmask, false);
+        setAddr(EditNetMask->text(), protocol::atNetmask, true);
+    }
+    if (gatewayDiffers() || dhcpOff) {
+        enableTimer(TimerSetParam);
+        setAddr(EditGatewayAddr->text(), protocol::atGateway, false);
+        setAddr(EditGatewayAddr->text(), protocol::atGateway, true);
+    }
+
+    if (!messagesToSend.isEmpty()) {
+        answerState = asPending;
+        setHourglassCursor();
+        pump();
+        StartSave();
+        pump();
+    }
+}
+
+void TForm1::setAddr(const QString& addrToSet, protocol::TSetAddrType addrType, bool permanent) {
+    setAnswer = false;
+    pump();
+    SockAddr = kBroadcast;
+    struct Variant {
+        protocol::TDeviceCommand command;
+        const char* logLine;
+    };
+    static constexpr Variant temporary[] = {
+        {protocol::dcSetIpTemporary, "Send message IP temp"},
+        {protocol::dcSetNetmaskTemporary, "Send Netmask IP temp"},
+        {protocol::dcSetGatewayTemporary, "Send message Gateway temp"}};
+    static constexpr Variant lasting[] = {
+        {protocol::dcSetIpPermanent, "Send message IP permanent"},
+        {protocol::dcSetNetmaskPermanent, "Send message Netmask permanent"},
+        {protocol::dcSetGatewayPermanent, "Send message Gateway permanent"}};
+    if (addrType == protocol::atDhcp)
+        return;
+    const Variant& variant = (permanent ? lasting : temporary)[addrType];
+    log().logStringOnly(QString::fromLatin1(variant.logLine));
+
+    const auto macBytes = protocol::macBytesFromText(EditMacAddr->text());
+    if (!macBytes || !net::isValidIpText(addrToSet)) {
+        log().logStringOnly(QStringLiteral("Not queued, no valid address: ") + addrToSet);
+        return;
+    }
+    const QByteArray frame =
+        protocol::buildFrame(variant.command, *macBytes + protocol::addressBytes(addrToSet));
+    lastChangedMacAddr = EditMacAddr->text();
+    const qsizetype at = messagesToSend.size();
+    messagesToSend.append(frame);
+    log().logStringOnly(QStringLiteral("Adding to list at : %1 ").arg(at) +
+                        protocol::frameAsCharacters(frame));
+}
+
+void TForm1::setDhcp(bool value) {
+    askForRestart = false;
+    setAnswer = false;
+    pump();
+    log().logStringOnly(QStringLiteral("Set DHCP for ") + EditMacAddr->text());
+    SockAddr = deviceLines->cell(ListView1->selectedRow(), 0);
+    const QByteArray frame = protocol::buildFrame(protocol::dcSetDhcp, QByteArray(1, value ? 1 : 0));
+    const qsizetype at = messagesToSend.size();
+    messagesToSend.append(frame);
+    log().logStringOnly(QStringLiteral("Adding to list at : %1 ").arg(at) +
+                        protocol::frameAsCharacters(frame));
+    lastChangedMacAddr = EditMacAddr->text();
+    log().logStringOnly(QStringLiteral("Set DHCP Message ") + protocol::frameAsCharacters(frame));
+    pump();
+}
+
+void TForm1::failTransaction() {
+    answerState = asFailed;
+    TimerSetParam->stop();
+    setParameterTimerCount = 0;
+    discardQueuedRequests(QStringLiteral("the change failed"));
+    ListView1->viewport()->update();
+    doCloseSocket(0, 0);
+}
+
+void TForm1::StartSave() {
+    log().logStringOnly(QStringLiteral("********* Start save"));
+    createSocket();
+    const qsizetype count = messagesToSend.size();
+    if (count == 0)
+        return;
+    ButtonScan->setEnabled(false);
+    ButtonSet->setEnabled(false);
+    actBlink->setEnabled(false);
+    actRestart->setEnabled(false);
+    for (qsizetype i = 0; i < messagesToSend.size(); ++i) {
+        if (messagesToSend[i].isEmpty()) {
+            pump();
+            continue;
+        }
+        const QByteArray frame = messagesToSend[i];
+        // The DHCP request carries no MAC: it goes to the device's own address.
+        if (quint8(frame[1]) == protocol::dcSetDhcp) {
+            reselectDevice();
+            SockAddr = deviceLines->cell(ListView1->selectedRow(), 0);
+        } else {
+            SockAddr = kBroadcast;
+        }
+        log().logStringOnly(QStringLiteral("Sending from list at :%1 ").arg(i) +
+                            protocol::frameAsCharacters(frame) +
+                            QStringLiteral(" to Socket %1").arg(FSocket()));
+        int error = 0;
+        if (SockAddr.isEmpty() || !sendFrame(frame, &error)) {
+            services.boxes.showMessage(translate(QStringLiteral("Error_sending_save")));
+            failTransaction();
+        } else {
+            messagesToSend[i].clear();
+        }
+        return;
+    }
+    answerState = asSuccess;
+    ListView1->viewport()->update();
+    pump();
+    pump();
+    messagesToSend.clear();
+    pump();
+    if (askForRestart) {
+        QString text = translate(QStringLiteral("Settings_are_valid_only_after_TORVANE_restart")) +
+                       QStringLiteral("\r\n") +
+                       translate(QStringLiteral("Do_you_want_to_restart_the_device_now"));
+        if (CheckBoxDhcpEnabled->isChecked())
+            text += QStringLiteral("\r\n\r\n") +
+                    translate(QStringLiteral("You_will_have_to_scan_again_to_see_the_values_used"));
+        log().logStringOnly(QStringLiteral("---------------------"));
+        const auto answer = services.boxes.messageBox(
+            text, translate(QStringLiteral("Configuration_change")),
+            platform::MessageBoxes::Icon::Question, platform::MessageBoxes::Buttons::YesNo);
+        if (answer == platform::MessageBoxes::Answer::Yes) {
+            askForRestart = false;
+            setRestart(EditMacAddr->text());
+        }
+    }
+    doCloseSocket(int(count), askForRestart ? 1 : 0);
+}
+
+void TForm1::changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
+    ++answerCount;
+    const quint8 code = buffer[1];
+    const quint8 status = buffer[2];
+    const auto refused = [this](const char* key) {
+        setStatusText(translate(QString::fromLatin1(key)));
+        // The transaction stops here; nothing of it may reach the device later.
+        discardQueuedRequests(QStringLiteral("the device refused"));
+    };
+    switch (code) {
+    case protocol::answerCode(protocol::dcSetIpTemporary):
+    case protocol::answerCode(protocol::dcSetIpPermanent):
+        if (status == 0) {
+            setStatusText(translate(QStringLiteral("Setting_IP_address")));
+            markChanged(sourceIp, protocol::atIP);
+        } else if (status == 1) {
+            refused("Setting_not_allowed");
+        } else if (status == 2) {
+            refused("Setting_not_possible");
+        }
+        break;
+    case protocol::answerCode(protocol::dcSetNetmaskTemporary):
+    case protocol::answerCode(protocol::dcSetNetmaskPermanent):
+        setStatusText(translate(QStringLiteral("Setting_Netmask_OK")));
+        markChanged(sourceIp, protocol::atNetmask);
+        break;
+    case protocol::answerCode(protocol::dcSetGatewayTemporary):
+    case protocol::answerCode(protocol::dcSetGatewayPermanent):
+        setStatusText(translate(QStringLiteral("Setting_Gatewayaddress_OK")));
+        markChanged(sourceIp, protocol::atGateway);
+        break;
+    case protocol::answerCode(protocol::dcSetDhcp):
+        if (status == 0) {
+            log().logStringOnly(QStringLiteral("---- dchp state changed "));
+            setStatusText(translate(QStringLiteral("Setting_DHCP_OK")));
+            askForRestart = true;
+            markChanged(sourceIp, protocol::atDhcp);
+        } else if (status == 1) {
+            refused("Setting_DHCP_not_allowed");
+        } else if (status == 2) {
+            refused("Setting_DHCP_not_possible");
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::markChanged(const QString& ssourceip, protocol::TSetAddrType addTyp) {
+    // Every line is visited, in order, and matched at the time it is visited: after an IP
+    // answer oldIP is emptied and the line already carries the new address.
+    for (int row = 0; row < deviceLines->count(); ++row) {
+        const QString ip = deviceLines->cell(row, 0);
+        if (ip != ssourceip && ip != oldIP)
+            continue;
+        setAnswer = true;
+        switch (addTyp) {
+        case protocol::atIP:
+            deviceLines->setCell(row, 0, EditIpAddr->text());
+            oldIP.clear();
+            break;
+        case protocol::atNetmask:
+            EditNetMask->setText(normalizeAddr(EditNetMask->text()));
+            deviceLines->setCell(row, 1, EditNetMask->text());
+            break;
+        case protocol::atGateway:
+            EditGatewayAddr->setText(normalizeAddr(EditGatewayAddr->text()));
+            deviceLines->setCell(row, 2, EditGatewayAddr->text());
+            break;
+        case protocol::atDhcp:
+            deviceLines->setCell(row, 3, CheckBoxDhcpEnabled->isChecked() ? dhcpActiveText
+                                                                         : dhcpNotActiveText);
+            break;
+        }
+        pump();
+        QThread::msleep(kNextRequestDelayMs);
+        StartSave();
+        pump();
+        ListView1->viewport()->update();
+    }
+}
+
+void TForm1::TimerSetParamTimer() {
+    if (setAnswer) {
+        setParameterTimerCount = 0;
+        TimerSetParam->stop();
+    } else if (setParameterTimerCount < kTimeoutTicks) {
+        ++setParameterTimerCount;
+    } else {
+        setStatusText(translate(QStringLiteral("Changes_not_saved")));
+        TimerSetParam->stop();
+        setParameterTimerCount = 0;
+        answerState = asFailed;
+        ListView1->viewport()->update();
+        ButtonSet->setEnabled(true);
+        actBlink->setEnabled(true);
+        actRestart->setEnabled(true);
+        ButtonScan->setEnabled(true);
+        discardQueuedRequests(QStringLiteral("no answer in time"));
+        services.boxes.showMessage(translate(QStringLiteral("Parameter_setting_timeout")));
+        setDefaultCursor();
+    }
+}
+
+} // namespace app
