@@ -1,0 +1,277 @@
+// A scan from the main window against devices played by the test on loopback.
+#include "support/device_frames.h"
+#include "support/event_pump.h"
+#include "support/form_fixture.h"
+#include "support/shell_command.h"
+#include "support/udp_peer.h"
+
+#include "protocol/frame.h"
+#include "ui/device_list_view.h"
+#include "ui/model/device_table.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+const QByteArray kScanRequest = QByteArray::fromHex("0101FD");
+constexpr quint16 kPort = protocol::kDevicePort;
+
+// The devices' side: one socket on every address, as the simulator has it.
+class Devices {
+public:
+    Devices() : peer(QStringLiteral("0.0.0.0"), kPort, UdpPeer::Options{true, true, 0}) {}
+
+    // Waits for the scan request, then answers it with each frame from its source address.
+    void answerScan(const std::vector<std::pair<QString, QByteArray>>& answers,
+                    const QString& destination = QStringLiteral("127.0.0.1")) {
+        waitFor(kScanRequest);
+        for (const auto& [source, frame] : answers)
+            ASSERT_TRUE(peer.sendFrom(source, frame, destination, kPort));
+    }
+
+    // Waits, with the program's events running, for a datagram with exactly these bytes;
+    // other datagrams are passed over.
+    std::optional<UdpPeer::Datagram> waitFor(const QByteArray& bytes) {
+        std::optional<UdpPeer::Datagram> found;
+        pumpUntil([&] {
+            while (auto datagram = peer.receive(0)) {
+                if (datagram->bytes == bytes) {
+                    found = datagram;
+                    return true;
+                }
+            }
+            return false;
+        });
+        if (!found)
+            ADD_FAILURE() << "no datagram " << bytes.toHex().constData();
+        return found;
+    }
+
+    UdpPeer peer;
+};
+
+QString cell(FormFixture& f, int row, int index) {
+    return f.form().deviceLines->cell(row, index);
+}
+
+} // namespace
+
+TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    EXPECT_EQ(f.form().statusText(), f.form().translate("Scanning"));
+    EXPECT_FALSE(f.form().ButtonScan->isEnabled());
+    devices.waitFor(kScanRequest);
+    ASSERT_TRUE(f.waitForScanEnd());
+    EXPECT_EQ(f.form().statusText(), f.form().translate("Scan_finished"));
+    EXPECT_TRUE(f.form().ButtonScan->isEnabled());
+    EXPECT_EQ(f.form().FSocket(), 0);
+    EXPECT_EQ(f.form().deviceLines->count(), 0);
+    EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")) ||
+                !f.logContains(QStringLiteral("Start trimer get Params")));
+    EXPECT_TRUE(f.boxes.messages().empty());
+}
+
+TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields active{.mac = "02-00-00-00-00-0A", .ip = "127.0.0.10", .dhcpByte = 0x11};
+    ScanAnswerFields inactive{.mac = "02-00-00-00-00-0B", .ip = "127.0.0.11", .dhcpByte = 0x10};
+    ScanAnswerFields unsupported{.mac = "02-00-00-00-00-0C", .ip = "127.0.0.12",
+                                 .deviceType = 0x0777, .dhcpByte = 18};
+    devices.answerScan({{"127.0.0.10", scanAnswerFrame(active)},
+                        {"127.0.0.11", scanAnswerFrame(inactive)},
+                        {"127.0.0.12", scanAnswerFrame(unsupported)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+    ASSERT_EQ(form.deviceLines->count(), 3);
+    EXPECT_EQ(form.deviceLines->caption(0), "02-00-00-00-00-0A");
+    EXPECT_EQ(cell(f, 0, 0), "127.0.0.10");
+    EXPECT_EQ(cell(f, 0, 1), "255.0.0.0");
+    EXPECT_EQ(cell(f, 0, 2), "127.0.0.254");
+    EXPECT_EQ(cell(f, 0, 3), form.dhcpActiveText);
+    EXPECT_EQ(cell(f, 0, 5), "V1.05");
+    EXPECT_EQ(cell(f, 0, 6), " ");
+    EXPECT_EQ(cell(f, 0, 7), "restartSupported");
+    EXPECT_EQ(cell(f, 1, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(cell(f, 2, 3), form.dhcpNotSupportedText);
+    EXPECT_EQ(cell(f, 2, 7), "restartNOTSupported");
+    EXPECT_EQ(cell(f, 2, 4), "not defined (887)");
+    EXPECT_TRUE(form.queryParamsQueue.isEmpty());
+    EXPECT_FALSE(f.logContains(QStringLiteral("Start trimer get Params")));
+    EXPECT_TRUE(f.logContains(QStringLiteral("MsgLen von  127.0.0.10 vor entscheidung 27")));
+    EXPECT_TRUE(f.logContains(QStringLiteral("int 17")));
+    EXPECT_TRUE(f.logContains(QStringLiteral("int buf dann and mask 16")));
+    EXPECT_EQ(form.statusText(), form.translate("Scan_finished"));
+}
+
+TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields a{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .length = 17};
+    ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 18};
+    devices.answerScan({{"127.0.0.21", scanAnswerFrame(a)}, {"127.0.0.22", scanAnswerFrame(b)}});
+    auto& form = f.form();
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
+    EXPECT_EQ(cell(f, 0, 1), form.SearchingText);
+    EXPECT_EQ(cell(f, 0, 2), form.SearchingText);
+    EXPECT_EQ(cell(f, 0, 3), form.NotAvailTextShort);
+    EXPECT_TRUE(cell(f, 0, 7).isEmpty());
+    EXPECT_EQ(form.queryParamsQueue, QStringList({"02-00-00-00-00-01", "02-00-00-00-00-02"}));
+    EXPECT_TRUE(form.TimerGetParams->isActive());
+
+    // Each device is asked for its netmask, then its gateway, at its own address.
+    for (const auto& [mac, ip] : {std::pair{a.mac, a.ip}, std::pair{b.mac, b.ip}}) {
+        const QByteArray macBytes = *protocol::macBytesFromText(mac);
+        const auto netmaskRead = devices.waitFor(protocol::buildFrame(0x05, macBytes));
+        ASSERT_TRUE(netmaskRead);
+        EXPECT_EQ(netmaskRead->destination, ip);
+        ASSERT_TRUE(devices.peer.sendFrom(ip, readAnswerFrame(0x85, "255.255.0.0"), "127.0.0.1", kPort));
+        const auto gatewayRead = devices.waitFor(protocol::buildFrame(0x07, macBytes));
+        ASSERT_TRUE(gatewayRead);
+        EXPECT_EQ(gatewayRead->destination, ip);
+        ASSERT_TRUE(devices.peer.sendFrom(ip, readAnswerFrame(0x87, "127.0.9.9"), "127.0.0.1", kPort));
+    }
+    ASSERT_TRUE(f.waitForScanEnd());
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(cell(f, row, 1), "255.255.0.0");
+        EXPECT_EQ(cell(f, row, 2), "127.0.9.9");
+    }
+    EXPECT_EQ(form.netmask, "255.255.0.0");
+    EXPECT_EQ(form.gatewayip, "127.0.9.9");
+    EXPECT_TRUE(f.logContains(QStringLiteral("Getting list Index: 02-00-00-00-00-01")));
+    EXPECT_TRUE(f.logContains(QStringLiteral("        Insert to List for 127.0.0.21")));
+    EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")));
+    EXPECT_TRUE(form.ButtonScan->isEnabled());
+}
+
+TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
+    ASSERT_TRUE(runShell("ip addr replace 169.254.3.4/32 dev lo"));
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields plain{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .length = 17};
+    ScanAnswerFields linkLocal{.mac = "02-00-00-00-00-02", .ip = "169.254.3.4", .length = 17};
+    devices.answerScan({{"127.0.0.21", scanAnswerFrame(plain)},
+                        {"169.254.3.4", scanAnswerFrame(linkLocal)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+    ASSERT_EQ(form.deviceLines->count(), 2);
+    EXPECT_EQ(cell(f, 0, 1), form.NotAvailText);
+    EXPECT_EQ(cell(f, 0, 2), form.NotAvailText);
+    EXPECT_EQ(cell(f, 1, 1), form.NotConfigurabelText);
+    EXPECT_EQ(cell(f, 1, 2), form.NotConfigurabelText);
+    EXPECT_TRUE(f.boxes.messages().empty());
+}
+
+TEST(Scan, DuplicateAddressesAreMarked) {
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields a{.mac = "02-00-00-00-00-01", .ip = "127.0.0.30"};
+    ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.30"};
+    devices.answerScan({{"127.0.0.30", scanAnswerFrame(a)}, {"127.0.0.30", scanAnswerFrame(b)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+    ASSERT_EQ(form.deviceLines->count(), 2);
+    EXPECT_EQ(cell(f, 0, 6), "D");
+    EXPECT_EQ(cell(f, 1, 6), "D");
+    EXPECT_EQ(form.ListView1->backgroundOf(0), QColor(255, 0, 0));
+}
+
+TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
+    ASSERT_TRUE(runShell("ip addr replace 10.9.0.5/32 dev lo"));
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields foreign{.mac = "02-00-00-00-00-09", .ip = "10.9.0.5",
+                             .netmask = "255.255.255.0", .gateway = "10.9.0.1"};
+    devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
+    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceLines->count() == 1; }));
+    EXPECT_EQ(cell(f, 0, 0), "10.9.0.5");
+    EXPECT_EQ(cell(f, 0, 1), "255.255.255.0");
+}
+
+TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
+    ASSERT_TRUE(runShell("ip addr replace 10.9.0.5/32 dev lo"));
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields foreign{.mac = "02-00-00-00-00-09", .ip = "10.9.0.5", .length = 17};
+    devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
+    const auto read =
+        devices.waitFor(protocol::buildFrame(0x05, *protocol::macBytesFromText(foreign.mac)));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->destination, "255.255.255.255");
+    ASSERT_TRUE(f.waitForScanEnd());
+
+    // The DHCP box forces the broadcast even for a device in the adapter's subnet.
+    auto& form = f.form();
+    form.CheckBoxDhcpEnabled->setChecked(true);
+    form.deviceDestination(QStringLiteral("127.0.0.44"));
+    EXPECT_EQ(form.SockAddr, "255.255.255.255");
+    form.CheckBoxDhcpEnabled->setChecked(false);
+    form.deviceDestination(QStringLiteral("127.0.0.44"));
+    EXPECT_EQ(form.SockAddr, "127.0.0.44");
+    form.deviceDestination(QStringLiteral("127.0.0.1")); // the adapter's own address
+    EXPECT_EQ(form.SockAddr, "255.255.255.255");
+    EXPECT_TRUE(f.logContains(QStringLiteral("Subnetmask found 255.0.0.0")));
+}
+
+TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
+    FormFixture f;
+    Devices devices;
+    f.activate();
+    ScanAnswerFields full{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .dhcpByte = 0x11};
+    ScanAnswerFields silent{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 17};
+    devices.answerScan({{"127.0.0.21", scanAnswerFrame(full)},
+                        {"127.0.0.22", scanAnswerFrame(silent)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+
+    form.ListView1->selectRow(0);
+    form.ListView1Click();
+    EXPECT_EQ(form.EditMacAddr->text(), full.mac);
+    EXPECT_EQ(form.EditIpAddr->text(), full.ip);
+    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isChecked());
+    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_FALSE(form.EditIpAddr->isEnabled());
+    EXPECT_TRUE(form.actRestart->isEnabled());
+    EXPECT_TRUE(form.ButtonSet->isEnabled());
+
+    // The second device's netmask and gateway are asked for again, and answered now.
+    form.ListView1->selectRow(1);
+    const QByteArray macBytes = *protocol::macBytesFromText(silent.mac);
+    bool answered = false;
+    QTimer responder;
+    QObject::connect(&responder, &QTimer::timeout, [&] {
+        auto datagram = devices.peer.receive(1);
+        if (datagram && datagram->bytes == protocol::buildFrame(0x05, macBytes)) {
+            devices.peer.sendFrom(silent.ip, readAnswerFrame(0x85, "255.255.255.0"), "127.0.0.1",
+                                  kPort);
+            answered = true;
+        }
+    });
+    responder.start(0);
+    form.ListView1Click();
+    responder.stop();
+    EXPECT_TRUE(answered);
+    // The answer reaches the list while the click closes the endpoint, whether or not it
+    // came in time for the edit.
+    EXPECT_EQ(cell(f, 1, 1), "255.255.255.0");
+    EXPECT_EQ(form.EditMacAddr->text(), silent.mac);
+    EXPECT_FALSE(form.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_TRUE(form.EditIpAddr->isEnabled());
+    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_EQ(form.FSocket(), 0);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/form1.h"
+#include "platform/monitors.h"
+#include "platform/registry.h"
+#include "support/fake_message_boxes.h"
+#include "support/fixed_monitors.h"
+#include "ui/model/log_buffer.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+namespace testsupport {
+
+// A main window with its own program folder (the shipped lang, gdf and help folders of the
+// build, and a config.ini of the test's choosing), its own registry store, recording
+// message boxes and a fake monitor layout. It is built but not shown; activate() runs the
+// first activation, which ends with the first scan.
+class FormFixture {
+public:
+    struct Options {
+        QStringList arguments;
+        // config.ini section TimerIntervals; nothing writes no config.ini at all.
+        std::optional<QString> timerSection = QStringLiteral("TimerScan=600\n"
+                                                             "TimerSetParam=200\n"
+                                                             "TimerGetParams=400\n");
+    };
+
+    FormFixture();
+    explicit FormFixture(const Options& options);
+    ~FormFixture();
+
+    app::TForm1& form() { return *window; }
+    QString programDir() const;
+    void activate();
+    // Waits until the operation in progress has closed the endpoint.
+    bool waitForClose(int safetyLimitMs = 20000);
+    bool waitForScanEnd(int safetyLimitMs = 20000);
+    bool logContains(const QString& line) const;
+    int logCount(const QString& line) const;
+
+    FakeMessageBoxes boxes;
+    FixedMonitors monitors{{QRect(0, 0, 1920, 1080)}};
+    ui::LogBuffer log;
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<platform::RegistryStore> registry;
+    std::unique_ptr<app::TForm1> window;
+    int closes = 0;
+};
+
+} // namespace testsupport
