@@ -1,6 +1,7 @@
 #include "gdf/form/gw_config.h"
 
 #include "gui/ui/message_texts.h"
+#include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
 #include "platform/registry.h"
 #include "support/lang_folder.h"
@@ -98,4 +99,27 @@ TEST(GwConfigPage, PathIsTheSettingEditTGWCurrentFilePath) {
     options.Read();
     EXPECT_EQ(options.GetProp("EditTGWCurrentFilePath"), "/opt/gdf/Pellmar.gdf");
     EXPECT_TRUE(boxes.messages().empty());
+}
+
+TEST_F(GwConfigTranslated, CaptionsReachThePageAfterItMovedIntoTheSettingsDialog) {
+    writeLang("english_en_gb.ini", "GW_Config=Gateway description file\n"
+                                   "TGWConfigFileSheetCaption=Description file\n"
+                                   "TGWCurrentFilePath=Path of the file:\n");
+    i18n::LanguageSelect language(nullptr, "\\SOFTWARE\\Kestrelwald\\", programDir(), 2057);
+    ASSERT_TRUE(language.readDefaultLang());
+    testsupport::FakeMessageBoxes boxes;
+    TGW_Config window(boxes);
+    QTemporaryDir storeDir;
+    platform::RegistryStore store(storeDir.filePath("registry.txt"));
+    ui::TOptions options(store, boxes);
+    options.RegisterSheet(window.TGWConfigFileSheetCaption);
+
+    // The page no longer sits in its window, so it is translated on its own as well.
+    i18n::initCaptions(language, &window, QString());
+    i18n::initCaptions(language, window.TGWConfigFileSheetCaption, QString());
+    EXPECT_EQ(window.windowTitle(), "Gateway description file");
+    EXPECT_EQ(window.TGWConfigFileSheetCaption->caption(), "Description file");
+    EXPECT_EQ(options.OptionPages->tabText(0), "Description file");
+    EXPECT_EQ(window.TGWCurrentFilePath->text(), "Path of the file:");
+    EXPECT_EQ(window.EditTGWCurrentFilePath->text(), "EditTGWCurrentFilePath");
 }
