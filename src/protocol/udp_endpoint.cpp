@@ -152,13 +152,19 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
             return false;
         }
     }
-    // Known before binding, so that an endpoint left unbound still sends its broadcasts
-    // out of the chosen adapter.
-    impl->adapterAddress = *address;
-    impl->adapterInterface = interfaceIndex;
-    if (!impl->socket.enableOption(SOL_SOCKET, SO_REUSEADDR, error) ||
-        !impl->socket.bind(*address, kDevicePort, error))
+    int failure = 0;
+    const bool bound = impl->socket.enableOption(SOL_SOCKET, SO_REUSEADDR, &failure) &&
+                       impl->socket.bind(*address, kDevicePort, &failure);
+    // The program goes on with a socket it could not bind because the port is taken, so
+    // that one still sends its broadcasts out of the chosen adapter.
+    if (bound || failure == EADDRINUSE) {
+        impl->adapterAddress = *address;
+        impl->adapterInterface = interfaceIndex;
+    }
+    if (!bound) {
+        report(error, failure);
         return false;
+    }
     // A socket bound to every interface receives limited broadcasts itself.
     if (interfaceIndex == 0)
         return true;

@@ -234,6 +234,18 @@ TEST_F(EndpointOnLoopback, AFailedCreateLeavesNoHandleAndTheNextCreateWorks) {
     EXPECT_TRUE(endpoint.bind("127.0.0.1", &error)) << error;
 }
 
+TEST_F(EndpointOnLoopback, TheSocketNeverGetsHandleZeroWhichMeansNoSocket) {
+    const int standardInput = ::dup(STDIN_FILENO);
+    ASSERT_GE(standardInput, 0);
+    ::close(STDIN_FILENO);
+    int error = 0;
+    const bool created = endpoint.create(&error);
+    ::dup2(standardInput, STDIN_FILENO);
+    ::close(standardInput);
+    ASSERT_TRUE(created) << error;
+    EXPECT_GT(endpoint.handle(), 0);
+}
+
 TEST_F(EndpointOnLoopback, ADatagramLongerThanTheBufferIsAReceiveErrorAndConsumed) {
     open();
     UdpPeer peer(QStringLiteral("127.0.0.5"), 55808);

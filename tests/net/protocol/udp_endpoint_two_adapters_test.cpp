@@ -7,6 +7,7 @@
 #include "support/test_network.h"
 #include "support/udp_peer.h"
 
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +120,21 @@ TEST_F(TwoAdapters, TheOtherAdapterTakesTheOtherLansBroadcasts) {
     ASSERT_TRUE(onOther->sendTo(answerNamed("second LAN"), kBroadcast, 55808));
 
     ASSERT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("second LAN"), kForeignOnOther); }));
+    pumpRounds(50);
+    EXPECT_EQ(taken.size(), 1u);
+}
+
+TEST_F(TwoAdapters, ASecondBindFailsAndLeavesTheFirstAdapterInPlace) {
+    open(network->devices().pcAddress());
+    int error = 0;
+    EXPECT_FALSE(
+        endpoint.bind(QString::fromStdString(network->otherSegment().pcAddress()), &error));
+    EXPECT_EQ(error, EINVAL);
+    const auto onChosen = deviceIn(network->devices(), kForeignOnChosen);
+    const auto onOther = deviceIn(network->otherSegment(), kForeignOnOther);
+    ASSERT_TRUE(onOther->sendTo(answerNamed("other LAN"), kBroadcast, 55808));
+    ASSERT_TRUE(onChosen->sendTo(answerNamed("chosen LAN"), kBroadcast, 55808));
+    ASSERT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("chosen LAN"), kForeignOnChosen); }));
     pumpRounds(50);
     EXPECT_EQ(taken.size(), 1u);
 }
