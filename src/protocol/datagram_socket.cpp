@@ -12,11 +12,6 @@ namespace protocol {
 
 namespace {
 
-void report(int* error, int value) {
-    if (error)
-        *error = value;
-}
-
 sockaddr_in socketAddress(quint32 address, quint16 port) {
     sockaddr_in result{};
     result.sin_family = AF_INET;
@@ -37,7 +32,7 @@ bool DatagramSocket::open(int* error) {
         return true;
     int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
     if (fd < 0) {
-        report(error, errno);
+        reportError(error, errno);
         return false;
     }
     // Handle 0 means "no socket" to the program, so a socket must never get descriptor 0
@@ -47,7 +42,7 @@ bool DatagramSocket::open(int* error) {
         const int savedErrno = errno;
         ::close(fd);
         if (moved < 0) {
-            report(error, savedErrno);
+            reportError(error, savedErrno);
             return false;
         }
         fd = moved;
@@ -58,13 +53,13 @@ bool DatagramSocket::open(int* error) {
 
 bool DatagramSocket::close(int* error) {
     if (!isOpen()) {
-        report(error, ENOTSOCK);
+        reportError(error, ENOTSOCK);
         return false;
     }
     const int result = ::close(descriptor_);
     descriptor_ = -1;
     if (result != 0) {
-        report(error, errno);
+        reportError(error, errno);
         return false;
     }
     return true;
@@ -73,7 +68,7 @@ bool DatagramSocket::close(int* error) {
 bool DatagramSocket::enableOption(int level, int name, int* error) {
     const int on = 1;
     if (::setsockopt(descriptor_, level, name, &on, sizeof on) != 0) {
-        report(error, errno);
+        reportError(error, errno);
         return false;
     }
     return true;
@@ -87,7 +82,7 @@ void DatagramSocket::enlargeReceiveBuffer(int bytes) {
 bool DatagramSocket::bind(quint32 address, quint16 port, int* error) {
     const sockaddr_in local = socketAddress(address, port);
     if (::bind(descriptor_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        report(error, errno);
+        reportError(error, errno);
         return false;
     }
     return true;
@@ -117,7 +112,7 @@ bool DatagramSocket::sendTo(const QByteArray& datagram, quint32 address, quint16
         std::memcpy(CMSG_DATA(header), &info, sizeof info);
     }
     if (::sendmsg(descriptor_, &message, MSG_NOSIGNAL) < 0) {
-        report(error, errno);
+        reportError(error, errno);
         return false;
     }
     return true;
@@ -133,7 +128,7 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::peek(int* error) {
 
 std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> into, int flags,
                                                             int* error) {
-    report(error, 0);
+    reportError(error, 0);
     sockaddr_in source{};
     iovec part{into.data(), into.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
@@ -148,7 +143,7 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> in
     const ssize_t size = ::recvmsg(descriptor_, &message, flags);
     if (size < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
-            report(error, errno);
+            reportError(error, errno);
         return std::nullopt;
     }
     Arrival arrival;

@@ -8,6 +8,12 @@
 
 namespace protocol {
 
+// Hands an error number to a caller that may not want it (null).
+inline void reportError(int* error, int value) {
+    if (error)
+        *error = value;
+}
+
 // An IPv4 UDP socket descriptor with the few operations the endpoint needs. Addresses and
 // ports are in host byte order; failures give errno values.
 class DatagramSocket {

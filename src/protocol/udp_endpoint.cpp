@@ -21,11 +21,6 @@ namespace {
 // busy; the system doubles the figure for its bookkeeping.
 constexpr int kReceiveBufferBytes = 16 * 1024 * 1024;
 
-void report(int* error, int value) {
-    if (error)
-        *error = value;
-}
-
 // Reads a dotted address the way the socket library does, short and octal forms included.
 std::optional<quint32> socketLibraryAddress(const QString& text) {
     in_addr address{};
@@ -38,6 +33,13 @@ std::optional<quint32> socketLibraryAddress(const QString& text) {
 
 struct UdpEndpoint::Impl {
     explicit Impl(UdpEndpoint* owner) : owner(owner) {}
+
+    bool hasSocket(int* error) const {
+        if (socket.isOpen())
+            return true;
+        reportError(error, ENOTSOCK);
+        return false;
+    }
 
     void updateNotifiers() {
         const bool on = eventsStarted && eventsEnabled && !announcing;
@@ -133,13 +135,11 @@ bool UdpEndpoint::create(int* error) {
 }
 
 bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
-    if (!impl->socket.isOpen()) {
-        report(error, ENOTSOCK);
+    if (!impl->hasSocket(error))
         return false;
-    }
     const std::optional<quint32> address = socketLibraryAddress(adapterIp);
     if (!address) {
-        report(error, EADDRNOTAVAIL);
+        reportError(error, EADDRNOTAVAIL);
         return false;
     }
     int interfaceIndex = 0;
@@ -148,7 +148,7 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         net::getNetworkInterfaces(interfaces);
         interfaceIndex = net::interfaceIndexHolding(interfaces, *address);
         if (interfaceIndex == 0) {
-            report(error, EADDRNOTAVAIL);
+            reportError(error, EADDRNOTAVAIL);
             return false;
         }
     }
@@ -162,7 +162,7 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         impl->adapterInterface = interfaceIndex;
     }
     if (!bound) {
-        report(error, failure);
+        reportError(error, failure);
         return false;
     }
     // A socket bound to every interface receives limited broadcasts itself.
@@ -183,10 +183,8 @@ void UdpEndpoint::permitBroadcast() {
 }
 
 bool UdpEndpoint::startEvents(int* error) {
-    if (!impl->socket.isOpen()) {
-        report(error, ENOTSOCK);
+    if (!impl->hasSocket(error))
         return false;
-    }
     impl->socketNotifier.setSocket(impl->socket.descriptor());
     if (impl->broadcasts.isOpen())
         impl->broadcastNotifier.setSocket(impl->broadcasts.descriptor());
@@ -212,16 +210,14 @@ bool UdpEndpoint::receive(ReceiveBuffer& buffer, qsizetype* received, QString* s
                           int* error) {
     buffer.fill(0);
     *received = 0;
-    if (!impl->socket.isOpen()) {
-        report(error, ENOTSOCK);
+    if (!impl->hasSocket(error))
         return false;
-    }
     int failure = 0;
     std::optional<DatagramSocket::Arrival> arrival = impl->socket.receive(buffer, &failure);
     if (!arrival && failure == 0)
         arrival = impl->takeAdapterBroadcast(buffer, &failure);
     if (failure != 0) {
-        report(error, failure);
+        reportError(error, failure);
         return false;
     }
     if (!arrival)
@@ -229,7 +225,7 @@ bool UdpEndpoint::receive(ReceiveBuffer& buffer, qsizetype* received, QString* s
     if (sourceIp)
         *sourceIp = net::intToIpText(arrival->sourceAddress);
     if (arrival->truncated) {
-        report(error, EMSGSIZE);
+        reportError(error, EMSGSIZE);
         return false;
     }
     *received = arrival->size;
@@ -237,13 +233,11 @@ bool UdpEndpoint::receive(ReceiveBuffer& buffer, qsizetype* received, QString* s
 }
 
 bool UdpEndpoint::sendTo(const QByteArray& frame, const QString& destinationIp, int* error) {
-    if (!impl->socket.isOpen()) {
-        report(error, ENOTSOCK);
+    if (!impl->hasSocket(error))
         return false;
-    }
     const std::optional<quint32> destination = socketLibraryAddress(destinationIp);
     if (!destination || *destination == INADDR_ANY) {
-        report(error, EADDRNOTAVAIL);
+        reportError(error, EADDRNOTAVAIL);
         return false;
     }
     const int outInterface = *destination == INADDR_BROADCAST ? impl->adapterInterface : 0;
@@ -252,10 +246,8 @@ bool UdpEndpoint::sendTo(const QByteArray& frame, const QString& destinationIp, 
 }
 
 bool UdpEndpoint::close(int* error) {
-    if (!impl->socket.isOpen()) {
-        report(error, ENOTSOCK);
+    if (!impl->hasSocket(error))
         return false;
-    }
     impl->eventsStarted = false;
     ++impl->eventsGeneration;
     // The notifiers let go of the descriptors before they are released and maybe reused.

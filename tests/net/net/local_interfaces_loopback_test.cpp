@@ -1,11 +1,10 @@
 // The host's interfaces as a namespace with only loopback shows them.
 #include "net/local_interfaces.h"
 
+#include "interface_record.h"
 #include "support/test_network.h"
 
 #include <net/if.h>
-
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -14,13 +13,6 @@ using net::tNetworkInterfaceList;
 using testsupport::TestNetwork;
 
 namespace {
-
-const tNetworkInterface* recordFor(const tNetworkInterfaceList& list, const QString& address) {
-    const auto found = std::find_if(list.begin(), list.end(), [&](const tNetworkInterface& one) {
-        return one.AddrIP == address;
-    });
-    return found == list.end() ? nullptr : &*found;
-}
 
 TEST(LocalIpsOnLoopbackOnly, LoopbackIsLeftOutAndTheHostNameAddressStandsIn) {
     const auto network = TestNetwork::tier1();

@@ -1,12 +1,12 @@
 // The host's interfaces on a PC with two adapters and a third one that is down.
 #include "net/local_interfaces.h"
 
+#include "interface_record.h"
 #include "support/test_network.h"
 #include "ui/model/log_buffer.h"
 
 #include <net/if.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -45,13 +45,6 @@ protected:
     std::unique_ptr<TestNetwork> network;
     std::string second;
 };
-
-const tNetworkInterface* recordFor(const tNetworkInterfaceList& list, const QString& address) {
-    const auto found = std::find_if(list.begin(), list.end(), [&](const tNetworkInterface& one) {
-        return one.AddrIP == address;
-    });
-    return found == list.end() ? nullptr : &*found;
-}
 
 TEST_F(InterfacesOfTwoAdapters, LocalIpsAreTheAddressesOfInterfacesThatAreUpInTheSystemsOrder) {
     QStringList lines;

@@ -2,6 +2,7 @@
 // use further loopback addresses or foreign addresses added to lo as /32.
 #include "protocol/udp_endpoint.h"
 
+#include "support/endpoint_intake.h"
 #include "support/event_pump.h"
 #include "support/test_network.h"
 #include "support/udp_peer.h"
@@ -38,45 +39,11 @@ QByteArray answerNumbered(int number) {
 
 class EndpointOnLoopback : public ::testing::Test {
 protected:
-    struct Taken {
-        QByteArray bytes;
-        QString source;
-    };
-
     // A foreign subnet's device, reachable only by broadcast in real life.
     void SetUp() override { ASSERT_NO_THROW(network->devices().addAddress("10.9.0.7/32")); }
 
     void open(const QString& adapterIp = QStringLiteral("127.0.0.1")) {
-        int error = 0;
-        ASSERT_TRUE(endpoint.create(&error)) << error;
-        ASSERT_TRUE(endpoint.bind(adapterIp, &error)) << error;
-        endpoint.permitBroadcast();
-        ASSERT_TRUE(endpoint.startEvents(&error)) << error;
-    }
-
-    // Takes one datagram per readable(), as the program's intake does.
-    void takeOnReadable() {
-        QObject::connect(&endpoint, &UdpEndpoint::readable, &endpoint, [this] { takeOne(); });
-    }
-
-    void takeOne() {
-        protocol::ReceiveBuffer buffer;
-        qsizetype received = -1;
-        QString source;
-        int error = 0;
-        if (endpoint.receive(buffer, &received, &source, &error))
-            taken.push_back(
-                {QByteArray(reinterpret_cast<const char*>(buffer.data()), received), source});
-        else
-            receiveErrors.push_back(error);
-    }
-
-    bool takenContains(const QByteArray& bytes, const QString& source) const {
-        for (const Taken& one : taken) {
-            if (one.bytes == bytes && one.source == source)
-                return true;
-        }
-        return false;
+        ASSERT_NO_FATAL_FAILURE(testsupport::openEndpoint(endpoint, adapterIp));
     }
 
     // Waits until the kernel holds a datagram for the endpoint's own socket.
@@ -87,13 +54,12 @@ protected:
 
     const std::unique_ptr<TestNetwork> network = TestNetwork::tier1();
     UdpEndpoint endpoint;
-    std::vector<Taken> taken;
-    std::vector<int> receiveErrors;
+    testsupport::TakenDatagrams taken;
 };
 
 TEST_F(EndpointOnLoopback, UnicastAnswersArriveWithTheirSourceAddress) {
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     UdpPeer neighbour(QStringLiteral("127.0.0.5"), 55808);
     UdpPeer foreign(QStringLiteral("10.9.0.7"), 55808);
     ASSERT_TRUE(neighbour.isOpen() && foreign.isOpen());
@@ -101,19 +67,19 @@ TEST_F(EndpointOnLoopback, UnicastAnswersArriveWithTheirSourceAddress) {
     ASSERT_TRUE(foreign.sendTo(answerNumbered(2), "127.0.0.1", 55808));
 
     ASSERT_TRUE(pumpUntil([&] { return taken.size() == 2; }));
-    EXPECT_TRUE(takenContains(answerNumbered(1), "127.0.0.5"));
-    EXPECT_TRUE(takenContains(answerNumbered(2), "10.9.0.7"));
-    EXPECT_TRUE(receiveErrors.empty());
+    EXPECT_TRUE(taken.contains(answerNumbered(1), "127.0.0.5"));
+    EXPECT_TRUE(taken.contains(answerNumbered(2), "10.9.0.7"));
+    EXPECT_TRUE(taken.errors().empty());
 }
 
 TEST_F(EndpointOnLoopback, LimitedBroadcastsOnTheAdapterInterfaceArrive) {
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     UdpPeer foreign(QStringLiteral("10.9.0.7"), 55808);
     ASSERT_TRUE(foreign.isOpen());
     ASSERT_TRUE(foreign.sendTo(answerNumbered(3), kBroadcast, 55808));
 
-    ASSERT_TRUE(pumpUntil([&] { return takenContains(answerNumbered(3), "10.9.0.7"); }));
+    ASSERT_TRUE(pumpUntil([&] { return taken.contains(answerNumbered(3), "10.9.0.7"); }));
     // One copy only: the adapter's own socket does not see limited broadcasts.
     pumpRounds(20);
     EXPECT_EQ(taken.size(), 1u);
@@ -123,7 +89,7 @@ TEST_F(EndpointOnLoopback, SharesThePortWithASimulatorOnTheWildcardAddress) {
     UdpPeer simulator(QStringLiteral("0.0.0.0"), 55808, {.reuseAddress = true});
     ASSERT_TRUE(simulator.isOpen()) << simulator.error();
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
 
     int error = 0;
     ASSERT_TRUE(endpoint.sendTo(kScan, kBroadcast, &error)) << error;
@@ -144,8 +110,8 @@ TEST_F(EndpointOnLoopback, SharesThePortWithASimulatorOnTheWildcardAddress) {
     ASSERT_TRUE(simulator.sendFrom("10.9.0.7", answerNumbered(5), kBroadcast, 55808))
         << simulator.error();
     ASSERT_TRUE(pumpUntil([&] {
-        return takenContains(answerNumbered(4), "127.0.0.9") &&
-               takenContains(answerNumbered(5), "10.9.0.7");
+        return taken.contains(answerNumbered(4), "127.0.0.9") &&
+               taken.contains(answerNumbered(5), "10.9.0.7");
     }));
 }
 
@@ -274,12 +240,12 @@ TEST_F(EndpointOnLoopback, ADatagramLongerThanTheBufferIsAReceiveErrorAndConsume
 
 TEST_F(EndpointOnLoopback, AnEmptyDatagramIsReceivedAsZeroBytes) {
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     UdpPeer peer(QStringLiteral("127.0.0.5"), 55808);
     ASSERT_TRUE(peer.sendTo(QByteArray(), "127.0.0.1", 55808));
     ASSERT_TRUE(pumpUntil([&] { return !taken.empty(); }));
-    EXPECT_TRUE(taken.front().bytes.isEmpty());
-    EXPECT_EQ(taken.front().source, "127.0.0.5");
+    EXPECT_TRUE(taken.datagrams().front().bytes.isEmpty());
+    EXPECT_EQ(taken.datagrams().front().source, "127.0.0.5");
 }
 
 TEST_F(EndpointOnLoopback, ReceivingWithNothingWaitingGivesZeroBytesAndAZeroFilledBuffer) {
@@ -317,7 +283,7 @@ TEST_F(EndpointOnLoopback, AHandlerThatProcessesEventsIsNotReEntered) {
     QObject::connect(&endpoint, &UdpEndpoint::readable, &endpoint, [&] {
         ++depth;
         deepest = std::max(deepest, depth);
-        takeOne();
+        taken.takeFrom(endpoint);
         pumpRounds(3); // the intake pumps after each datagram
         --depth;
     });
@@ -372,7 +338,7 @@ TEST_F(EndpointOnLoopback, AReopenedEndpointBindsTheSameAddressAgain) {
     ASSERT_TRUE(endpoint.close(&error)) << error;
     EXPECT_EQ(endpoint.handle(), 0);
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     UdpPeer foreign(QStringLiteral("10.9.0.7"), 55808);
     ASSERT_TRUE(foreign.sendTo(answerNumbered(9), kBroadcast, 55808));
     ASSERT_TRUE(foreign.sendTo(answerNumbered(10), "127.0.0.1", 55808));
@@ -381,7 +347,7 @@ TEST_F(EndpointOnLoopback, AReopenedEndpointBindsTheSameAddressAgain) {
 
 TEST_F(EndpointOnLoopback, TheWildcardAddressTakesUnicastsAndBroadcasts) {
     open(QStringLiteral("0.0.0.0"));
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     UdpPeer foreign(QStringLiteral("10.9.0.7"), 55808, {.reuseAddress = true});
     ASSERT_TRUE(foreign.sendTo(answerNumbered(11), kBroadcast, 55808));
     ASSERT_TRUE(foreign.sendTo(answerNumbered(12), "127.0.0.1", 55808));
@@ -396,7 +362,7 @@ class EndpointBurst : public EndpointOnLoopback,
 
 TEST_P(EndpointBurst, TenThousandAnswersArriveWhileTheUiThreadIsBusy) {
     open();
-    takeOnReadable();
+    taken.takeOnReadable(endpoint);
     constexpr int kAnswers = 10000;
     const QString destination = QString::fromLatin1(GetParam());
     bool allSent = true;
@@ -416,7 +382,7 @@ TEST_P(EndpointBurst, TenThousandAnswersArriveWhileTheUiThreadIsBusy) {
         idleRounds = taken.size() == before ? idleRounds + 1 : 0;
     }
     EXPECT_EQ(taken.size(), std::size_t(kAnswers));
-    EXPECT_TRUE(receiveErrors.empty());
+    EXPECT_TRUE(taken.errors().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(UnicastAndBroadcast, EndpointBurst,

@@ -3,6 +3,7 @@
 // no others, and send its scan out of that adapter.
 #include "protocol/udp_endpoint.h"
 
+#include "support/endpoint_intake.h"
 #include "support/event_pump.h"
 #include "support/test_network.h"
 #include "support/udp_peer.h"
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,11 +36,6 @@ QByteArray answerNamed(const char* name) {
 
 class TwoAdapters : public ::testing::Test {
 protected:
-    struct Taken {
-        QByteArray bytes;
-        QString source;
-    };
-
     void SetUp() override {
         std::string whyNot;
         network = TestNetwork::tier2(&whyNot);
@@ -63,33 +58,14 @@ protected:
     }
 
     void open(const std::string& adapterIp) {
-        int error = 0;
-        ASSERT_TRUE(endpoint.create(&error)) << error;
-        ASSERT_TRUE(endpoint.bind(QString::fromStdString(adapterIp), &error)) << error;
-        endpoint.permitBroadcast();
-        ASSERT_TRUE(endpoint.startEvents(&error)) << error;
-        QObject::connect(&endpoint, &UdpEndpoint::readable, &endpoint, [this] {
-            protocol::ReceiveBuffer buffer;
-            qsizetype received = 0;
-            QString source;
-            int error = 0;
-            if (endpoint.receive(buffer, &received, &source, &error))
-                taken.push_back(
-                    {QByteArray(reinterpret_cast<const char*>(buffer.data()), received), source});
-        });
-    }
-
-    bool takenFrom(const QByteArray& bytes, const QString& source) const {
-        for (const Taken& one : taken) {
-            if (one.bytes == bytes && one.source == source)
-                return true;
-        }
-        return false;
+        ASSERT_NO_FATAL_FAILURE(
+            testsupport::openEndpoint(endpoint, QString::fromStdString(adapterIp)));
+        taken.takeOnReadable(endpoint);
     }
 
     std::unique_ptr<TestNetwork> network;
     UdpEndpoint endpoint;
-    std::vector<Taken> taken;
+    testsupport::TakenDatagrams taken;
 };
 
 TEST_F(TwoAdapters, BroadcastAnswersAreTakenOnlyFromTheChosenAdaptersInterface) {
@@ -106,9 +82,10 @@ TEST_F(TwoAdapters, BroadcastAnswersAreTakenOnlyFromTheChosenAdaptersInterface) 
     ASSERT_EQ(arrived->bytes, answerNamed("other LAN"));
     ASSERT_TRUE(onChosen->sendTo(answerNamed("chosen LAN"), kBroadcast, 55808));
 
-    ASSERT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("chosen LAN"), kForeignOnChosen); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return taken.contains(answerNamed("chosen LAN"), kForeignOnChosen); }));
     pumpRounds(50);
-    EXPECT_FALSE(takenFrom(answerNamed("other LAN"), kForeignOnOther));
+    EXPECT_FALSE(taken.contains(answerNamed("other LAN"), kForeignOnOther));
     EXPECT_EQ(taken.size(), 1u);
 }
 
@@ -119,7 +96,8 @@ TEST_F(TwoAdapters, TheOtherAdapterTakesTheOtherLansBroadcasts) {
     ASSERT_TRUE(onChosen->sendTo(answerNamed("first LAN"), kBroadcast, 55808));
     ASSERT_TRUE(onOther->sendTo(answerNamed("second LAN"), kBroadcast, 55808));
 
-    ASSERT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("second LAN"), kForeignOnOther); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return taken.contains(answerNamed("second LAN"), kForeignOnOther); }));
     pumpRounds(50);
     EXPECT_EQ(taken.size(), 1u);
 }
@@ -134,7 +112,8 @@ TEST_F(TwoAdapters, ASecondBindFailsAndLeavesTheFirstAdapterInPlace) {
     const auto onOther = deviceIn(network->otherSegment(), kForeignOnOther);
     ASSERT_TRUE(onOther->sendTo(answerNamed("other LAN"), kBroadcast, 55808));
     ASSERT_TRUE(onChosen->sendTo(answerNamed("chosen LAN"), kBroadcast, 55808));
-    ASSERT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("chosen LAN"), kForeignOnChosen); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return taken.contains(answerNamed("chosen LAN"), kForeignOnChosen); }));
     pumpRounds(50);
     EXPECT_EQ(taken.size(), 1u);
 }
@@ -144,7 +123,7 @@ TEST_F(TwoAdapters, UnicastAnswersFromTheAdaptersSubnetAreTaken) {
     const auto device = deviceIn(network->devices(), kLocalOnChosen);
     ASSERT_TRUE(device->sendTo(answerNamed("unicast"),
                                QString::fromStdString(network->devices().pcAddress()), 55808));
-    EXPECT_TRUE(pumpUntil([&] { return takenFrom(answerNamed("unicast"), kLocalOnChosen); }));
+    EXPECT_TRUE(pumpUntil([&] { return taken.contains(answerNamed("unicast"), kLocalOnChosen); }));
 }
 
 TEST_F(TwoAdapters, TheScanBroadcastLeavesThroughTheChosenAdapterOnly) {
