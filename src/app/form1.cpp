@@ -110,7 +110,11 @@ TForm1::TForm1(const Services& given, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The hourglass belongs to the whole application; a window that goes while an
+    // operation waits must not leave it behind.
+    setDefaultCursor();
+}
 
 void TForm1::buildMenus() {
     File1 = menuBar()->addMenu(QStringLiteral("File"));

@@ -21,8 +21,10 @@ FormFixture::FormFixture() : FormFixture(Options()) {}
 
 FormFixture::FormFixture(const Options& options) {
     const QString dir = programDir();
-    for (const char* shipped : {"lang", "gdf", "help"})
+    for (const char* shipped : {"gdf", "help"})
         linkShippedFolder(dir, shipped);
+    if (options.languageFiles)
+        linkShippedFolder(dir, "lang");
     if (options.timerSection) {
         QDir().mkpath(dir + QStringLiteral("config"));
         QFile config(dir + QStringLiteral("config/config.ini"));
@@ -31,8 +33,8 @@ FormFixture::FormFixture(const Options& options) {
     }
     registry = std::make_unique<platform::RegistryStore>(dir + QStringLiteral("registry.txt"));
     registry->load();
-    const app::Services services{boxes, *registry, log, monitors, dir, options.arguments,
-                                 [](const QString&) {}};
+    const app::Services services{
+        boxes, *registry, log, monitors, dir, options.arguments, [](const QString&) {}};
     window = std::make_unique<app::TForm1>(services);
     QObject::connect(window.get(), &app::TForm1::endpointClosed, [this] { ++closes; });
 }

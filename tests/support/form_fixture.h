@@ -26,6 +26,8 @@ public:
         std::optional<QString> timerSection = QStringLiteral("TimerScan=600\n"
                                                              "TimerSetParam=200\n"
                                                              "TimerGetParams=400\n");
+        // Without the shipped language files every text is its bare key.
+        bool languageFiles = true;
     };
 
     FormFixture();
@@ -37,6 +39,8 @@ public:
     void activate();
     // Waits until the operation in progress has closed the endpoint.
     bool waitForClose(int safetyLimitMs = 20000);
+    // How often an operation has closed the endpoint so far.
+    int closeCount() const { return closes; }
     bool waitForScanEnd(int safetyLimitMs = 20000);
     bool logContains(const QString& line) const;
     int logCount(const QString& line) const;

@@ -100,6 +100,11 @@ void TForm1::actChangeIPConfigExecute() {
                             QStringLiteral(", nothing to change"));
         return;
     }
+    // The IP goes out and into the list in canonical form, as netmask and gateway do, so
+    // that the answers from the new address still find the line; the link-local and the
+    // duplicate tests see the address that would be sent (0169.254.1.2 is 169.254.1.2).
+    if (net::isValidIpText(EditIpAddr->text()))
+        EditIpAddr->setText(normalizeAddr(EditIpAddr->text()));
     const bool ticked = CheckBoxDhcpEnabled->isChecked();
     if (net::isLinkLocalIp(EditIpAddr->text()) && !ticked) {
         services.boxes.messageBox(translate(QStringLiteral("This_is_a_link_local_address")),
@@ -138,7 +143,7 @@ void TForm1::actChangeIPConfigExecute() {
         setDhcp(ticked);
     } else if (!ticked) {
         if (!differs(EditIpAddr, 0) && !differs(EditNetMask, 1) && !differs(EditGatewayAddr, 2) &&
-            CheckBoxDhcpEnabled->isEnabled() && !dhcpChanged()) {
+            CheckBoxDhcpEnabled->isEnabled()) {
             log().logStringOnly(QStringLiteral("Nix geändert, nicht speichern"));
             return;
         }
@@ -148,19 +153,13 @@ void TForm1::actChangeIPConfigExecute() {
         return;
     }
 
-    // The IP goes out and into the list in canonical form, as netmask and gateway do, so
-    // that the answers from the new address still find the line.
-    if (net::isValidIpText(EditIpAddr->text()))
-        EditIpAddr->setText(normalizeAddr(EditIpAddr->text()));
-
     for (int row = 0; row < deviceLines->count(); ++row) {
         if (deviceLines->cell(row, 0) == EditIpAddr->text() &&
             deviceLines->caption(row) != EditMacAddr->text()) {
             showAsInvalid(EditIpAddr);
-            services.boxes.messageBox(translate(QStringLiteral("ip_already_in_use")),
-                                      translate(QStringLiteral("Error")),
-                                      platform::MessageBoxes::Icon::Error,
-                                      platform::MessageBoxes::Buttons::Ok);
+            services.boxes.messageBox(
+                translate(QStringLiteral("ip_already_in_use")), translate(QStringLiteral("Error")),
+                platform::MessageBoxes::Icon::Error, platform::MessageBoxes::Buttons::Ok);
             return;
         }
     }
@@ -231,7 +230,8 @@ void TForm1::setDhcp(bool value) {
     pump();
     log().logStringOnly(QStringLiteral("Set DHCP for ") + EditMacAddr->text());
     SockAddr = deviceLines->cell(ListView1->selectedRow(), 0);
-    const QByteArray frame = protocol::buildFrame(protocol::dcSetDhcp, QByteArray(1, value ? 1 : 0));
+    const QByteArray frame =
+        protocol::buildFrame(protocol::dcSetDhcp, QByteArray(1, value ? 1 : 0));
     const qsizetype at = messagesToSend.size();
     messagesToSend.append(frame);
     log().logStringOnly(QStringLiteral("Adding to list at : %1 ").arg(at) +
@@ -380,8 +380,8 @@ void TForm1::markChanged(const QString& ssourceip, protocol::TSetAddrType addTyp
             deviceLines->setCell(row, 2, EditGatewayAddr->text());
             break;
         case protocol::atDhcp:
-            deviceLines->setCell(row, 3, CheckBoxDhcpEnabled->isChecked() ? dhcpActiveText
-                                                                         : dhcpNotActiveText);
+            deviceLines->setCell(
+                row, 3, CheckBoxDhcpEnabled->isChecked() ? dhcpActiveText : dhcpNotActiveText);
             break;
         }
         pump();

@@ -2,8 +2,8 @@
 #include "support/device_frames.h"
 #include "support/event_pump.h"
 #include "support/form_fixture.h"
+#include "support/loopback_devices.h"
 #include "support/shell_command.h"
-#include "support/udp_peer.h"
 
 #include "protocol/frame.h"
 #include "ui/device_list_view.h"
@@ -21,41 +21,6 @@ using namespace testsupport;
 namespace {
 
 const QByteArray kScanRequest = QByteArray::fromHex("0101FD");
-constexpr quint16 kPort = protocol::kDevicePort;
-
-// The devices' side: one socket on every address, as the simulator has it.
-class Devices {
-public:
-    Devices() : peer(QStringLiteral("0.0.0.0"), kPort, UdpPeer::Options{true, true, 0}) {}
-
-    // Waits for the scan request, then answers it with each frame from its source address.
-    void answerScan(const std::vector<std::pair<QString, QByteArray>>& answers,
-                    const QString& destination = QStringLiteral("127.0.0.1")) {
-        waitFor(kScanRequest);
-        for (const auto& [source, frame] : answers)
-            ASSERT_TRUE(peer.sendFrom(source, frame, destination, kPort));
-    }
-
-    // Waits, with the program's events running, for a datagram with exactly these bytes;
-    // other datagrams are passed over.
-    std::optional<UdpPeer::Datagram> waitFor(const QByteArray& bytes) {
-        std::optional<UdpPeer::Datagram> found;
-        pumpUntil([&] {
-            while (auto datagram = peer.receive(0)) {
-                if (datagram->bytes == bytes) {
-                    found = datagram;
-                    return true;
-                }
-            }
-            return false;
-        });
-        if (!found)
-            ADD_FAILURE() << "no datagram " << bytes.toHex().constData();
-        return found;
-    }
-
-    UdpPeer peer;
-};
 
 QString cell(FormFixture& f, int row, int index) {
     return f.form().deviceLines->cell(row, index);
@@ -65,7 +30,7 @@ QString cell(FormFixture& f, int row, int index) {
 
 TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scanning"));
     EXPECT_FALSE(f.form().ButtonScan->isEnabled());
@@ -82,12 +47,12 @@ TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
 
 TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields active{.mac = "02-00-00-00-00-0A", .ip = "127.0.0.10", .dhcpByte = 0x11};
     ScanAnswerFields inactive{.mac = "02-00-00-00-00-0B", .ip = "127.0.0.11", .dhcpByte = 0x10};
-    ScanAnswerFields unsupported{.mac = "02-00-00-00-00-0C", .ip = "127.0.0.12",
-                                 .deviceType = 0x0777, .dhcpByte = 18};
+    ScanAnswerFields unsupported{
+        .mac = "02-00-00-00-00-0C", .ip = "127.0.0.12", .deviceType = 0x0777, .dhcpByte = 18};
     devices.answerScan({{"127.0.0.10", scanAnswerFrame(active)},
                         {"127.0.0.11", scanAnswerFrame(inactive)},
                         {"127.0.0.12", scanAnswerFrame(unsupported)}});
@@ -116,7 +81,7 @@ TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
 
 TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields a{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .length = 17};
     ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 18};
@@ -136,11 +101,11 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
         const auto netmaskRead = devices.waitFor(protocol::buildFrame(0x05, macBytes));
         ASSERT_TRUE(netmaskRead);
         EXPECT_EQ(netmaskRead->destination, ip);
-        ASSERT_TRUE(devices.peer.sendFrom(ip, readAnswerFrame(0x85, "255.255.0.0"), "127.0.0.1", kPort));
+        ASSERT_TRUE(devices.send({ip, readAnswerFrame(0x85, "255.255.0.0")}));
         const auto gatewayRead = devices.waitFor(protocol::buildFrame(0x07, macBytes));
         ASSERT_TRUE(gatewayRead);
         EXPECT_EQ(gatewayRead->destination, ip);
-        ASSERT_TRUE(devices.peer.sendFrom(ip, readAnswerFrame(0x87, "127.0.9.9"), "127.0.0.1", kPort));
+        ASSERT_TRUE(devices.send({ip, readAnswerFrame(0x87, "127.0.9.9")}));
     }
     ASSERT_TRUE(f.waitForScanEnd());
     for (int row = 0; row < 2; ++row) {
@@ -158,12 +123,12 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
 TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
     ASSERT_TRUE(runShell("ip addr replace 169.254.3.4/32 dev lo"));
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields plain{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .length = 17};
     ScanAnswerFields linkLocal{.mac = "02-00-00-00-00-02", .ip = "169.254.3.4", .length = 17};
-    devices.answerScan({{"127.0.0.21", scanAnswerFrame(plain)},
-                        {"169.254.3.4", scanAnswerFrame(linkLocal)}});
+    devices.answerScan(
+        {{"127.0.0.21", scanAnswerFrame(plain)}, {"169.254.3.4", scanAnswerFrame(linkLocal)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
     ASSERT_EQ(form.deviceLines->count(), 2);
@@ -176,7 +141,7 @@ TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
 
 TEST(Scan, DuplicateAddressesAreMarked) {
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields a{.mac = "02-00-00-00-00-01", .ip = "127.0.0.30"};
     ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.30"};
@@ -192,10 +157,12 @@ TEST(Scan, DuplicateAddressesAreMarked) {
 TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
     ASSERT_TRUE(runShell("ip addr replace 10.9.0.5/32 dev lo"));
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
-    ScanAnswerFields foreign{.mac = "02-00-00-00-00-09", .ip = "10.9.0.5",
-                             .netmask = "255.255.255.0", .gateway = "10.9.0.1"};
+    ScanAnswerFields foreign{.mac = "02-00-00-00-00-09",
+                             .ip = "10.9.0.5",
+                             .netmask = "255.255.255.0",
+                             .gateway = "10.9.0.1"};
     devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
     ASSERT_TRUE(pumpUntil([&] { return f.form().deviceLines->count() == 1; }));
     EXPECT_EQ(cell(f, 0, 0), "10.9.0.5");
@@ -205,7 +172,7 @@ TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
 TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
     ASSERT_TRUE(runShell("ip addr replace 10.9.0.5/32 dev lo"));
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields foreign{.mac = "02-00-00-00-00-09", .ip = "10.9.0.5", .length = 17};
     devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
@@ -230,12 +197,12 @@ TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
 
 TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
     FormFixture f;
-    Devices devices;
+    LoopbackDevices devices;
     f.activate();
     ScanAnswerFields full{.mac = "02-00-00-00-00-01", .ip = "127.0.0.21", .dhcpByte = 0x11};
     ScanAnswerFields silent{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 17};
-    devices.answerScan({{"127.0.0.21", scanAnswerFrame(full)},
-                        {"127.0.0.22", scanAnswerFrame(silent)}});
+    devices.answerScan(
+        {{"127.0.0.21", scanAnswerFrame(full)}, {"127.0.0.22", scanAnswerFrame(silent)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
 
@@ -253,18 +220,14 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
     form.ListView1->selectRow(1);
     const QByteArray macBytes = *protocol::macBytesFromText(silent.mac);
     bool answered = false;
-    QTimer responder;
-    QObject::connect(&responder, &QTimer::timeout, [&] {
-        auto datagram = devices.peer.receive(1);
-        if (datagram && datagram->bytes == protocol::buildFrame(0x05, macBytes)) {
-            devices.peer.sendFrom(silent.ip, readAnswerFrame(0x85, "255.255.255.0"), "127.0.0.1",
-                                  kPort);
-            answered = true;
-        }
+    devices.answerBy([&](const UdpPeer::Datagram& request) -> std::vector<LoopbackDevices::Answer> {
+        if (request.bytes != protocol::buildFrame(0x05, macBytes))
+            return {};
+        answered = true;
+        return {{silent.ip, readAnswerFrame(0x85, "255.255.255.0")}};
     });
-    responder.start(0);
     form.ListView1Click();
-    responder.stop();
+    devices.stopAnswering();
     EXPECT_TRUE(answered);
     // The answer reaches the list while the click closes the endpoint, whether or not it
     // came in time for the edit.
