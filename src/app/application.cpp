@@ -2,10 +2,13 @@
 
 #include "app/demo_capture.h"
 #include "app/form1.h"
+#include "gdf/form/gw_config.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/form/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
+#include "ui/options_dialog.h"
 #include "ui/state_window.h"
 
 #include <QApplication>
@@ -29,19 +32,22 @@ int runApplication(int argc, char** argv) {
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    const Services services{boxes,
-                            registry,
-                            log,
-                            monitors,
-                            QApplication::applicationDirPath() + QLatin1Char('/'),
-                            arguments,
-                            [](const QString& path) {
-                                QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-                            }};
+    const Services services{
+        boxes,
+        registry,
+        log,
+        monitors,
+        QApplication::applicationDirPath() + QLatin1Char('/'),
+        arguments,
+        [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }};
 
+    // The five windows, in this order; only the main window is shown.
     TForm1 form1(services);
+    gdf::TGW_Config gwConfig(boxes);
+    ui::TOptions options(registry, boxes);
+    ui::THelpAbout helpAbout(services.programDir, boxes);
     ui::TStatusFenster statusFenster(log, boxes);
-    form1.setWindows({nullptr, nullptr, nullptr, &statusFenster});
+    form1.setWindows({&gwConfig, &options, &helpAbout, &statusFenster});
 
     std::unique_ptr<DemoCapture> capture = DemoCapture::fromEnvironment(form1, log);
     form1.show();

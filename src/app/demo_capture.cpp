@@ -23,9 +23,8 @@ DemoCapture::DemoCapture(TForm1& form, const ui::LogBuffer& log, QString folder)
     : form(form), log(log), folder(std::move(folder)) {
     // The scan's own close comes last: the query of short answers may close first only when
     // the scan period is over, and a scan without short answers closes at its end.
-    connect(&form, &TForm1::endpointClosed, this, [this] {
-        QTimer::singleShot(300, this, &DemoCapture::capture);
-    });
+    connect(&form, &TForm1::endpointClosed, this,
+            [this] { QTimer::singleShot(300, this, &DemoCapture::capture); });
 }
 
 void DemoCapture::capture() {

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "protocol/udp_endpoint.h"
 #include "ui/device_list_view.h"
+#include "ui/help_about.h"
 #include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
 #include "ui/panel.h"
@@ -148,8 +149,7 @@ void TForm1::buildTopBar() {
     ComboBoxAdapter->setMinimumWidth(160);
     ComboBoxAdapter->setAccessibleName(QStringLiteral("Adapter"));
     ComboBoxAdapter->setToolTip(QStringLiteral("The local address the scan is sent from"));
-    connect(ComboBoxAdapter, &QComboBox::currentTextChanged, this,
-            &TForm1::ComboBoxAdapterChange);
+    connect(ComboBoxAdapter, &QComboBox::currentTextChanged, this, &TForm1::ComboBoxAdapterChange);
     ButtonScan = new QPushButton(QStringLiteral("Scan"), PanelSelectNetwork);
     ButtonScan->setObjectName(QStringLiteral("ButtonScan"));
     ButtonScan->setAccessibleName(QStringLiteral("Scan"));
@@ -229,12 +229,15 @@ void TForm1::buildEditorPanel() {
     LabelSelectedDevice->setFont(bold);
     column->addWidget(LabelSelectedDevice);
 
-    LabelMacAddr = makeLabel(QStringLiteral("LabelMacAddr"), QStringLiteral("MAC-Adr."), PanelInputs);
-    EditMacAddr = makeAddressEdit(QStringLiteral("EditMacAddr"), QStringLiteral("00-00-00-00-00-00"),
-                                  QStringLiteral("MAC-Adr."), PanelInputs);
+    LabelMacAddr =
+        makeLabel(QStringLiteral("LabelMacAddr"), QStringLiteral("MAC-Adr."), PanelInputs);
+    EditMacAddr =
+        makeAddressEdit(QStringLiteral("EditMacAddr"), QStringLiteral("00-00-00-00-00-00"),
+                        QStringLiteral("MAC-Adr."), PanelInputs);
     EditMacAddr->setMaxLength(32767);
     EditMacAddr->setToolTip(QStringLiteral("MAC-Address, not changeable "));
-    LabelIpAddr = makeLabel(QStringLiteral("LabelIpAddr"), QStringLiteral(" IP-Address"), PanelInputs);
+    LabelIpAddr =
+        makeLabel(QStringLiteral("LabelIpAddr"), QStringLiteral(" IP-Address"), PanelInputs);
     EditIpAddr = makeAddressEdit(QStringLiteral("EditIpAddr"), QStringLiteral("000.000.000.000"),
                                  QStringLiteral("IP-Address"), PanelInputs);
     Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral(" Netmask"), PanelInputs);
@@ -243,9 +246,9 @@ void TForm1::buildEditorPanel() {
     EditNetMask->setToolTip(QStringLiteral("My hint"));
     LabelGatewayAddr = makeLabel(QStringLiteral("LabelGatewayAddr"),
                                  QStringLiteral(" Gateway-Address"), PanelInputs);
-    EditGatewayAddr = makeAddressEdit(QStringLiteral("EditGatewayAddr"),
-                                      QStringLiteral("000.000.000.000"),
-                                      QStringLiteral("Gateway-Address"), PanelInputs);
+    EditGatewayAddr =
+        makeAddressEdit(QStringLiteral("EditGatewayAddr"), QStringLiteral("000.000.000.000"),
+                        QStringLiteral("Gateway-Address"), PanelInputs);
     const std::pair<QLabel*, QLineEdit*> rows[] = {{LabelMacAddr, EditMacAddr},
                                                    {LabelIpAddr, EditIpAddr},
                                                    {Label4, EditNetMask},

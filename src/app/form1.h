@@ -1,6 +1,8 @@
 #pragma once
 
+#include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
+#include "platform/message_boxes.h"
 #include "protocol/frame.h"
 
 #include <QByteArray>
@@ -26,7 +28,6 @@ class QStatusBar;
 class QTimer;
 
 namespace platform {
-class MessageBoxes;
 class Monitors;
 class Registry;
 class RegistryStore;
@@ -42,7 +43,13 @@ class DeviceListView;
 class DeviceTable;
 class LogBuffer;
 class Panel;
+class TOptions;
+class THelpAbout;
+class TStatusFenster;
 } // namespace ui
+namespace gdf {
+class TGW_Config;
+}
 
 namespace app {
 
@@ -71,10 +78,10 @@ public:
 
     // The other four windows, created after this one.
     struct Windows {
-        QWidget* gwConfig = nullptr;
-        QWidget* options = nullptr;
-        QWidget* helpAbout = nullptr;
-        QWidget* statusFenster = nullptr;
+        gdf::TGW_Config* gwConfig = nullptr;
+        ui::TOptions* options = nullptr;
+        ui::THelpAbout* helpAbout = nullptr;
+        ui::TStatusFenster* statusFenster = nullptr;
     };
     void setWindows(const Windows& windows);
 
@@ -135,6 +142,9 @@ public:
     bool dhcpChanged();
     static QString normalizeAddr(const QString& text);
 
+    // The display name of a device type code, from the description file.
+    std::optional<QString> deviceTypeName(int code) const;
+
     // Adapter choice
     QString findAdapterSubnetMask(const QString& adapterIp);
     void ComboBoxAdapterChange();
@@ -194,6 +204,7 @@ public:
 
     // Fields
     bool firstactivate = true;
+    gdf::DeviceTypeTable deviceTypes; // geraete, gwerte and igeraete
     std::unique_ptr<i18n::LanguageSelect> language;
     net::tNetworkInterfaceList networkInterfaceList;
     QString SockAddr; // destination of the next datagram (address; the port is fixed)
@@ -238,10 +249,12 @@ private:
     void buildStatusBar();
     void buildTimers();
     void FormClose();
+    void applyTimerIntervals();
+    void loadDescriptionFile(const QString& path);
+    void showBox(const QString& text, const QString& captionKey, platform::MessageBoxes::Icon icon);
 
     void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void scanAnswer(const protocol::ReceiveBuffer& buffer);
-    std::optional<QString> deviceTypeName(int code) const;
     void netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     bool sendFrame(const QByteArray& frame, int* error);

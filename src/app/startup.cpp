@@ -1,20 +1,67 @@
 // The first activation of the main window configures the whole program once, in a fixed
-// order that ends with the first scan.
+// order that ends with the first scan; the Settings command re-reads the description file.
 #include "app/form1.h"
 
+#include "gdf/form/gw_config.h"
+#include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
+#include "platform/ini_file.h"
 #include "platform/registry.h"
+#include "platform/timer_intervals.h"
+#include "platform/version_record.h"
+#include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
+#include "ui/options_dialog.h"
+#include "ui/settings_error.h"
+#include "ui/state_window.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 
 namespace app {
+
+namespace {
+
+const QString kPathSetting = QStringLiteral("EditTGWCurrentFilePath");
+
+bool namesFile(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+} // namespace
+
+void TForm1::showBox(const QString& text, const QString& captionKey,
+                     platform::MessageBoxes::Icon icon) {
+    services.boxes.messageBox(text, translate(captionKey), icon,
+                              platform::MessageBoxes::Buttons::Ok);
+}
+
+void TForm1::applyTimerIntervals() {
+    const auto intervals = platform::readTimerIntervals(services.programDir);
+    if (!intervals)
+        return;
+    log().logStringOnly(QStringLiteral("Setting timer intervals from config.ini"));
+    // An interval of 0 or below would make a timer fire without pause (or not at all):
+    // such a value keeps the design interval.
+    const std::pair<QTimer*, int> timers[] = {{TimerScan, intervals->scan},
+                                              {TimerSetParam, intervals->setParam},
+                                              {TimerGetParams, intervals->getParams}};
+    for (const auto& [timer, interval] : timers) {
+        if (interval > 0)
+            timer->setInterval(interval);
+    }
+}
 
 void TForm1::FormActivate() {
     if (!firstactivate)
         return;
+    applyTimerIntervals();
     restoreWindowProps();
     firstactivate = false;
     for (const QString& argument : services.arguments) {
@@ -43,7 +90,37 @@ void TForm1::FormActivate() {
     else
         ComboBoxAdapter->setFocus();
 
+    // Linux has no socket library to start, so its failure message never shows.
+    ui::TOptions* options = windows.options;
+    gdf::TGW_Config* gwConfig = windows.gwConfig;
+    if (options) {
+        options->setFieldBusName(QStringLiteral("TorvaneScan"));
+        options->language = language.get();
+    }
     language->readDefaultLang();
+    if (gwConfig) {
+        // The captions are applied while the page still belongs to its own window: moving
+        // it into the settings dialog makes it a child of the dialog.
+        i18n::initCaptions(*language, gwConfig, language->defaultLangStr());
+        gwConfig->language = language.get();
+        if (options)
+            options->RegisterSheet(gwConfig->TGWConfigFileSheetCaption);
+    }
+    if (options) {
+        try {
+            options->Read();
+        } catch (const ui::SettingsError& error) {
+            services.boxes.showMessage(error.message());
+        }
+    }
+    if (ui::THelpAbout* about = windows.helpAbout) {
+        about->setWindowTitle(windowTitle());
+        about->language = language.get();
+        about->setContentFile(QStringLiteral("help.readme"));
+        about->setEulaText(QStringLiteral("help.eula"));
+        about->setWindowIcon(windowIcon());
+        about->PageControlVersionInfo->setCurrentIndex(0);
+    }
 
     NotAvailText = translate(QStringLiteral("StatusNotAvailText"));
     NotAvailTextShort = translate(QStringLiteral("StatusNotAvailTextShort"));
@@ -54,13 +131,68 @@ void TForm1::FormActivate() {
     dhcpNotActiveText = translate(QStringLiteral("StatusdhcpNotActiveText"));
     dhcpActiveText = translate(QStringLiteral("StatusdhcpActiveText"));
 
+    QString path;
+    try {
+        if (options)
+            path = options->GetProp(kPathSetting);
+    } catch (const ui::SettingsError&) {
+        path.clear();
+    }
+    if (!namesFile(path)) {
+        path = services.programDir + QStringLiteral("gdf/Pellmar.gdf");
+        showBox(translate(QStringLiteral("GDF_not_found_using_default")) + QStringLiteral("\r\n") +
+                    path,
+                QStringLiteral("Configuration_warning warning"),
+                platform::MessageBoxes::Icon::Warning);
+        try {
+            if (options)
+                options->SetProp(kPathSetting, path);
+        } catch (const ui::SettingsError& error) {
+            services.boxes.showMessage(error.message());
+        }
+    }
+    if (!namesFile(path))
+        showBox(translate(QStringLiteral("GDF_not_found")), QStringLiteral("Configuration_warning"),
+                platform::MessageBoxes::Icon::Warning);
+    loadDescriptionFile(path);
+
     ButtonSet->setEnabled(false);
     actBlink->setEnabled(false);
     actRestart->setEnabled(false);
     ButtonScanClick();
 }
 
-void TForm1::Settings1Click() {}
+void TForm1::loadDescriptionFile(const QString& path) {
+    const platform::IniFile cfg =
+        platform::IniFile::fromFile(path, platform::IniFile::Encoding::BomElseEightBit);
+    const QString version = gdf::gdfVersion(cfg);
+    if (windows.helpAbout)
+        windows.helpAbout->additionalVersionInfo = QStringLiteral("[GDF %1]").arg(version);
+    StatusPanel0->setText(
+        QStringLiteral("V %1 [GDF %2]").arg(platform::GetProductVersionString(), version));
+    // A key that names no code stops the reading; the entries before it stay, and the
+    // start-up goes on with them.
+    if (const auto error = deviceTypes.readGDF(cfg, path))
+        showBox(error->message(), QStringLiteral("Error"), platform::MessageBoxes::Icon::Error);
+}
+
+void TForm1::Settings1Click() {
+    ui::TOptions* options = windows.options;
+    if (!options || options->ShowModal() != ui::TOptions::mrOK)
+        return;
+    QString path;
+    try {
+        path = options->GetProp(kPathSetting);
+    } catch (const ui::SettingsError&) {
+        path.clear();
+    }
+    if (namesFile(path)) {
+        loadDescriptionFile(path);
+        return;
+    }
+    showBox(translate(QStringLiteral("GDF_not_found_Nothing_changed")),
+            QStringLiteral("Configuration_warning"), platform::MessageBoxes::Icon::Warning);
+}
 
 QString TForm1::findAdapterSubnetMask(const QString& adapterIp) {
     return net::findAdapterSubnetMask(networkInterfaceList, adapterIp, log());
@@ -70,8 +202,8 @@ void TForm1::ComboBoxAdapterChange() {
     // A new choice takes effect with the next endpoint and the next destination choice.
 }
 
-std::optional<QString> TForm1::deviceTypeName(int) const {
-    return std::nullopt;
+std::optional<QString> TForm1::deviceTypeName(int code) const {
+    return deviceTypes.deviceTypeName(code);
 }
 
 } // namespace app

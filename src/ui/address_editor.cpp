@@ -6,11 +6,11 @@
 #include "ui/device_list_view.h"
 #include "ui/model/device_table.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QApplication>
 #include <QToolTip>
 
 namespace app {
@@ -22,8 +22,8 @@ const QColor kInvalidColour(255, 0, 0);
 
 void showAsInvalid(QLineEdit* edit, bool invalid) {
     QPalette colours = edit->palette();
-    colours.setColor(QPalette::Text, invalid ? kInvalidColour
-                                             : QApplication::palette().color(QPalette::Text));
+    colours.setColor(QPalette::Text,
+                     invalid ? kInvalidColour : QApplication::palette().color(QPalette::Text));
     edit->setPalette(colours);
 }
 

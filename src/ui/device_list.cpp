@@ -16,7 +16,8 @@ namespace app {
 QPersistentModelIndex TForm1::createListViewLine(const QString& macaddress,
                                                  const QString& ipaddress) {
     log().logStringOnly(QStringLiteral("insert at Index %1").arg(deviceLines->count() + 1));
-    const QPersistentModelIndex line(deviceLines->index(deviceLines->createLine(macaddress, ipaddress), 0));
+    const QPersistentModelIndex line(
+        deviceLines->index(deviceLines->createLine(macaddress, ipaddress), 0));
     pump();
     return line;
 }

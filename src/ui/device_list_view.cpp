@@ -97,8 +97,8 @@ void DeviceListView::selectRow(int row) {
     if (!table || row < 0 || row >= table->count())
         return;
     const QModelIndex index = table->index(row, 0);
-    selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
 }
 
 void DeviceListView::mouseReleaseEvent(QMouseEvent* event) {

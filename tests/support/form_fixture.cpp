@@ -3,8 +3,10 @@
 #include "support/event_pump.h"
 
 #include <QDir>
+
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 
 namespace testsupport {
 
@@ -33,15 +35,33 @@ FormFixture::FormFixture(const Options& options) {
     }
     registry = std::make_unique<platform::RegistryStore>(dir + QStringLiteral("registry.txt"));
     registry->load();
+    if (options.storedDescriptionFile) {
+        platform::Registry settings(*registry);
+        settings.openKey(QStringLiteral("\\SOFTWARE\\Kestrelwald\\TorvaneScan\\"
+                                        "TGWConfigFileSheetCaption"),
+                         true);
+        settings.writeString(QStringLiteral("EditTGWCurrentFilePath"),
+                             dir + QStringLiteral("gdf/Pellmar.gdf"));
+    }
     const app::Services services{
         boxes, *registry, log, monitors, dir, options.arguments, [](const QString&) {}};
     window = std::make_unique<app::TForm1>(services);
+    gwConfig = std::make_unique<gdf::TGW_Config>(boxes);
+    settingsDialog = std::make_unique<ui::TOptions>(*registry, boxes);
+    helpAbout = std::make_unique<ui::THelpAbout>(dir, boxes);
+    statusFenster = std::make_unique<ui::TStatusFenster>(log, boxes);
+    window->setWindows(
+        {gwConfig.get(), settingsDialog.get(), helpAbout.get(), statusFenster.get()});
     QObject::connect(window.get(), &app::TForm1::endpointClosed, [this] { ++closes; });
 }
 
 FormFixture::~FormFixture() {
     // The window may still wait for answers: its timers must not outlive the fixture's parts.
     window.reset();
+    statusFenster.reset();
+    helpAbout.reset();
+    settingsDialog.reset();
+    gwConfig.reset();
 }
 
 QString FormFixture::programDir() const {
@@ -72,6 +92,11 @@ bool FormFixture::logContains(const QString& line) const {
 
 int FormFixture::logCount(const QString& line) const {
     return int(log.lines().count(line));
+}
+
+int FormFixture::logCountEndingWith(const QString& text) const {
+    return int(std::count_if(log.lines().begin(), log.lines().end(),
+                             [&text](const QString& line) { return line.endsWith(text); }));
 }
 
 } // namespace testsupport

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/form1.h"
+#include "gdf/form/gw_config.h"
 #include "platform/monitors.h"
 #include "platform/registry.h"
 #include "support/fake_message_boxes.h"
 #include "support/fixed_monitors.h"
+#include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
+#include "ui/options_dialog.h"
+#include "ui/state_window.h"
 
 #include <QTemporaryDir>
 
@@ -16,8 +20,8 @@ namespace testsupport {
 
 // A main window with its own program folder (the shipped lang, gdf and help folders of the
 // build, and a config.ini of the test's choosing), its own registry store, recording
-// message boxes and a fake monitor layout. It is built but not shown; activate() runs the
-// first activation, which ends with the first scan.
+// message boxes, a fake monitor layout and the four other windows. It is built but not shown;
+// activate() runs the first activation, which ends with the first scan.
 class FormFixture {
 public:
     struct Options {
@@ -28,6 +32,9 @@ public:
                                                              "TimerGetParams=400\n");
         // Without the shipped language files every text is its bare key.
         bool languageFiles = true;
+        // The description file chosen in an earlier run, so that no first-start warning
+        // comes; false starts as on a fresh machine.
+        bool storedDescriptionFile = true;
     };
 
     FormFixture();
@@ -35,6 +42,10 @@ public:
     ~FormFixture();
 
     app::TForm1& form() { return *window; }
+    ui::TOptions& settings() { return *settingsDialog; }
+    ui::THelpAbout& about() { return *helpAbout; }
+    ui::TStatusFenster& stateWindow() { return *statusFenster; }
+    platform::RegistryStore& store() { return *registry; }
     QString programDir() const;
     void activate();
     // Waits until the operation in progress has closed the endpoint.
@@ -44,6 +55,8 @@ public:
     bool waitForScanEnd(int safetyLimitMs = 20000);
     bool logContains(const QString& line) const;
     int logCount(const QString& line) const;
+    // For lines written with a time stamp in front.
+    int logCountEndingWith(const QString& text) const;
 
     FakeMessageBoxes boxes;
     FixedMonitors monitors{{QRect(0, 0, 1920, 1080)}};
@@ -53,6 +66,10 @@ private:
     QTemporaryDir folder;
     std::unique_ptr<platform::RegistryStore> registry;
     std::unique_ptr<app::TForm1> window;
+    std::unique_ptr<gdf::TGW_Config> gwConfig;
+    std::unique_ptr<ui::TOptions> settingsDialog;
+    std::unique_ptr<ui::THelpAbout> helpAbout;
+    std::unique_ptr<ui::TStatusFenster> statusFenster;
     int closes = 0;
 };
 

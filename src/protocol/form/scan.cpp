@@ -80,9 +80,8 @@ void TForm1::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     deviceLines->setCell(line.row(), 4, typeName);
     deviceLines->setCell(line.row(), 5, answer.revision);
     pump();
-    log().logStringOnly(QStringLiteral("MsgLen von  %1 vor entscheidung %2")
-                            .arg(answer.ip)
-                            .arg(answer.length));
+    log().logStringOnly(
+        QStringLiteral("MsgLen von  %1 vor entscheidung %2").arg(answer.ip).arg(answer.length));
     // The line may have gone (a new scan emptied the list) while events were pumped;
     // setCell ignores a row that no longer exists.
     if (!answer.carriesParams) {

@@ -10,7 +10,6 @@ const QString kEmpty;
 const QString kDuplicateMark = QStringLiteral("D");
 const QString kNoMark = QStringLiteral(" ");
 
-
 } // namespace
 
 DeviceTable::DeviceTable(QObject* parent) : QAbstractTableModel(parent) {}
@@ -18,12 +17,15 @@ DeviceTable::DeviceTable(QObject* parent) : QAbstractTableModel(parent) {}
 DeviceTable::~DeviceTable() = default;
 
 const std::array<QString, DeviceTable::kColumnCount>& DeviceTable::columnCaptions() {
-    static const std::array<QString, kColumnCount> captions{
-        QStringLiteral("MAC-Address"),       QStringLiteral("IP-Address"),
-        QStringLiteral("Netmask"),           QStringLiteral("Gatewayaddress"),
-        QStringLiteral("DHCP"),              QStringLiteral("Device Type"),
-        QStringLiteral("Software Revision"), QStringLiteral("Duplicate IP"),
-        QStringLiteral("RestartSupported")};
+    static const std::array<QString, kColumnCount> captions{QStringLiteral("MAC-Address"),
+                                                            QStringLiteral("IP-Address"),
+                                                            QStringLiteral("Netmask"),
+                                                            QStringLiteral("Gatewayaddress"),
+                                                            QStringLiteral("DHCP"),
+                                                            QStringLiteral("Device Type"),
+                                                            QStringLiteral("Software Revision"),
+                                                            QStringLiteral("Duplicate IP"),
+                                                            QStringLiteral("RestartSupported")};
     return captions;
 }
 

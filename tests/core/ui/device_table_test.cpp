@@ -87,8 +87,8 @@ TEST(DeviceTable, NewLinesAppearInMacOrderAndHeaderClicksSort) {
     table.createLine("CC-00-00-00-00-01", "192.168.0.20");
     table.createLine("AA-00-00-00-00-01", "192.168.0.100");
     table.createLine("bb-00-00-00-00-01", "192.168.0.3");
-    EXPECT_EQ(captions(table), QStringList({"AA-00-00-00-00-01", "bb-00-00-00-00-01",
-                                            "CC-00-00-00-00-01"}));
+    EXPECT_EQ(captions(table),
+              QStringList({"AA-00-00-00-00-01", "bb-00-00-00-00-01", "CC-00-00-00-00-01"}));
     // The MAC column is already the sort column: the first click on it sorts descending.
     table.columnClick(0);
     EXPECT_TRUE(table.descending());
@@ -119,8 +119,8 @@ TEST(DeviceTable, CellChangesMoveALineOnlyAtTheNextInsertion) {
     EXPECT_EQ(captions(table), QStringList({"BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
     table.createLine("CC-00-00-00-00-01", "10.0.0.3");
     // Now the list is in order again: "" < "0.0.0.0" < "255.0.0.0".
-    EXPECT_EQ(captions(table), QStringList({"CC-00-00-00-00-01", "BB-00-00-00-00-01",
-                                            "AA-00-00-00-00-01"}));
+    EXPECT_EQ(captions(table),
+              QStringList({"CC-00-00-00-00-01", "BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
 }
 
 TEST(DeviceTable, InsertionInPlaceMatchesAFullStableSort) {
@@ -137,7 +137,8 @@ TEST(DeviceTable, InsertionInPlaceMatchesAFullStableSort) {
                                 .arg(next() % 16, 2, 16, QLatin1Char('0'))
                                 .arg(next() % 16, 2, 16, QLatin1Char('0'))
                                 .toUpper();
-        const int row = table.createLine(mac, QStringLiteral("10.0.%1.%2").arg(next() % 4).arg(next() % 9));
+        const int row =
+            table.createLine(mac, QStringLiteral("10.0.%1.%2").arg(next() % 4).arg(next() % 9));
         table.setCell(row, 2, QStringLiteral("g%1").arg(next() % 7));
         if (next() % 3 == 0)
             table.setCell(int(next() % table.count()), 2, QStringLiteral("g%1").arg(next() % 7));
