@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
 #include "platform/version_record.h"
+#include "ui/device_list_view.h"
 #include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"
@@ -130,6 +131,8 @@ void TForm1::FormActivate() {
     dhcpNotSupportedText = translate(QStringLiteral("StatusdhcpNotSupportedText"));
     dhcpNotActiveText = translate(QStringLiteral("StatusdhcpNotActiveText"));
     dhcpActiveText = translate(QStringLiteral("StatusdhcpActiveText"));
+    ListView1->widenColumnFor(
+        4, {dhcpActiveText, dhcpNotActiveText, dhcpNotSupportedText, NotAvailTextShort});
 
     QString path;
     try {

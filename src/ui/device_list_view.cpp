@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QToolTip>
+#include <algorithm>
 
 namespace ui {
 
@@ -65,8 +66,26 @@ void DeviceListView::setDeviceTable(DeviceTable* deviceTable) {
     setModel(deviceTable);
     static constexpr int widths[DeviceTable::kColumnCount] = {120, 100, 100, 100, 60,
                                                               150, 100, 80,  1};
-    for (int column = 0; column < DeviceTable::kColumnCount; ++column)
-        setColumnWidth(column, widths[column]);
+    // The design widths were made for a smaller font; an address column is never narrower
+    // than its longest address, so MACs and addresses are never cut off.
+    const int addressWidth =
+        fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16;
+    const int macWidth = fontMetrics().horizontalAdvance(QStringLiteral("00-00-00-00-00-00")) + 16;
+    for (int column = 0; column < DeviceTable::kColumnCount; ++column) {
+        int width = widths[column];
+        if (column == 0)
+            width = std::max(width, macWidth);
+        else if (column <= 3)
+            width = std::max(width, addressWidth);
+        setColumnWidth(column, width);
+    }
+}
+
+void DeviceListView::widenColumnFor(int column, const QStringList& texts) {
+    int width = columnWidth(column);
+    for (const QString& text : texts)
+        width = std::max(width, fontMetrics().horizontalAdvance(text) + 16);
+    setColumnWidth(column, width);
 }
 
 std::optional<QColor> DeviceListView::textColourOf(int row) const {

@@ -34,6 +34,9 @@ public:
     int focusedRow() const;
     void selectRow(int row);
 
+    // Widens a column, if needed, so that each of these texts shows in full.
+    void widenColumnFor(int column, const QStringList& texts);
+
     // The text of the hint shown over the lines; empty shows none.
     void setHintText(const QString& text) { hint = text; }
     QString hintText() const { return hint; }
