@@ -68,17 +68,26 @@ protected:
         return tool->receive();
     }
 
-    // True when nothing answers the request: the simulator has recorded it and sent nothing
-    // within a grace period.
+    // True when nothing answers the request: the simulator has recorded it, and neither
+    // within a grace period nor in its log does an answer follow.
     bool staysSilent(const QByteArray& request, const QString& destination = "255.255.255.255") {
-        const auto before = simulator->traffic();
-        const std::size_t received = testsupport::countRecords(before, false);
-        const std::size_t sent = testsupport::countRecords(before, true);
+        const std::size_t before = simulator->traffic().size();
         send(request, destination);
-        simulator->waitForTraffic([&](const auto& records) {
-            return testsupport::countRecords(records, false) > received;
-        });
-        return !tool->receive(300) && testsupport::countRecords(simulator->traffic(), true) == sent;
+        const auto receivedAt = [&](const std::vector<testsupport::TrafficRecord>& records) {
+            for (std::size_t i = before; i < records.size(); ++i)
+                if (!records[i].sent && records[i].bytes == request)
+                    return i;
+            return records.size();
+        };
+        const auto records = simulator->waitForTraffic(
+            [&](const auto& records) { return receivedAt(records) < records.size(); });
+        if (receivedAt(records) == records.size() || tool->receive(300))
+            return false;
+        const auto after = simulator->traffic();
+        for (std::size_t i = receivedAt(after); i < after.size(); ++i)
+            if (after[i].sent)
+                return false;
+        return true;
     }
 
     std::unique_ptr<testsupport::TestNetwork> network;
