@@ -1,5 +1,6 @@
 #include "device_listing.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace sim {
@@ -74,19 +75,23 @@ std::string faultSummary(const DeviceProfile& profile) {
 }
 
 std::string deviceListing(const Fleet& fleet) {
+    int nameWidth = 4;
+    for (std::size_t i = 0; i < fleet.size(); ++i)
+        nameWidth = std::clamp(int(fleet.device(i).profile().name.size()), nameWidth, 40);
     std::string text;
     char line[512];
-    std::snprintf(line, sizeof line, "%-14s %-17s %-15s %-15s %-15s %-20s %-6s %-5s %-7s %-9s %s\n",
-                  "NAME", "MAC", "IP", "NETMASK", "GATEWAY", "DHCP", "TYPE", "REV", "LAYOUT",
-                  "REPLY", "FAULTS");
+    std::snprintf(line, sizeof line, "%-*s %-17s %-15s %-15s %-15s %-19s %-6s %-5s %-7s %-9s %s\n",
+                  nameWidth, "NAME", "MAC", "IP", "NETMASK", "GATEWAY", "DHCP", "TYPE", "REV",
+                  "LAYOUT", "REPLY", "FAULTS");
     text += line;
     for (std::size_t i = 0; i < fleet.size(); ++i) {
         const SimulatedDevice& device = fleet.device(i);
         const DeviceProfile& profile = device.profile();
         const std::string revision(profile.revision.begin(), profile.revision.end());
         std::snprintf(
-            line, sizeof line, "%-14s %-17s %-15s %-15s %-15s %-20s 0x%04X %-5s %-7s %-9s %s\n",
-            profile.name.c_str(), macText(profile.mac).c_str(),
+            line, sizeof line,
+            "%-*.*s %-17s %-15s %-15s %-15s %-19s 0x%04X %-5s %-7s %-9s %.200s\n", nameWidth,
+            nameWidth, profile.name.c_str(), macText(profile.mac).c_str(),
             ipv4Text(device.current().ip).c_str(), ipv4Text(device.current().netmask).c_str(),
             ipv4Text(device.current().gateway).c_str(), dhcpText(profile.dhcpByte).c_str(),
             profile.typeCode, revision.c_str(), layoutText(profile.layout),

@@ -86,10 +86,12 @@ TEST(SimulatorCommandLine, RefusesANamespaceWithAnInterfaceThatMayLeadOutside) {
     std::unique_ptr<testsupport::NetworkNamespace> ns;
     try {
         ns = std::make_unique<testsupport::NetworkNamespace>();
-        testsupport::runCommand({"ip", "link", "add", "eth9", "type", "dummy"}, ns.get());
+        testsupport::runCommand(
+            {"ip", "link", "add", "eth9", "type", "veth", "peer", "name", "eth10"}, ns.get());
         testsupport::runCommand({"ip", "link", "set", "eth9", "up"}, ns.get());
     } catch (const std::exception& error) {
-        GTEST_SKIP() << "needs root to build a namespace with a dummy interface: " << error.what();
+        GTEST_SKIP() << "needs root to build a namespace with an interface named eth9: "
+                     << error.what();
     }
     const testsupport::TempDirectory folder;
     const pid_t pid = testsupport::spawnProcess({testsupport::simulatorBinary(), "--generate", "1"},
