@@ -12,9 +12,22 @@ set -eu
 [ "$#" -eq 2 ] || { sed -n '5p' "$0" | sed 's/^# *//' >&2; exit 2; }
 program=$1
 out=$2
-# Settings of its own, never the user's.
+# Settings of its own, never the user's: as after an installation, with the shipped
+# description file chosen, and the test network's adapter.
 export XDG_CONFIG_HOME="$out/config"
-mkdir -p "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_CONFIG_HOME/Kestrelwald"
+quoted() { printf '%s' "$1" | sed 's/\\/\\\\/g; s/"/\\"/g'; }
+cat >"$XDG_CONFIG_HOME/Kestrelwald/registry.txt" <<SETTINGS
+[software]
+
+[software\Kestrelwald]
+
+[software\Kestrelwald\TorvaneScan]
+"SelectedAdapterIp"="$(quoted "${TORVANE_TESTNET_ADAPTER:-127.0.0.1}")"
+
+[software\Kestrelwald\TorvaneScan\TGWConfigFileSheetCaption]
+"EditTGWCurrentFilePath"="$(quoted "$(cd "$(dirname "$program")" && pwd)/gdf/Pellmar.gdf")"
+SETTINGS
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "demo: TorvaneScan is on display $DISPLAY; close its window to end the demo"
