@@ -15,6 +15,7 @@ namespace {
 // Beyond this many devices hearing one request, the operator gets a summary and the
 // device lines only with --verbose.
 constexpr std::size_t kListedDevices = 32;
+constexpr int kReceiveBatch = 1024;
 
 } // namespace
 
@@ -98,7 +99,9 @@ int Simulator::run(int readyFd) {
 }
 
 void Simulator::receiveWaiting() {
-    for (;;) {
+    // A bounded batch, so that answers keep leaving under a flood of requests; the rest is
+    // still waiting at the next round.
+    for (int batch = 0; batch < kReceiveBatch; ++batch) {
         int error = 0;
         const std::optional<ReceivedDatagram> datagram = port_.receive(&error);
         if (!datagram) {
