@@ -21,13 +21,17 @@ int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVANE Scan"));
 
-    platform::QtMessageBoxes boxes;
+    ui::LogBuffer log;
+    platform::QtMessageBoxes dialogs;
+    LoggedMessageBoxes unattended(log);
+    platform::MessageBoxes& boxes = DemoCapture::folderFromEnvironment().isEmpty()
+                                        ? static_cast<platform::MessageBoxes&>(dialogs)
+                                        : unattended;
     platform::RegistryStore registry;
     registry.load();
     const QString loadProblem = registry.takeLoadProblem();
     if (!loadProblem.isEmpty())
         boxes.showMessage(loadProblem);
-    ui::LogBuffer log;
     platform::QScreenMonitors monitors;
 
     QStringList arguments = QApplication::arguments();

@@ -12,8 +12,32 @@
 
 namespace app {
 
+platform::MessageBoxes::Answer
+LoggedMessageBoxes::messageBox(const QString& text, const QString& caption, Icon, Buttons buttons) {
+    log.logStringWithTime(QStringLiteral("Message box \"%1\": %2").arg(caption, text));
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+}
+
+QString LoggedMessageBoxes::inputBox(const QString& caption, const QString&,
+                                     const QString& preset) {
+    log.logStringWithTime(QStringLiteral("Prompt \"%1\" answered with %2").arg(caption, preset));
+    return preset;
+}
+
+QString LoggedMessageBoxes::saveFileName(const QString&, const QString&) {
+    return QString();
+}
+
+QString LoggedMessageBoxes::openFileName(const QString&) {
+    return QString();
+}
+
+QString DemoCapture::folderFromEnvironment() {
+    return qEnvironmentVariable("TORVANE_DEMO_DIR");
+}
+
 std::unique_ptr<DemoCapture> DemoCapture::fromEnvironment(TForm1& form, const ui::LogBuffer& log) {
-    const QString folder = qEnvironmentVariable("TORVANE_DEMO_DIR");
+    const QString folder = folderFromEnvironment();
     if (folder.isEmpty())
         return nullptr;
     return std::make_unique<DemoCapture>(form, log, folder);
