@@ -10,6 +10,7 @@
 #include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
 #include "ui/panel.h"
+#include "ui/typing_limit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,7 +49,7 @@ QLineEdit* makeAddressEdit(const QString& name, const QString& text, const QStri
     auto* edit = new QLineEdit(text, parent);
     edit->setObjectName(name);
     edit->setAlignment(Qt::AlignCenter);
-    edit->setMaxLength(15);
+    ui::limitTyping(edit, 15);
     edit->setEnabled(false);
     edit->setAccessibleName(accessible);
     return edit;
@@ -234,7 +235,6 @@ void TForm1::buildEditorPanel() {
     EditMacAddr =
         makeAddressEdit(QStringLiteral("EditMacAddr"), QStringLiteral("00-00-00-00-00-00"),
                         QStringLiteral("MAC-Adr."), PanelInputs);
-    EditMacAddr->setMaxLength(32767);
     EditMacAddr->setToolTip(QStringLiteral("MAC-Address, not changeable "));
     LabelIpAddr =
         makeLabel(QStringLiteral("LabelIpAddr"), QStringLiteral(" IP-Address"), PanelInputs);

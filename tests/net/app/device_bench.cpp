@@ -65,14 +65,18 @@ DeviceBench::DeviceBench(const FormFixture::Options& options) : f(options), form
 }
 
 void DeviceBench::scan(const std::vector<ScanAnswerFields>& answers) {
-    f.activate();
-    EXPECT_EQ(form.ComboBoxAdapter->currentText(), LoopbackDevices::kProgramAddress);
     std::vector<LoopbackDevices::Answer> frames;
     for (const ScanAnswerFields& answer : answers)
         frames.push_back({answer.ip, scanAnswerFrame(answer)});
+    scanWith(frames, int(answers.size()));
+}
+
+void DeviceBench::scanWith(const std::vector<LoopbackDevices::Answer>& frames, int lines) {
+    f.activate();
+    EXPECT_EQ(form.ComboBoxAdapter->currentText(), LoopbackDevices::kProgramAddress);
     devices.answerScan(frames);
     EXPECT_TRUE(f.waitForScanEnd());
-    EXPECT_EQ(form.deviceLines->count(), int(answers.size()));
+    EXPECT_EQ(form.deviceLines->count(), lines);
     devices.drain();
     scanRequests = devices.requests().size();
 }

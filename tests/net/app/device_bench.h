@@ -38,6 +38,9 @@ public:
     // Activates the window, answers its first scan with these devices and waits for the
     // scan to end.
     void scan(const std::vector<ScanAnswerFields>& answers);
+    // The same with answers sent from addresses of the test's choosing; `lines` is the
+    // number of list lines they make.
+    void scanWith(const std::vector<LoopbackDevices::Answer>& frames, int lines);
     // Selects the line of this MAC and clicks it, loading the editor.
     void load(const QString& mac);
     int rowOf(const QString& mac) const;
