@@ -166,6 +166,10 @@ struct Refusal {
     const char* statusKey; // nullptr: the status panel keeps its text
 };
 
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << "request " << int(refusal.code) << ", status " << int(refusal.status);
+}
+
 class DeviceRefusal : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
@@ -217,7 +221,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{protocol::dcSetIpTemporary, 3, nullptr},
                       Refusal{protocol::dcSetDhcp, 1, "Setting_DHCP_not_allowed"},
                       Refusal{protocol::dcSetDhcp, 2, "Setting_DHCP_not_possible"},
-                      Refusal{protocol::dcSetDhcp, 3, nullptr}));
+                      Refusal{protocol::dcSetDhcp, 3, nullptr}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        return std::string(info.param.code == protocol::dcSetDhcp ? "Dhcp" : "Ip") + "Status" +
+               std::to_string(info.param.status);
+    });
 
 TEST(ChangeChecks, AnAddressUsedByAnotherLineIsRefusedAlsoWhenTypedWithLeadingZeros) {
     DeviceBench bench;
