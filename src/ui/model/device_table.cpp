@@ -1,6 +1,7 @@
 #include "ui/model/device_table.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace ui {
 
@@ -196,34 +197,21 @@ void DeviceTable::placeNewLine(std::unique_ptr<Line> line) {
     // that order, so only the lines whose key changed are moved, then the new line goes
     // behind every line that compares equal to it.
     if (!outOfPlaceLines.empty()) {
-        emit layoutAboutToBeChanged();
-        const QModelIndexList persistent = persistentIndexList();
-        std::vector<Line*> persistentLines;
-        for (const QModelIndex& index : persistent)
-            persistentLines.push_back(lines[std::size_t(index.row())].get());
-
-        std::vector<std::unique_ptr<Line>> moved;
-        std::vector<std::unique_ptr<Line>> kept;
-        for (auto& existing : lines)
-            (existing->outOfPlace ? moved : kept).push_back(std::move(existing));
-        for (auto& movedLine : moved) {
-            const auto before = [this](const std::unique_ptr<Line>& a, const Line* b) {
-                const int order = compareLines(*a, *b);
-                return order < 0 || (order == 0 && a->row < b->row);
-            };
-            const auto at = std::lower_bound(kept.begin(), kept.end(), movedLine.get(), before);
-            movedLine->outOfPlace = false;
-            kept.insert(at, std::move(movedLine));
-        }
-        lines = std::move(kept);
-        outOfPlaceLines.clear();
-        renumber(0);
-
-        QModelIndexList updated;
-        for (std::size_t i = 0; i < persistentLines.size(); ++i)
-            updated.append(createIndex(persistentLines[i]->row, persistent[qsizetype(i)].column()));
-        changePersistentIndexList(persistent, updated);
-        emit layoutChanged();
+        reorder([this] {
+            std::vector<std::unique_ptr<Line>> moved;
+            std::vector<std::unique_ptr<Line>> kept;
+            for (auto& existing : lines)
+                (existing->outOfPlace ? moved : kept).push_back(std::move(existing));
+            for (auto& movedLine : moved) {
+                const auto before = [this](const std::unique_ptr<Line>& a, const Line* b) {
+                    const int order = compareLines(*a, *b);
+                    return order < 0 || (order == 0 && a->row < b->row);
+                };
+                const auto at = std::lower_bound(kept.begin(), kept.end(), movedLine.get(), before);
+                kept.insert(at, std::move(movedLine));
+            }
+            lines = std::move(kept);
+        });
     }
 
     const auto after = std::upper_bound(
@@ -242,16 +230,22 @@ void DeviceTable::renumber(int from) {
 }
 
 void DeviceTable::sortAll() {
+    reorder([this] {
+        std::stable_sort(lines.begin(), lines.end(),
+                         [this](const std::unique_ptr<Line>& a, const std::unique_ptr<Line>& b) {
+                             return compareLines(*a, *b) < 0;
+                         });
+    });
+}
+
+void DeviceTable::reorder(const std::function<void()>& sortLines) {
     emit layoutAboutToBeChanged();
     const QModelIndexList persistent = persistentIndexList();
     std::vector<Line*> persistentLines;
     for (const QModelIndex& index : persistent)
         persistentLines.push_back(lines[std::size_t(index.row())].get());
 
-    std::stable_sort(lines.begin(), lines.end(),
-                     [this](const std::unique_ptr<Line>& a, const std::unique_ptr<Line>& b) {
-                         return compareLines(*a, *b) < 0;
-                     });
+    sortLines();
     for (auto& line : lines)
         line->outOfPlace = false;
     outOfPlaceLines.clear();

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,6 +76,9 @@ private:
     void placeNewLine(std::unique_ptr<Line> line);
     void renumber(int from);
     void sortAll();
+    // Runs sortLines, which may reorder `lines` freely, and keeps the selection and every
+    // other persistent index on its line.
+    void reorder(const std::function<void()>& sortLines);
     void indexIp(Line* line, const QString& ip);
     void unindexIp(Line* line);
 
