@@ -89,7 +89,7 @@ int Simulator::run(int readyFd) {
                 if (read(timer_, &expirations, sizeof expirations) < 0 && errno != EAGAIN)
                     console_.error(std::string("timer failed: ") + std::strerror(errno));
                 releaseDue();
-            } else if (events[i].events & EPOLLIN) {
+            } else {
                 receiveWaiting();
             }
         }
@@ -105,7 +105,7 @@ void Simulator::receiveWaiting() {
         int error = 0;
         const std::optional<ReceivedDatagram> datagram = port_.receive(&error);
         if (!datagram) {
-            if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)
+            if (error != 0 && error != EINTR)
                 console_.error(std::string("receiving failed: ") + std::strerror(error));
             return;
         }
@@ -201,34 +201,17 @@ void Simulator::addressChanged(Ipv4 after) {
 }
 
 void Simulator::sendQueued() {
-    while (!queue_.empty()) {
-        const Outgoing& outgoing = queue_.front();
+    for (const Outgoing& outgoing : queue_) {
         const int error = port_.send(outgoing.frame, outgoing.source, outgoing.destination,
                                      outgoing.interfaceIndex);
-        if (error == EAGAIN || error == EWOULDBLOCK || error == ENOBUFS) {
-            watchWritable(true);
-            return;
-        }
-        if (error != 0) {
+        if (error != 0)
             console_.error(deviceLabel(outgoing.device) + ": cannot send from " +
                            ipv4Text(outgoing.source.address) + " to " +
                            endpointText(outgoing.destination) + ": " + std::strerror(error));
-        } else if (log_) {
+        else if (log_)
             log_->sent(outgoing.source, outgoing.destination, outgoing.frame);
-        }
-        queue_.pop_front();
     }
-    watchWritable(false);
-}
-
-void Simulator::watchWritable(bool watch) {
-    if (watch == watchingWritable_)
-        return;
-    epoll_event event{};
-    event.events = EPOLLIN | (watch ? EPOLLOUT : 0u);
-    event.data.fd = port_.descriptor();
-    if (epoll_ctl(epoll_, EPOLL_CTL_MOD, port_.descriptor(), &event) == 0)
-        watchingWritable_ = watch;
+    queue_.clear();
 }
 
 void Simulator::releaseDue() {

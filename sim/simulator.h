@@ -7,7 +7,6 @@
 #include "udp_port.h"
 
 #include <chrono>
-#include <deque>
 #include <queue>
 #include <vector>
 
@@ -53,7 +52,6 @@ private:
     void sendQueued();
     void releaseDue();
     void armTimer();
-    void watchWritable(bool watch);
     void flushLog();
     std::string deviceLabel(std::size_t index) const;
 
@@ -65,9 +63,8 @@ private:
     int epoll_ = -1;
     int timer_ = -1;
     int signals_ = -1;
-    bool watchingWritable_ = false;
     bool logFailed_ = false;
-    std::deque<Outgoing> queue_;
+    std::vector<Outgoing> queue_;
     std::priority_queue<Delayed, std::vector<Delayed>, std::greater<>> delayed_;
     std::uint64_t delayedCount_ = 0;
 };

@@ -3,6 +3,8 @@
 #include "address_text.h"
 #include "request.h"
 
+#include "protocol/datagram_socket.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,23 +25,21 @@ struct ReceivedDatagram {
 class UdpPort {
 public:
     static std::unique_ptr<UdpPort> open(std::uint16_t port, std::string* error);
-    ~UdpPort();
-    UdpPort(const UdpPort&) = delete;
-    UdpPort& operator=(const UdpPort&) = delete;
 
-    int descriptor() const { return fd_; }
+    int descriptor() const { return socket_.descriptor(); }
     std::uint16_t port() const { return port_; }
 
-    // Nothing when no datagram is waiting or receiving failed (*error is then the errno).
+    // Nothing when no datagram is waiting (*error 0) or receiving failed (*error the errno).
     std::optional<ReceivedDatagram> receive(int* error);
-    // 0, or the errno of the failed send. A broadcast leaves through the interface the
-    // request came in on.
+    // 0, or the errno of the failed send. The answer leaves through the interface the
+    // request came in on, as from a device with a single network port.
     int send(const Bytes& frame, const Endpoint& source, const Endpoint& destination,
              int interfaceIndex);
 
 private:
-    UdpPort(int fd, std::uint16_t port) : fd_(fd), port_(port), buffer_(65535) {}
-    int fd_;
+    explicit UdpPort(std::uint16_t port) : port_(port), buffer_(65535) {}
+
+    protocol::DatagramSocket socket_;
     std::uint16_t port_;
     Bytes buffer_;
 };

@@ -149,6 +149,7 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> in
     Arrival arrival;
     arrival.size = size;
     arrival.sourceAddress = ntohl(source.sin_addr.s_addr);
+    arrival.sourcePort = ntohs(source.sin_port);
     arrival.truncated = message.msg_flags & MSG_TRUNC;
     for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
          header = CMSG_NXTHDR(&message, header)) {
@@ -156,6 +157,7 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> in
             in_pktinfo info{};
             std::memcpy(&info, CMSG_DATA(header), sizeof info);
             arrival.interfaceIndex = info.ipi_ifindex;
+            arrival.destinationAddress = ntohl(info.ipi_addr.s_addr);
         }
     }
     return arrival;

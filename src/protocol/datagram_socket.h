@@ -43,8 +43,11 @@ public:
     struct Arrival {
         qsizetype size = 0;
         quint32 sourceAddress = 0;
-        // Known only when IP_PKTINFO is enabled, 0 otherwise.
+        quint16 sourcePort = 0;
+        // Known only when IP_PKTINFO is enabled, 0 otherwise: the interface it came in on
+        // and the address it was sent to (a unicast address or a broadcast).
         int interfaceIndex = 0;
+        quint32 destinationAddress = 0;
         // The datagram was longer than the buffer; the rest is lost.
         bool truncated = false;
     };
