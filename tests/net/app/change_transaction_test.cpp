@@ -186,6 +186,7 @@ TEST(ChangeTransaction, EachRequestLeavesOnlyAfterThePreviousWasConfirmedAndWrit
         QByteArray bytes;
         int answersBefore;
         qint64 sinceLastAnswerMs;
+        QString status;
     };
     std::vector<Arrival> arrivals;
     QElapsedTimer clock;
@@ -195,8 +196,9 @@ TEST(ChangeTransaction, EachRequestLeavesOnlyAfterThePreviousWasConfirmedAndWrit
     bench.devices.answerBy([&](const UdpPeer::Datagram& request) {
         auto reply = scripted(request);
         if (quint8(request.bytes[1]) < 0x80)
-            arrivals.push_back(
-                {request.bytes, answers, lastAnswerAt < 0 ? -1 : clock.elapsed() - lastAnswerAt});
+            arrivals.push_back({request.bytes, answers,
+                                lastAnswerAt < 0 ? -1 : clock.elapsed() - lastAnswerAt,
+                                form.statusText()});
         if (!reply.empty()) {
             ++answers;
             lastAnswerAt = clock.elapsed();
@@ -211,10 +213,20 @@ TEST(ChangeTransaction, EachRequestLeavesOnlyAfterThePreviousWasConfirmedAndWrit
         addressRequest(0x03, kMac, "127.0.0.6"),   addressRequest(0x02, kMac, "127.0.0.6"),
         addressRequest(0x09, kMac, "255.255.0.0"), addressRequest(0x06, kMac, "255.255.0.0"),
         addressRequest(0x0A, kMac, "127.0.0.1"),   addressRequest(0x08, kMac, "127.0.0.1")};
+    // The status panel names the answer that let each request go.
+    const char* const statusKeys[] = {nullptr,
+                                      "Setting_IP_address",
+                                      "Setting_IP_address",
+                                      "Setting_Netmask_OK",
+                                      "Setting_Netmask_OK",
+                                      "Setting_Gatewayaddress_OK"};
     ASSERT_EQ(arrivals.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(arrivals[i].bytes, expected[i]) << "request " << i;
         EXPECT_EQ(arrivals[i].answersBefore, int(i)) << "request " << i;
+        if (statusKeys[i]) {
+            EXPECT_EQ(arrivals[i].status, form.translate(statusKeys[i])) << "request " << i;
+        }
         // markChanged waits 200 ms between writing a value and sending the next request.
         if (i > 0) {
             EXPECT_GE(arrivals[i].sinceLastAnswerMs, 200) << "request " << i;
@@ -259,6 +271,13 @@ TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
          "Set DHCP Message " + dhcpText, "Send message IP temp",
          "Adding to list at : 1 " + protocol::frameAsCharacters(expected[1]),
          "---- dchp state changed ", "---------------------"}));
+
+    // Queuing the next DHCP request withdraws the offer; a refused one does not renew it.
+    scripted.status[protocol::dcSetDhcp] = 1;
+    form.CheckBoxDhcpEnabled->setChecked(true);
+    ASSERT_TRUE(bench.saveAndWaitUntil(scripted, [&] { return form.answerCount == 1; }));
+    EXPECT_TRUE(bench.statusIs("Setting_DHCP_not_allowed"));
+    EXPECT_FALSE(form.askForRestart);
 }
 
 TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
@@ -272,9 +291,17 @@ TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
     bench.f.boxes.messageAnswers.push_back(BoxAnswer::Yes);
 
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
+    QString statusAtRestart;
+    bench.devices.answerBy([&](const UdpPeer::Datagram& request) {
+        if (request.bytes == commandRequest(0x0B, kMac))
+            statusAtRestart = form.statusText();
+        return scripted(request);
+    });
     const int closedBefore = bench.stampedLineCount("doCloseSocket handle 0");
-    ASSERT_TRUE(bench.saveAndWaitUntil(
-        scripted, [&] { return bench.stampedLineCount("doCloseSocket handle 0") > closedBefore; }));
+    form.actChangeIPConfigExecute();
+    ASSERT_TRUE(pumpUntil(
+        [&] { return bench.stampedLineCount("doCloseSocket handle 0") > closedBefore; }, 20000));
+    EXPECT_EQ(statusAtRestart, form.translate("Setting_DHCP_OK"));
 
     const auto requests = bench.requestsSinceScan();
     ASSERT_EQ(requests.size(), 2u);
