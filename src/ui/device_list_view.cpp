@@ -62,7 +62,21 @@ DeviceListView::DeviceListView(QWidget* parent) : QTreeView(parent) {
 }
 
 void DeviceListView::setDeviceTable(DeviceTable* deviceTable) {
+    if (table)
+        disconnect(table, nullptr, listPacer, nullptr);
     table = deviceTable;
+    if (!listPacer)
+        listPacer = new RepaintPacer(this);
+    // Connected before the view's own connections, so that a change to be held back is
+    // known before the view asks for it to be drawn.
+    if (table) {
+        const auto note = [this] { listPacer->noteChange(); };
+        connect(table, &QAbstractItemModel::dataChanged, listPacer, note);
+        connect(table, &QAbstractItemModel::rowsInserted, listPacer, note);
+        connect(table, &QAbstractItemModel::rowsRemoved, listPacer, note);
+        connect(table, &QAbstractItemModel::layoutChanged, listPacer, note);
+        connect(table, &QAbstractItemModel::modelReset, listPacer, note);
+    }
     setModel(deviceTable);
     static constexpr int widths[DeviceTable::kColumnCount] = {120, 100, 100, 100, 60,
                                                               150, 100, 80,  1};
@@ -145,6 +159,24 @@ void DeviceListView::showHint() {
         return;
     QToolTip::showText(viewport()->mapToGlobal(hintPosition), hint, viewport(), visualRect(under),
                        kHintHideAfterMs);
+}
+
+void DeviceListView::doItemsLayout() {
+    // The view lays out all its lines again after every new one, from a zero timer, which
+    // at ten thousand lines costs more than the line itself. While a burst is held back
+    // that layout waits for the next redraw, and stays requested meanwhile, so that
+    // anything that needs the lines' places (a click, a look-up) still gets a fresh layout.
+    if (inTimerEvent && listPacer && listPacer->isHolding()) {
+        scheduleDelayedItemsLayout();
+        return;
+    }
+    QTreeView::doItemsLayout();
+}
+
+void DeviceListView::timerEvent(QTimerEvent* event) {
+    inTimerEvent = true;
+    QTreeView::timerEvent(event);
+    inTimerEvent = false;
 }
 
 bool DeviceListView::viewportEvent(QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/model/device_table.h"
+#include "ui/repaint_pacer.h"
 
 #include <QColor>
 #include <QStyledItemDelegate>
@@ -41,6 +42,8 @@ public:
     void setHintText(const QString& text) { hint = text; }
     QString hintText() const { return hint; }
 
+    void doItemsLayout() override;
+
 signals:
     // Every click on the list, on a line or not, after the view has updated its selection.
     void clickedAnywhere();
@@ -51,6 +54,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void showHint();
@@ -59,6 +63,8 @@ private:
     TextColour textColour;
     QString hint;
     QTimer hintTimer;
+    RepaintPacer* listPacer = nullptr;
+    bool inTimerEvent = false;
     QPoint hintPosition;
 };
 

@@ -1,0 +1,116 @@
+// scan_benchmark: how the main window copes with a burst of scan answers.
+//
+//   scan_benchmark scan --devices N [--scan-ms MS] [--simulator PATH]
+//       one scan of the real main window against torvane-sim --generate N
+//   scan_benchmark list --devices N [--list indexed|naive] [--order sent|shuffled]
+//       the device list's own work for N answers, the product's list or the naive one
+//
+// Prints its measurements as "key=value" lines. It broadcasts, so it refuses to run (exit
+// status 3) unless every interface of its network namespace that is up is loopback: run it
+// through scripts/netns-run.sh or scripts/benchmark.sh.
+#include "list_work.h"
+#include "loopback_only.h"
+#include "scan_run.h"
+#include "timed_application.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+void printStats(const char* prefix, const bench::DurationStats& stats) {
+    std::printf("%s_mean_us=%.1f\n%s_median_us=%.1f\n%s_p99_us=%.1f\n%s_max_us=%.1f\n"
+                "%s_total_ms=%.1f\n",
+                prefix, stats.meanUs, prefix, stats.medianUs, prefix, stats.p99Us, prefix,
+                stats.maxUs, prefix, stats.totalMs);
+}
+
+int runScanMode(bench::TimedApplication& application, int devices, int scanMs,
+                const QString& simulator) {
+    const QString shippedDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const bench::ScanResult result = bench::runScan(
+        application, {devices, scanMs, simulator.isEmpty() ? shippedDir + "torvane-sim" : simulator,
+                      shippedDir});
+    std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nscan_ended=%d\nlisted=%d\n"
+                "datagrams_read=%d\n",
+                devices, scanMs, int(result.scanEnded), result.listed, result.datagramsRead);
+    printStats("intake", result.intake);
+    std::printf("first_answer_after_ms=%.1f\nlast_answer_after_ms=%.1f\n"
+                "rss_before_scan_kib=%ld\npeak_rss_kib=%ld\nkernel_drops=%ld\nboxes=%lld\n",
+                result.firstAnswerAfterMs, result.lastAnswerAfterMs, result.residentBeforeKiB,
+                result.peakResidentKiB, result.kernelDrops, qlonglong(result.boxes.size()));
+    for (const QString& box : result.boxes)
+        std::cerr << "box: " << box.toStdString() << '\n';
+    return result.scanEnded ? 0 : 1;
+}
+
+int runListMode(int devices, const QString& list, const QString& order) {
+    bench::ListWorkSettings settings;
+    settings.devices = devices;
+    settings.list = list == QLatin1String("naive") ? bench::ListWorkSettings::List::Naive
+                                                   : bench::ListWorkSettings::List::Indexed;
+    settings.order = order == QLatin1String("shuffled") ? bench::ListWorkSettings::Order::Shuffled
+                                                        : bench::ListWorkSettings::Order::Sent;
+    const bench::ListWorkResult result = bench::runListWork(settings);
+    std::printf("mode=list\nlist=%s\norder=%s\ndevices=%d\nlines=%d\n", qPrintable(list),
+                qPrintable(order), devices, result.lines);
+    printStats("answer", result.perAnswer);
+    std::printf("peak_rss_kib=%ld\n", result.peakRssKiB);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::TimedApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TORVANE Scan"));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("scan or list"));
+    const QCommandLineOption devicesOption(
+        QStringLiteral("devices"), QStringLiteral("number of devices"), QStringLiteral("N"));
+    const QCommandLineOption scanOption(QStringLiteral("scan-ms"),
+                                        QStringLiteral("scan period (TimerScan)"),
+                                        QStringLiteral("MS"), QStringLiteral("20000"));
+    const QCommandLineOption simulatorOption(
+        QStringLiteral("simulator"), QStringLiteral("torvane-sim binary"), QStringLiteral("PATH"));
+    const QCommandLineOption listOption(QStringLiteral("list"), QStringLiteral("indexed or naive"),
+                                        QStringLiteral("KIND"), QStringLiteral("indexed"));
+    const QCommandLineOption orderOption(QStringLiteral("order"),
+                                         QStringLiteral("sent or shuffled"),
+                                         QStringLiteral("ORDER"), QStringLiteral("sent"));
+    parser.addOptions({devicesOption, scanOption, simulatorOption, listOption, orderOption});
+    parser.process(application);
+
+    const QStringList modes = parser.positionalArguments();
+    bool devicesOk = false;
+    const int devices = parser.value(devicesOption).toInt(&devicesOk);
+    bool scanOk = false;
+    const int scanMs = parser.value(scanOption).toInt(&scanOk);
+    if (modes.size() != 1 || !devicesOk || devices <= 0 || !scanOk || scanMs <= 0) {
+        std::cerr << qPrintable(parser.helpText());
+        return 2;
+    }
+    if (const auto outside = bench::interfaceLeadingOutside()) {
+        std::cerr << "scan_benchmark: interface " << *outside
+                  << " may lead outside this machine; run it in a private network namespace "
+                     "(scripts/netns-run.sh)\n";
+        return 3;
+    }
+    try {
+        if (modes.front() == QLatin1String("scan"))
+            return runScanMode(application, devices, scanMs, parser.value(simulatorOption));
+        if (modes.front() == QLatin1String("list"))
+            return runListMode(devices, parser.value(listOption), parser.value(orderOption));
+    } catch (const std::exception& failure) {
+        std::cerr << "scan_benchmark: " << failure.what() << '\n';
+        return 1;
+    }
+    std::cerr << qPrintable(parser.helpText());
+    return 2;
+}

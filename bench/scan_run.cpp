@@ -1,0 +1,115 @@
+#include "scan_run.h"
+
+#include "memory_usage.h"
+#include "program_folder.h"
+#include "simulator_run.h"
+#include "timed_application.h"
+#include "udp_receive_errors.h"
+#include "unattended_boxes.h"
+
+#include "app/form1.h"
+#include "gdf/form/gw_config.h"
+#include "platform/form/qscreen_monitors.h"
+#include "platform/registry.h"
+#include "ui/help_about.h"
+#include "ui/model/device_table.h"
+#include "ui/model/log_buffer.h"
+#include "ui/options_dialog.h"
+#include "ui/state_window.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+namespace bench {
+
+namespace {
+
+using Clock = TimedApplication::Clock;
+
+// Short answers queue their devices for a netmask and gateway query; the query must not
+// start within the scan period, or its pumping would be counted as intake time.
+constexpr int kQueryAfterScanMs = 3600 * 1000;
+// Gives up on a scan period that never ends.
+constexpr int kSafetyMarginMs = 120 * 1000;
+const QString kAdapter = QStringLiteral("127.0.0.1");
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+} // namespace
+
+ScanResult runScan(TimedApplication& application, const ScanSettings& settings) {
+    ProgramFolder folder(settings.shippedDir, {settings.scanMs, kQueryAfterScanMs}, kAdapter);
+    if (!folder.isValid())
+        throw std::runtime_error("no temporary program folder");
+    const SimulatorRun simulator(settings.simulator.toStdString(),
+                                 {"--generate", std::to_string(settings.devices), "--quiet"},
+                                 folder.file(QStringLiteral("simulator.txt")).toStdString());
+
+    UnattendedBoxes boxes;
+    platform::RegistryStore registry(folder.registryPath());
+    registry.load();
+    ui::LogBuffer log;
+    platform::QScreenMonitors monitors;
+    const app::Services services{
+        boxes, registry, log, monitors, folder.path(), {}, [](const QString&) {}};
+    auto form = std::make_unique<app::TForm1>(services);
+    gdf::TGW_Config gwConfig(boxes);
+    ui::TOptions options(registry, boxes);
+    ui::THelpAbout helpAbout(folder.path(), boxes);
+    ui::TStatusFenster statusFenster(log, boxes);
+    form->setWindows({&gwConfig, &options, &helpAbout, &statusFenster});
+
+    ScanResult result;
+    std::optional<Clock::time_point> scanStart;
+    std::optional<Clock::time_point> scanEnd;
+    application.beforeEvent(form->ButtonScan, QEvent::EnabledChange, [&] {
+        if (!scanStart && !form->ButtonScan->isEnabled())
+            scanStart = Clock::now();
+    });
+    application.beforeEvent(form->TimerScan, QEvent::Timer, [&] {
+        if (scanEnd)
+            return;
+        scanEnd = Clock::now();
+        result.listed = form->deviceLines->count();
+        QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    });
+    QTimer::singleShot(settings.scanMs + kSafetyMarginMs, &application, &QCoreApplication::quit);
+
+    result.residentBeforeKiB = currentResidentKiB();
+    const long dropsBefore = udpReceiveBufferErrors();
+    form->show(); // the first activation presses Scan
+    QApplication::exec();
+    result.kernelDrops = udpReceiveBufferErrors() - dropsBefore;
+    result.peakResidentKiB = peakResidentKiB();
+    result.boxes = boxes.shown();
+    result.scanEnded = scanEnd.has_value();
+
+    std::vector<std::chrono::nanoseconds> times;
+    std::optional<Clock::time_point> firstStart;
+    Clock::time_point lastEnd{};
+    for (const TimedApplication::Delivery& delivery : application.readDeliveries()) {
+        if (scanEnd && delivery.start >= *scanEnd)
+            break;
+        times.push_back(delivery.length);
+        if (!firstStart)
+            firstStart = delivery.start;
+        lastEnd = delivery.start + delivery.length;
+    }
+    result.datagramsRead = int(times.size());
+    result.intake = statsOf(std::move(times));
+    if (scanStart && firstStart) {
+        result.firstAnswerAfterMs = millisecondsBetween(*scanStart, *firstStart);
+        result.lastAnswerAfterMs = millisecondsBetween(*scanStart, lastEnd);
+    }
+    application.clearWatches();
+    // The window goes first: its timers and endpoint must not outlive the other windows.
+    form.reset();
+    return result;
+}
+
+} // namespace bench
