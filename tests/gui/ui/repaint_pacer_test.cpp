@@ -4,6 +4,7 @@
 
 #include "support/event_pump.h"
 
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -90,4 +91,25 @@ TEST(RepaintPacer, AnotherTableTakesOverThePacing) {
     EXPECT_FALSE(pacer->isPacing());
     second.createLine(QStringLiteral("02-00-00-00-00-01"), QStringLiteral("127.0.0.2"));
     EXPECT_TRUE(pacer->isPacing());
+}
+
+TEST(RepaintPacer, WhileABurstIsHeldBackTheListStillFindsEachLineWhereItIs) {
+    ui::DeviceTable table;
+    ui::DeviceListView view;
+    view.setDeviceTable(&table);
+    view.resize(900, 2000);
+    view.show();
+    RepaintPacer* pacer = pacerOf(view);
+    // Lines arrive out of MAC order, so each new one moves the lines after it down.
+    for (const int device : {50, 10, 40, 20, 30, 15, 45, 5}) {
+        const QString mac =
+            QStringLiteral("02-00-00-00-00-%1").arg(device, 2, 10, QLatin1Char('0'));
+        const int row = table.createLine(mac, QStringLiteral("127.0.0.%1").arg(device));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(pacer->isHolding() || row == 0);
+        for (int other = 0; other < table.count(); ++other) {
+            const QModelIndex line = table.index(other, 0);
+            EXPECT_EQ(view.indexAt(view.visualRect(line).center()), line) << other;
+        }
+    }
 }
