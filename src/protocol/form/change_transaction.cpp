@@ -311,6 +311,13 @@ void TForm1::StartSave() {
 }
 
 void TForm1::changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
+    // Only a change of ours is confirmed. Any other confirmation (a late duplicate, or the
+    // answer to another PC changing that device) would write this window's editor texts
+    // into the sender's line and offer a restart nobody asked for.
+    if (messagesToSend.isEmpty()) {
+        log().logStringOnly(QStringLiteral("Change answer without a change in progress ignored"));
+        return;
+    }
     ++answerCount;
     const quint8 code = buffer[1];
     const quint8 status = buffer[2];
