@@ -1,7 +1,8 @@
 // scan_benchmark: how the main window copes with a burst of scan answers.
 //
-//   scan_benchmark scan --devices N [--scan-ms MS] [--simulator PATH]
-//       one scan of the real main window against torvane-sim --generate N
+//   scan_benchmark scan --devices N [--scan-ms MS] [--simulator PATH] [--state-window]
+//       one scan of the real main window against torvane-sim --generate N; --state-window
+//       starts the program with /D, which shows the state window
 //   scan_benchmark list --devices N [--list indexed|naive] [--order sent|shuffled]
 //       the device list's own work for N answers, the product's list or the naive one
 //
@@ -27,15 +28,15 @@ void printStats(const char* prefix, const bench::DurationStats& stats) {
                 stats.maxUs, prefix, stats.totalMs);
 }
 
-int runScanMode(bench::TimedApplication& application, int devices, int scanMs,
-                const QString& simulator) {
-    const QString shippedDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    const bench::ScanResult result = bench::runScan(
-        application, {devices, scanMs, simulator.isEmpty() ? shippedDir + "torvane-sim" : simulator,
-                      shippedDir});
-    std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nscan_ended=%d\nlisted=%d\n"
+int runScanMode(bench::TimedApplication& application, bench::ScanSettings settings) {
+    settings.shippedDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    if (settings.simulator.isEmpty())
+        settings.simulator = settings.shippedDir + QStringLiteral("torvane-sim");
+    const bench::ScanResult result = bench::runScan(application, settings);
+    std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nstate_window=%d\nscan_ended=%d\nlisted=%d\n"
                 "datagrams_read=%d\n",
-                devices, scanMs, int(result.scanEnded), result.listed, result.datagramsRead);
+                settings.devices, settings.scanMs, int(!settings.arguments.isEmpty()),
+                int(result.scanEnded), result.listed, result.datagramsRead);
     printStats("intake", result.intake);
     std::printf("first_answer_after_ms=%.1f\nlast_answer_after_ms=%.1f\n"
                 "rss_before_scan_kib=%ld\npeak_rss_kib=%ld\nkernel_drops=%ld\nboxes=%lld\n",
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
         QStringLiteral("devices"), QStringLiteral("number of devices"), QStringLiteral("N"));
     const QCommandLineOption scanOption(QStringLiteral("scan-ms"),
                                         QStringLiteral("scan period (TimerScan)"),
-                                        QStringLiteral("MS"), QStringLiteral("20000"));
+                                        QStringLiteral("MS"), QStringLiteral("2500"));
     const QCommandLineOption simulatorOption(
         QStringLiteral("simulator"), QStringLiteral("torvane-sim binary"), QStringLiteral("PATH"));
     const QCommandLineOption listOption(QStringLiteral("list"), QStringLiteral("indexed or naive"),
@@ -84,7 +85,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption orderOption(QStringLiteral("order"),
                                          QStringLiteral("sent or shuffled"),
                                          QStringLiteral("ORDER"), QStringLiteral("sent"));
-    parser.addOptions({devicesOption, scanOption, simulatorOption, listOption, orderOption});
+    const QCommandLineOption stateWindowOption(QStringLiteral("state-window"),
+                                               QStringLiteral("start with /D (state window)"));
+    parser.addOptions(
+        {devicesOption, scanOption, simulatorOption, listOption, orderOption, stateWindowOption});
     parser.process(application);
 
     const QStringList modes = parser.positionalArguments();
@@ -103,8 +107,15 @@ int main(int argc, char** argv) {
         return 3;
     }
     try {
-        if (modes.front() == QLatin1String("scan"))
-            return runScanMode(application, devices, scanMs, parser.value(simulatorOption));
+        if (modes.front() == QLatin1String("scan")) {
+            bench::ScanSettings settings;
+            settings.devices = devices;
+            settings.scanMs = scanMs;
+            settings.simulator = parser.value(simulatorOption);
+            if (parser.isSet(stateWindowOption))
+                settings.arguments = QStringList{QStringLiteral("/D")};
+            return runScanMode(application, settings);
+        }
         if (modes.front() == QLatin1String("list"))
             return runListMode(devices, parser.value(listOption), parser.value(orderOption));
     } catch (const std::exception& failure) {

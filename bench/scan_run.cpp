@@ -56,7 +56,7 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     ui::LogBuffer log;
     platform::QScreenMonitors monitors;
     const app::Services services{
-        boxes, registry, log, monitors, folder.path(), {}, [](const QString&) {}};
+        boxes, registry, log, monitors, folder.path(), settings.arguments, [](const QString&) {}};
     auto form = std::make_unique<app::TForm1>(services);
     gdf::TGW_Config gwConfig(boxes);
     ui::TOptions options(registry, boxes);

@@ -15,7 +15,8 @@ struct ScanSettings {
     int devices = 0;
     int scanMs = 0; // TimerScan: the scan period
     QString simulator;
-    QString shippedDir; // the build's folder with lang, gdf and help, ending in "/"
+    QString shippedDir;    // the build's folder with lang, gdf and help, ending in "/"
+    QStringList arguments; // the program's command line, e.g. "/D" for the state window
 };
 
 struct ScanResult {

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The scan benchmark: builds a Release build (build-release/) and runs, inside a private
 # network namespace that holds only loopback, one scan of the real main window against
-# torvane-sim --generate N for N = 100, 1000, 10000, then the device list's own work for the
-# same answers, with the program's list and with a naive one. Prints Markdown tables.
+# torvane-sim --generate N for N = 100, 1000, 10000 (also with the state window shown), then
+# the device list's own work for the same answers, with the program's list and with a naive
+# one. Prints Markdown tables.
 #
 # Environment: TORVANE_BENCH_BUILD (build folder, default build-release),
 # TORVANE_BENCH_SCAN_MS (the scan period, TimerScan; default 2500 as shipped),
@@ -37,6 +38,17 @@ for n in $sizes; do
         "$(value intake_mean_us) / $(value intake_p99_us) / $(value intake_max_us) µs |" \
         "$(mib "$(value peak_rss_kib)") MiB ($(mib "$(value rss_before_scan_kib)") MiB) |" \
         "$(value kernel_drops) |"
+done
+
+echo
+echo "The same with the state window shown (/D on the command line):"
+echo
+echo "| N | listed at the end of the scan period | last answer taken in after | UI-thread time per answer: mean / p99 / max |"
+echo "|---:|---:|---:|---:|"
+for n in $sizes; do
+    out=$(bench scan --devices "$n" --scan-ms "$scan_ms" --state-window) || true
+    echo "| $n | $(value listed) of $n | $(value last_answer_after_ms) ms |" \
+        "$(value intake_mean_us) / $(value intake_p99_us) / $(value intake_max_us) µs |"
 done
 
 echo
