@@ -25,9 +25,7 @@ public:
     virtual QString openFileName(const QString& filter) = 0;
 
     // The plain message: text only, OK button, no icon.
-    void showMessage(const QString& text) {
-        messageBox(text, QString(), Icon::None, Buttons::Ok);
-    }
+    void showMessage(const QString& text) { messageBox(text, QString(), Icon::None, Buttons::Ok); }
 };
 
 } // namespace platform

@@ -31,7 +31,9 @@ enum TDeviceCommand : quint8 {
     dcSetDhcp = 0x0C,
 };
 
-constexpr quint8 answerCode(TDeviceCommand command) { return quint8(command | 0x80); }
+constexpr quint8 answerCode(TDeviceCommand command) {
+    return quint8(command | 0x80);
+}
 
 enum TSetAddrType { atIP, atNetmask, atGateway, atDhcp };
 

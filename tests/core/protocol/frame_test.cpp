@@ -6,7 +6,9 @@ using namespace protocol;
 
 namespace {
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 ReceiveBuffer bufferOf(const QByteArray& datagram) {
     ReceiveBuffer buffer{};
@@ -20,14 +22,18 @@ ReceiveBuffer bufferOf(const QByteArray& datagram) {
 TEST(BuildFrame, WorkedExamplesAndChecksumWrap) {
     EXPECT_EQ(buildFrame(dcScan, {}), hex("0101FD"));
     const QByteArray mac = *macBytesFromText("02-11-22-33-44-55");
-    EXPECT_EQ(buildFrame(dcReadNetmask, mac), hex("07050211223344" "55F2"));
+    EXPECT_EQ(buildFrame(dcReadNetmask, mac), hex("07050211223344"
+                                                  "55F2"));
     EXPECT_EQ(buildFrame(dcSetIpPermanent, mac + addressBytes("192.168.0.20")),
-              hex("0B020211223344" "55C0A8001475"));
+              hex("0B020211223344"
+                  "55C0A8001475"));
     EXPECT_EQ(buildFrame(dcSetDhcp, QByteArray(1, 1)), hex("020C01F0"));
     EXPECT_EQ(buildFrame(dcSetDhcp, QByteArray(1, 0)), hex("020C00F1"));
     const QByteArray other = *macBytesFromText("00-11-22-33-44-55");
-    EXPECT_EQ(buildFrame(dcBlink, other), hex("070400112233" "4455F5"));
-    EXPECT_EQ(buildFrame(dcRestart, other), hex("070B00112233" "4455EE"));
+    EXPECT_EQ(buildFrame(dcBlink, other), hex("070400112233"
+                                              "4455F5"));
+    EXPECT_EQ(buildFrame(dcRestart, other), hex("070B00112233"
+                                                "4455EE"));
     EXPECT_EQ(buildFrame(dcSetNetmaskTemporary, other + addressBytes("255.255.000.000")),
               hex("0B09001122334455FFFF0000EE"));
 }
@@ -46,8 +52,9 @@ TEST(MacText, ConvertsBothWaysAndRefusesNonHex) {
 }
 
 TEST(ScanAnswer, DecodesTheCompleteWorkedExample) {
-    const ScanAnswer a = decodeScanAnswer(
-        bufferOf(hex("1B8102112233445" "5C0A800142A56312E30350111FFFFFF00C0A800012A")));
+    const ScanAnswer a =
+        decodeScanAnswer(bufferOf(hex("1B8102112233445"
+                                      "5C0A800142A56312E30350111FFFFFF00C0A800012A")));
     EXPECT_EQ(a.length, 27);
     EXPECT_EQ(a.mac, "02-11-22-33-44-55");
     EXPECT_EQ(a.ip, "192.168.0.20");
@@ -72,7 +79,8 @@ TEST(ScanAnswer, ShortLayoutsAndTheHighTypeBits) {
     EXPECT_FALSE(decodeScanAnswer(bufferOf(n18)).carriesParams);
 
     // N = 19 ending right after the DHCP byte: netmask and gateway read as zeros.
-    const ScanAnswer n19 = decodeScanAnswer(bufferOf(hex("1381021122334455C0A800142A56312E30350010")));
+    const ScanAnswer n19 =
+        decodeScanAnswer(bufferOf(hex("1381021122334455C0A800142A56312E30350010")));
     EXPECT_TRUE(n19.carriesParams);
     EXPECT_EQ(n19.netmask, "0.0.0.0");
     EXPECT_EQ(n19.gateway, "0.0.0.0");
@@ -81,7 +89,8 @@ TEST(ScanAnswer, ShortLayoutsAndTheHighTypeBits) {
 }
 
 TEST(ScanAnswer, RevisionKeepsEightBitCharacters) {
-    const ScanAnswer a = decodeScanAnswer(bufferOf(hex("1181021122334455C0A80014" "2A80E920302000")));
+    const ScanAnswer a = decodeScanAnswer(bufferOf(hex("1181021122334455C0A80014"
+                                                       "2A80E920302000")));
     EXPECT_EQ(a.revision, QString::fromUtf8("\u20AC\u00E9 0 "));
 }
 
