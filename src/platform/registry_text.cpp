@@ -300,6 +300,12 @@ struct Reader {
                 error = QStringLiteral("a \"%\" in a key name needs two hexadecimal digits");
                 return false;
             }
+            // "%5c" would smuggle the separator into a name: written back, that one key
+            // would come back as two, and its values would move.
+            if (name->contains(u'\\')) {
+                error = QStringLiteral("a key name cannot hold \"\\\"");
+                return false;
+            }
             path.append(*name);
         }
         if (path.isEmpty()) {

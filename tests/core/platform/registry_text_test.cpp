@@ -70,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"[a]\n\"v\"=qword:1\n", "line 2:"}, Damage{"[a]\n\"v\" \"x\"\n", "line 2:"},
         Damage{"[a]\nv=1\n", "line 2:"}, Damage{"\n\n[a\n", "line 3:"},
         Damage{"[\\\\]\n", "line 1:"}, Damage{"[a%4]\n", "line 1:"}, Damage{"[a%zz]\n", "line 1:"},
+        Damage{"[a]\n[b%5cc]\n", "line 2:"}, Damage{"[%5C]\n", "line 1:"},
         Damage{"\xff\xfe[a]\n", "the file is not UTF-8"},
         Damage{"[a]\n\"v\"=\"x\" trailing\n", "line 2:"}));
 
