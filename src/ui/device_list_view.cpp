@@ -166,6 +166,7 @@ void DeviceListView::doItemsLayout() {
     // at ten thousand lines costs more than the line itself. While a burst is held back
     // that layout waits for the next redraw, and stays requested meanwhile, so that
     // anything that needs the lines' places (a click, a look-up) still gets a fresh layout.
+    // The request is a zero timer: the event loop keeps turning until the interval ends.
     if (inTimerEvent && listPacer && listPacer->isHolding()) {
         scheduleDelayedItemsLayout();
         return;
