@@ -5,6 +5,7 @@
 set -e
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-format.sh
 build=${TORVANE_TEST_BUILD:-build-asan}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVANE_SANITIZE=ON >/dev/null
 cmake --build "$build"
