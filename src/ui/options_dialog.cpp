@@ -92,42 +92,34 @@ bool TOptions::isExcludeControl(const QWidget* control) const {
 void TOptions::Read() {
     if (FFieldBusName.isEmpty())
         throw SettingsError(translate(QStringLiteral("exceptionOptionsNoFieldbusnameset")));
-    try {
-        for (int i = 0; i < OptionPages->count(); ++i) {
-            QWidget& page = *OptionPages->widget(i);
-            if (!Reg.openKey(pageKeyPath(page), true)) {
-                // Reading on in the key still open would fill this page from another one.
-                boxes.showMessage(translate(QStringLiteral("messageRegistryAccessError")));
-                continue;
-            }
-            for (QWidget* control : pageControls(page)) {
-                if (!isExcludeControl(control))
-                    settings::readControl(Reg, *control);
-            }
-        }
-    } catch (const std::exception&) {
-        boxes.showMessage(translate(QStringLiteral("messageRegistryContinueDefaults")));
-    }
+    forEachStoredControl([this](QWidget& control) { settings::readControl(Reg, control); },
+                         QStringLiteral("messageRegistryContinueDefaults"));
     Reg.closeKey();
 }
 
-void TOptions::Store() {
+void TOptions::forEachStoredControl(const std::function<void(QWidget&)>& action,
+                                    const QString& failureKey) {
     try {
         for (int i = 0; i < OptionPages->count(); ++i) {
             QWidget& page = *OptionPages->widget(i);
             if (!Reg.openKey(pageKeyPath(page), true)) {
-                // Writing on in the key still open would overwrite another page's values.
+                // Going on in the key still open would mix this page with another one.
                 boxes.showMessage(translate(QStringLiteral("messageRegistryAccessError")));
                 continue;
             }
             for (QWidget* control : pageControls(page)) {
                 if (!isExcludeControl(control))
-                    settings::storeControl(Reg, *control);
+                    action(*control);
             }
         }
     } catch (const std::exception&) {
-        boxes.showMessage(translate(QStringLiteral("messageRegistryCannotNotStore")));
+        boxes.showMessage(translate(failureKey));
     }
+}
+
+void TOptions::Store() {
+    forEachStoredControl([this](QWidget& control) { settings::storeControl(Reg, control); },
+                         QStringLiteral("messageRegistryCannotNotStore"));
     Reg.closeKey();
     if (isVisible() && isModal())
         accept();

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTabWidget>
 
+#include <functional>
+
 namespace i18n {
 class LanguageSelect;
 }
@@ -89,8 +91,10 @@ private:
     QString translate(const QString& key) const;
     QString pageKeyPath(const QWidget& page) const;
     QWidget* findControl(const QString& Key) const;
-    void readControl(QWidget& control);
-    void storeControl(QWidget& control);
+    // Runs action on every stored control of every page, in order; a failure ends the walk
+    // with the message of failureKey.
+    void forEachStoredControl(const std::function<void(QWidget&)>& action,
+                              const QString& failureKey);
     void OKBtnClick();
 
     platform::MessageBoxes& boxes;
