@@ -418,6 +418,11 @@ int TForm1::FSocket() const {
     return endpoint->handle();
 }
 
+void TForm1::enableTimer(QTimer* timer) {
+    if (!timer->isActive())
+        timer->start();
+}
+
 void TForm1::setHourglassCursor() {
     if (!hourglass)
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -125,6 +125,7 @@ public:
     void EditsMouseEnter(QLineEdit* edit);
     void actDhcpChangedExecute();
     static bool isShownInvalid(const QLineEdit* edit);
+    static void showAsInvalid(QLineEdit* edit, bool invalid);
 
     // Blink and restart
     void actBlinkExecute();
@@ -266,6 +267,8 @@ private:
     bool commandDeviceChosen(const QString& refusalKey);
     void showEditorHint(QLineEdit* edit, const QString& hint);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enabling a running timer leaves its countdown as it is.
+    static void enableTimer(QTimer* timer);
     void setHourglassCursor();
     void setDefaultCursor();
 

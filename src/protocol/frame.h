@@ -10,6 +10,7 @@
 namespace protocol {
 
 constexpr quint16 kDevicePort = 55808;
+inline const QString kLimitedBroadcast = QStringLiteral("255.255.255.255");
 constexpr std::size_t kReceiveBufferSize = 1501;
 
 // Every datagram is received into a zero-filled buffer of this size, so a decoder that

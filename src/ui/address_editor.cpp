@@ -20,15 +20,19 @@ namespace {
 constexpr int kBalloonHideAfterMs = 2000;
 const QColor kInvalidColour(255, 0, 0);
 
-void showAsInvalid(QLineEdit* edit, bool invalid) {
+} // namespace
+
+void TForm1::showAsInvalid(QLineEdit* edit, bool invalid) {
     QPalette colours = edit->palette();
     colours.setColor(QPalette::Text,
                      invalid ? kInvalidColour : QApplication::palette().color(QPalette::Text));
     edit->setPalette(colours);
 }
 
+namespace {
+
 void colourByValidity(QLineEdit* edit) {
-    showAsInvalid(edit, !net::isValidIpText(edit->text()));
+    TForm1::showAsInvalid(edit, !net::isValidIpText(edit->text()));
 }
 
 } // namespace

@@ -20,20 +20,8 @@ namespace app {
 
 namespace {
 
-const QString kBroadcast = QStringLiteral("255.255.255.255");
 constexpr int kTimeoutTicks = 12;
 constexpr int kNextRequestDelayMs = 200;
-
-void enableTimer(QTimer* timer) {
-    if (!timer->isActive())
-        timer->start();
-}
-
-void showAsInvalid(QLineEdit* edit) {
-    QPalette colours = edit->palette();
-    colours.setColor(QPalette::Text, QColor(255, 0, 0));
-    edit->setPalette(colours);
-}
 
 } // namespace
 
@@ -66,7 +54,7 @@ bool TForm1::fieldCheck(bool checkIp, bool checkNetmask, bool checkGateway) {
             net::isValidIpText(edit->text()))
             return;
         text += QLatin1Char(' ') + translate(QString::fromLatin1(key));
-        showAsInvalid(edit);
+        showAsInvalid(edit, true);
         invalid = true;
     };
     check(checkIp, EditIpAddr, false, "errorText_ip");
@@ -156,7 +144,7 @@ void TForm1::actChangeIPConfigExecute() {
     for (int row = 0; row < deviceLines->count(); ++row) {
         if (deviceLines->cell(row, 0) == EditIpAddr->text() &&
             deviceLines->caption(row) != EditMacAddr->text()) {
-            showAsInvalid(EditIpAddr);
+            showAsInvalid(EditIpAddr, true);
             services.boxes.messageBox(
                 translate(QStringLiteral("ip_already_in_use")), translate(QStringLiteral("Error")),
                 platform::MessageBoxes::Icon::Error, platform::MessageBoxes::Buttons::Ok);
@@ -192,7 +180,7 @@ void TForm1::actChangeIPConfigExecute() {
 void TForm1::setAddr(const QString& addrToSet, protocol::TSetAddrType addrType, bool permanent) {
     setAnswer = false;
     pump();
-    SockAddr = kBroadcast;
+    SockAddr = protocol::kLimitedBroadcast;
     struct Variant {
         protocol::TDeviceCommand command;
         const char* logLine;
@@ -271,7 +259,7 @@ void TForm1::StartSave() {
             reselectDevice();
             SockAddr = deviceLines->cell(ListView1->selectedRow(), 0);
         } else {
-            SockAddr = kBroadcast;
+            SockAddr = protocol::kLimitedBroadcast;
         }
         log().logStringOnly(QStringLiteral("Sending from list at :%1 ").arg(i) +
                             protocol::frameAsCharacters(frame) +

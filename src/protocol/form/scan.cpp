@@ -18,20 +18,8 @@
 
 namespace app {
 
-namespace {
-
-const QString kBroadcast = QStringLiteral("255.255.255.255");
-
-// Enabling a running timer leaves its countdown as it is.
-void enableTimer(QTimer* timer) {
-    if (!timer->isActive())
-        timer->start();
-}
-
-} // namespace
-
 void TForm1::deviceDestination(const QString& deviceIp) {
-    SockAddr = kBroadcast;
+    SockAddr = protocol::kLimitedBroadcast;
     const QString adapterIp = ComboBoxAdapter->currentText();
     const QString mask = findAdapterSubnetMask(adapterIp);
     if (mask.isEmpty() || CheckBoxDhcpEnabled->isChecked())
@@ -60,7 +48,7 @@ void TForm1::ButtonScanClick() {
     actBlink->setEnabled(false);
     actRestart->setEnabled(false);
     enableTimer(TimerScan);
-    SockAddr = kBroadcast;
+    SockAddr = protocol::kLimitedBroadcast;
     const QByteArray frame = protocol::buildFrame(protocol::dcScan, {});
     log().logStringWithTime(QStringLiteral("Sending scan to %1").arg(FSocket()));
     int error = 0;
