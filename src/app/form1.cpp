@@ -147,6 +147,8 @@ void TForm1::buildTopBar() {
     ComboBoxAdapter = new QComboBox(PanelSelectNetwork);
     ComboBoxAdapter->setObjectName(QStringLiteral("ComboBoxAdapter"));
     ComboBoxAdapter->setEditable(true);
+    // The list holds the host's addresses only; a typed address is just the current text.
+    ComboBoxAdapter->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxAdapter->setMinimumWidth(160);
     ComboBoxAdapter->setAccessibleName(QStringLiteral("Adapter"));
     ComboBoxAdapter->setToolTip(QStringLiteral("The local address the scan is sent from"));

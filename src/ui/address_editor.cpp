@@ -23,9 +23,13 @@ const QColor kInvalidColour(255, 0, 0);
 } // namespace
 
 void TForm1::showAsInvalid(QLineEdit* edit, bool invalid) {
+    // Only the enabled look is coloured: a disabled edit keeps the style's disabled text, so
+    // that it never looks editable.
     QPalette colours = edit->palette();
-    colours.setColor(QPalette::Text,
-                     invalid ? kInvalidColour : QApplication::palette().color(QPalette::Text));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(group, QPalette::Text,
+                         invalid ? kInvalidColour
+                                 : QApplication::palette(edit).color(group, QPalette::Text));
     edit->setPalette(colours);
 }
 
@@ -38,7 +42,7 @@ void colourByValidity(QLineEdit* edit) {
 } // namespace
 
 bool TForm1::isShownInvalid(const QLineEdit* edit) {
-    return edit->palette().color(QPalette::Text) == kInvalidColour;
+    return edit->palette().color(QPalette::Active, QPalette::Text) == kInvalidColour;
 }
 
 void TForm1::EditIpAddrChange() {

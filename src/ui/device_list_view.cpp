@@ -93,6 +93,9 @@ void DeviceListView::setDeviceTable(DeviceTable* deviceTable) {
             width = std::max(width, addressWidth);
         setColumnWidth(column, width);
     }
+    // The restart column was designed one pixel wide, to be read by the code and not seen;
+    // the header's minimum section size would show it, so it is hidden instead.
+    setColumnHidden(DeviceTable::kRestartCell + 1, true);
 }
 
 void DeviceListView::widenColumnFor(int column, const QStringList& texts) {

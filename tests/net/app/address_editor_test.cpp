@@ -34,6 +34,11 @@ void enter(QLineEdit* edit) {
     QApplication::sendEvent(edit, &focus);
 }
 
+// The colour the edit draws its text in, for the state it is in.
+QColor textColour(const QLineEdit* edit) {
+    return edit->palette().color(QPalette::Text);
+}
+
 void hover(QLineEdit* edit) {
     QEnterEvent event(QPointF(2, 2), QPointF(2, 2), edit->mapToGlobal(QPointF(2, 2)));
     QApplication::sendEvent(edit, &event);
@@ -185,4 +190,39 @@ TEST(AddressEditor, ClickingAnEmptyPartOfTheListKeepsTheEditor) {
     EXPECT_EQ(form.EditNetMask->text(), "255.255.0.0");
     EXPECT_TRUE(form.EditNetMask->isEnabled());
     EXPECT_TRUE(form.ButtonSet->isEnabled());
+}
+
+TEST(AddressEditor, DisabledEditsLookLikeTheMacEditWhateverColourTheyShowedEnabled) {
+    DeviceBench bench;
+    auto& form = bench.form;
+    bench.scan({ScanAnswerFields{.mac = kMac, .ip = "127.0.0.5", .dhcpByte = 0x11}});
+    const QLineEdit* const addressEdits[] = {form.EditIpAddr, form.EditNetMask,
+                                             form.EditGatewayAddr};
+    const auto expectDisabledLook = [&](const char* when) {
+        const QColor disabled = textColour(form.EditMacAddr);
+        for (const QLineEdit* edit : addressEdits) {
+            EXPECT_FALSE(edit->isEnabled()) << when;
+            EXPECT_EQ(textColour(edit), disabled)
+                << when << " " << edit->objectName().toStdString();
+        }
+    };
+    // Every edit has been coloured valid, then invalid, by the time they are locked.
+    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr}) {
+        edit->setText("10.0.0.1");
+        edit->setText("10.0.0");
+    }
+    bench.load(kMac); // DHCP active: the edits are locked
+    expectDisabledLook("with DHCP ticked");
+
+    form.CheckBoxDhcpEnabled->setChecked(false); // empties them: no address, red
+    for (const QLineEdit* edit : addressEdits)
+        EXPECT_EQ(textColour(edit), QColor(255, 0, 0)) << edit->objectName().toStdString();
+    form.CheckBoxDhcpEnabled->setChecked(true);
+    expectDisabledLook("ticked again");
+    form.CheckBoxDhcpEnabled->setChecked(false);
+    EXPECT_EQ(textColour(form.EditIpAddr), QColor(255, 0, 0));
+
+    form.ButtonScanClick();
+    expectDisabledLook("after a scan");
+    ASSERT_TRUE(bench.f.waitForScanEnd());
 }
