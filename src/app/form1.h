@@ -67,6 +67,22 @@ struct Services {
 
 enum TAnswerState { asSuccess, asFailed, asPending };
 
+// The address change whose answers are awaited: the device it writes to and the values it
+// sends, so that its answers are told from stray ones and the list takes what was sent,
+// whatever the editor shows by the time an answer comes.
+struct ChangeInProgress {
+    int serial = 0;
+    QString mac;
+    QString addressBefore; // the device's address when the change started
+    QString addressAfter;  // its address once it has taken the new IP
+    QString lineAddress;   // finds the line until the IP answer has moved it
+    QString netmask;       // empty when not sent
+    QString gateway;
+    bool dhcpOn = false;
+    QStringList notSent;          // the values left out for want of a valid address
+    QList<quint8> awaitedAnswers; // the answer codes of the requests sent and not answered
+};
+
 // The main window: device list, editor panel, adapter choice, timers and every protocol
 // operation. Operations wait for answers by pumping the event loop in place, so every
 // handler here tolerates being entered while another one is on the stack.
@@ -256,6 +272,7 @@ private:
 
     void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void scanAnswer(const protocol::ReceiveBuffer& buffer);
+    void showReadAnswered();
     void netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     bool sendFrame(const QByteArray& frame, int* error);
@@ -263,7 +280,12 @@ private:
     void blinkAnswer(const protocol::ReceiveBuffer& buffer);
     bool fieldCheck(bool checkIp, bool checkNetmask, bool checkGateway);
     void discardQueuedRequests(const QString& reason);
+    void endChange(const QString& reason);
+    void endChangeForScan();
+    bool acceptChangeAnswer(quint8 code, const QString& sourceIp);
     void failTransaction();
+    void dropQueuedReads();
+    QString readProgressText() const;
     bool commandDeviceChosen(const QString& refusalKey);
     void showEditorHint(QLineEdit* edit, const QString& hint);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -277,6 +299,10 @@ private:
     std::unique_ptr<protocol::UdpEndpoint> endpoint;
     bool intakeRunning = false;
     bool hourglass = false;
+    std::optional<ChangeInProgress> changeInProgress;
+    int changesStarted = 0;
+    int readDrops = 0;   // how often a scan start has dropped the queued reads
+    int devicesRead = 0; // devices whose netmask and gateway were asked for since the scan
 };
 
 } // namespace app

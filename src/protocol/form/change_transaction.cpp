@@ -79,6 +79,42 @@ void TForm1::discardQueuedRequests(const QString& reason) {
     messagesToSend.clear();
 }
 
+void TForm1::endChange(const QString& reason) {
+    discardQueuedRequests(reason);
+    changeInProgress.reset();
+}
+
+void TForm1::endChangeForScan() {
+    if (!changeInProgress)
+        return;
+    // The list the change wrote to is emptied: an answer that comes now has no line of the
+    // change left to go to.
+    log().logStringOnly(QStringLiteral("Change still waiting for its answers ended by the scan"));
+    TimerSetParam->stop();
+    setParameterTimerCount = 0;
+    endChange(QStringLiteral("a scan started"));
+}
+
+bool TForm1::acceptChangeAnswer(quint8 code, const QString& sourceIp) {
+    if (!changeInProgress || changeInProgress->awaitedAnswers.isEmpty()) {
+        log().logStringOnly(QStringLiteral("Change answer without a change in progress ignored"));
+        return false;
+    }
+    if (sourceIp != changeInProgress->addressBefore && sourceIp != changeInProgress->addressAfter) {
+        log().logStringOnly(QStringLiteral("Change answer from ") + sourceIp +
+                            QStringLiteral(", not the changed device, ignored"));
+        return false;
+    }
+    // A repeated answer to a request already answered must not stand in for the answer to
+    // the next one, which may never come.
+    if (!changeInProgress->awaitedAnswers.removeOne(code)) {
+        log().logStringOnly(QStringLiteral("Change answer %1 to no request awaiting one, ignored")
+                                .arg(QString::number(code, 16).toUpper()));
+        return false;
+    }
+    return true;
+}
+
 void TForm1::actChangeIPConfigExecute() {
     log().logStringOnly(QStringLiteral("**** Start change config"));
     reselectDevice();
@@ -101,10 +137,6 @@ void TForm1::actChangeIPConfigExecute() {
                                   platform::MessageBoxes::Buttons::Ok);
         return;
     }
-    // A transaction never sends what an earlier one left behind.
-    discardQueuedRequests(QStringLiteral("left from an earlier change"));
-    answerCount = 0;
-    bool dhcpOff = false;
 
     const auto differs = [this](QLineEdit* edit, int cell) {
         return edit->text() != deviceLines->cell(ListView1->selectedRow(), cell);
@@ -116,10 +148,13 @@ void TForm1::actChangeIPConfigExecute() {
         return EditGatewayAddr->text() != NotAvailText && differs(EditGatewayAddr, 2);
     };
 
-    if (dhcpChanged()) {
+    // Every test that may refuse runs before anything is queued or timed: a refused change
+    // sends nothing and shows nothing but its refusal.
+    const bool sendDhcp = dhcpChanged();
+    const bool dhcpOff = sendDhcp && !ticked;
+    if (sendDhcp) {
         log().logStringOnly(QStringLiteral("DCHP changed start set query"));
-        if (!ticked) {
-            dhcpOff = true;
+        if (dhcpOff) {
             if (!fieldCheck(true, true, true))
                 return;
         } else if (!fieldCheck(differs(EditIpAddr, 0), netmaskDiffers(), gatewayDiffers())) {
@@ -127,8 +162,6 @@ void TForm1::actChangeIPConfigExecute() {
             // be queued behind the DHCP request must never be sent.
             return;
         }
-        enableTimer(TimerSetParam);
-        setDhcp(ticked);
     } else if (!ticked) {
         if (!differs(EditIpAddr, 0) && !differs(EditNetMask, 1) && !differs(EditGatewayAddr, 2) &&
             CheckBoxDhcpEnabled->isEnabled()) {
@@ -152,23 +185,43 @@ void TForm1::actChangeIPConfigExecute() {
         }
     }
 
-    if (differs(EditIpAddr, 0) || dhcpOff) {
+    // A transaction never sends what an earlier one left behind, nor takes its answers.
+    endChange(QStringLiteral("left from an earlier change"));
+    answerCount = 0;
+    ChangeInProgress change;
+    change.serial = ++changesStarted;
+    change.mac = EditMacAddr->text();
+    change.addressBefore = deviceLines->cell(ListView1->selectedRow(), 0);
+    change.addressAfter = change.addressBefore;
+    change.lineAddress = oldIP;
+    change.dhcpOn = ticked;
+    // An address that is no address (the not-available text, with DHCP switched off) is
+    // left out; the end of the change names it.
+    const auto queueAddress = [&](QLineEdit* edit, protocol::TSetAddrType type,
+                                  const char* nameKey) -> QString {
         enableTimer(TimerSetParam);
-        setAddr(EditIpAddr->text(), protocol::atIP, false);
-        setAddr(EditIpAddr->text(), protocol::atIP, true);
-    }
-    if (netmaskDiffers() || dhcpOff) {
+        setAddr(edit->text(), type, false);
+        setAddr(edit->text(), type, true);
+        if (!net::isValidIpText(edit->text())) {
+            change.notSent.append(translate(QString::fromLatin1(nameKey)));
+            return QString();
+        }
+        return normalizeAddr(edit->text());
+    };
+
+    if (sendDhcp) {
         enableTimer(TimerSetParam);
-        setAddr(EditNetMask->text(), protocol::atNetmask, false);
-        setAddr(EditNetMask->text(), protocol::atNetmask, true);
+        setDhcp(ticked);
     }
-    if (gatewayDiffers() || dhcpOff) {
-        enableTimer(TimerSetParam);
-        setAddr(EditGatewayAddr->text(), protocol::atGateway, false);
-        setAddr(EditGatewayAddr->text(), protocol::atGateway, true);
-    }
+    if (differs(EditIpAddr, 0) || dhcpOff)
+        change.addressAfter = queueAddress(EditIpAddr, protocol::atIP, "errorText_ip");
+    if (netmaskDiffers() || dhcpOff)
+        change.netmask = queueAddress(EditNetMask, protocol::atNetmask, "errorText_netmask");
+    if (gatewayDiffers() || dhcpOff)
+        change.gateway = queueAddress(EditGatewayAddr, protocol::atGateway, "errorText_gateway");
 
     if (!messagesToSend.isEmpty()) {
+        changeInProgress = change;
         answerState = asPending;
         setHourglassCursor();
         pump();
@@ -233,7 +286,7 @@ void TForm1::failTransaction() {
     answerState = asFailed;
     TimerSetParam->stop();
     setParameterTimerCount = 0;
-    discardQueuedRequests(QStringLiteral("the change failed"));
+    endChange(QStringLiteral("the change failed"));
     ListView1->viewport()->update();
     doCloseSocket(0, 0);
 }
@@ -270,9 +323,14 @@ void TForm1::StartSave() {
             failTransaction();
         } else {
             messagesToSend[i].clear();
+            if (changeInProgress)
+                changeInProgress->awaitedAnswers.append(quint8(frame[1]) | 0x80);
         }
         return;
     }
+    // Complete: whatever comes now is no answer of this change.
+    const QStringList notSent = changeInProgress ? changeInProgress->notSent : QStringList();
+    changeInProgress.reset();
     answerState = asSuccess;
     ListView1->viewport()->update();
     pump();
@@ -295,24 +353,30 @@ void TForm1::StartSave() {
             setRestart(EditMacAddr->text());
         }
     }
-    doCloseSocket(int(count), askForRestart ? 1 : 0);
+    if (notSent.isEmpty()) {
+        doCloseSocket(int(count), askForRestart ? 1 : 0);
+        return;
+    }
+    // Not all was written: the status says what was left out instead of the plain finish.
+    setStatusText(translate(QStringLiteral("Operation_finished_not_sent")) + QLatin1Char(' ') +
+                  notSent.join(QStringLiteral(", ")));
+    doCloseSocket(0, askForRestart ? 1 : 0);
 }
 
 void TForm1::changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
-    // Only a change of ours is confirmed. Any other confirmation (a late duplicate, or the
-    // answer to another PC changing that device) would write this window's editor texts
-    // into the sender's line and offer a restart nobody asked for.
-    if (messagesToSend.isEmpty()) {
-        log().logStringOnly(QStringLiteral("Change answer without a change in progress ignored"));
-        return;
-    }
-    ++answerCount;
+    // Only the answer to a request of the change in progress, from its device, counts. Any
+    // other (a late duplicate, an answer after a scan ended the change, the answer to another
+    // PC changing a device) would write into the sender's line and send or offer what
+    // nobody asked for.
     const quint8 code = buffer[1];
+    if (!acceptChangeAnswer(code, sourceIp))
+        return;
+    ++answerCount;
     const quint8 status = buffer[2];
     const auto refused = [this](const char* key) {
         setStatusText(translate(QString::fromLatin1(key)));
         // The transaction stops here; nothing of it may reach the device later.
-        discardQueuedRequests(QStringLiteral("the device refused"));
+        endChange(QStringLiteral("the device refused"));
     };
     switch (code) {
     case protocol::answerCode(protocol::dcSetIpTemporary):
@@ -354,33 +418,51 @@ void TForm1::changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& 
 }
 
 void TForm1::markChanged(const QString& ssourceip, protocol::TSetAddrType addTyp) {
+    if (!changeInProgress)
+        return;
+    const int serial = changeInProgress->serial;
+    const auto stillThisChange = [&] {
+        return changeInProgress && changeInProgress->serial == serial;
+    };
     // Every line is visited, in order, and matched at the time it is visited: after an IP
-    // answer oldIP is emptied and the line already carries the new address.
-    for (int row = 0; row < deviceLines->count(); ++row) {
+    // answer the line already carries the new address.
+    for (int row = 0; row < deviceLines->count() && stillThisChange(); ++row) {
+        ChangeInProgress& change = *changeInProgress;
         const QString ip = deviceLines->cell(row, 0);
-        if (ip != ssourceip && ip != oldIP)
+        if (ip != ssourceip && ip != change.lineAddress)
             continue;
         setAnswer = true;
+        // The editor is brought up to date only while it still shows the changed device.
+        const bool editorShowsDevice = EditMacAddr->text() == change.mac;
         switch (addTyp) {
         case protocol::atIP:
-            deviceLines->setCell(row, 0, EditIpAddr->text());
+            deviceLines->setCell(row, 0, change.addressAfter);
+            change.lineAddress.clear();
             oldIP.clear();
             break;
         case protocol::atNetmask:
-            EditNetMask->setText(normalizeAddr(EditNetMask->text()));
-            deviceLines->setCell(row, 1, EditNetMask->text());
+            if (change.netmask.isEmpty())
+                break;
+            if (editorShowsDevice)
+                EditNetMask->setText(change.netmask);
+            deviceLines->setCell(row, 1, change.netmask);
             break;
         case protocol::atGateway:
-            EditGatewayAddr->setText(normalizeAddr(EditGatewayAddr->text()));
-            deviceLines->setCell(row, 2, EditGatewayAddr->text());
+            if (change.gateway.isEmpty())
+                break;
+            if (editorShowsDevice)
+                EditGatewayAddr->setText(change.gateway);
+            deviceLines->setCell(row, 2, change.gateway);
             break;
         case protocol::atDhcp:
-            deviceLines->setCell(
-                row, 3, CheckBoxDhcpEnabled->isChecked() ? dhcpActiveText : dhcpNotActiveText);
+            deviceLines->setCell(row, 3, change.dhcpOn ? dhcpActiveText : dhcpNotActiveText);
             break;
         }
         pump();
         QThread::msleep(kNextRequestDelayMs);
+        // A scan started while events were pumped ends the change: nothing more is sent.
+        if (!stillThisChange())
+            return;
         StartSave();
         pump();
         ListView1->viewport()->update();
@@ -403,7 +485,7 @@ void TForm1::TimerSetParamTimer() {
         actBlink->setEnabled(true);
         actRestart->setEnabled(true);
         ButtonScan->setEnabled(true);
-        discardQueuedRequests(QStringLiteral("no answer in time"));
+        endChange(QStringLiteral("no answer in time"));
         services.boxes.showMessage(translate(QStringLiteral("Parameter_setting_timeout")));
         setDefaultCursor();
     }

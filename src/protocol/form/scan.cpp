@@ -28,8 +28,29 @@ void TForm1::deviceDestination(const QString& deviceIp) {
         SockAddr = deviceIp;
 }
 
+void TForm1::dropQueuedReads() {
+    ++readDrops;
+    if (!queryParamsQueue.isEmpty())
+        log().logStringOnly(
+            QStringLiteral("Scan started, netmask and gateway reads dropped for %1 devices")
+                .arg(queryParamsQueue.size()));
+    queryParamsQueue.clear();
+    TimerGetParams->stop();
+    devicesRead = 0;
+}
+
+QString TForm1::readProgressText() const {
+    return translate(QStringLiteral("Reading_netmask_and_gateway")) +
+           QStringLiteral(" %1 ").arg(devicesRead) + translate(QStringLiteral("Reading_of")) +
+           QStringLiteral(" %1").arg(devicesRead + queryParamsQueue.size());
+}
+
 void TForm1::ButtonScanClick() {
     ButtonScan->setEnabled(false);
+    // The list is emptied: the reads still queued and a change still waiting for answers
+    // have no line left to fill.
+    dropQueuedReads();
+    endChangeForScan();
     createSocket();
     pump();
     enableTimer(TimerScan);
@@ -106,9 +127,15 @@ void TForm1::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     pump();
 }
 
+void TForm1::showReadAnswered() {
+    // While the reads of a scan go on, the status panel keeps showing how far they are.
+    setStatusText(TimerGetParams->isActive() ? readProgressText()
+                                             : translate(QStringLiteral("Reading_OK")));
+}
+
 void TForm1::netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
     log().logStringOnly(QStringLiteral("Lesen der Netmask "));
-    setStatusText(translate(QStringLiteral("Reading_OK")));
+    showReadAnswered();
     netmask = net::ipTextFromBytes(buffer, 2);
     log().logStringOnly(QStringLiteral("---- ") + netmask);
     insertSubitemToListView(sourceIp, netmask, protocol::atNetmask);
@@ -116,7 +143,7 @@ void TForm1::netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString&
 
 void TForm1::gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
     log().logStringOnly(QStringLiteral("Lesen der Gateway address "));
-    setStatusText(translate(QStringLiteral("Reading_OK")));
+    showReadAnswered();
     gatewayip = net::ipTextFromBytes(buffer, 2);
     log().logStringOnly(QStringLiteral("---- ") + gatewayip);
     insertSubitemToListView(sourceIp, gatewayip, protocol::atGateway);
@@ -166,15 +193,27 @@ void TForm1::TimerGetParamsTimer() {
                                              linkLocal ? NotConfigurabelText : NotAvailText);
                 }
             }
-            doCloseSocket(0, 0);
+            // The endpoint stays open for the answers of a scan period still running; its
+            // end closes it.
+            if (!TimerScan->isActive())
+                doCloseSocket(0, 0);
             return;
         }
         const QString mac = queryParamsQueue.takeFirst();
         log().logStringOnly(QStringLiteral("Getting list Index: ") + mac);
         log().logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queryParamsQueue.size()));
+        ++devicesRead;
+        setStatusText(readProgressText());
+        // Another operation (a blink while the reads go on) may have closed the endpoint.
+        if (!socketOpen)
+            createSocket();
+        const int drops = readDrops;
         bool ok = getParams(mac, protocol::atNetmask);
         for (int round = 0; round < 200; ++round)
             pump();
+        // A scan started meanwhile has dropped this device's reads with the others.
+        if (drops != readDrops)
+            return;
         if (ok)
             ok = getParams(mac, protocol::atGateway);
         pump();
@@ -189,10 +228,15 @@ void TForm1::TimerGetParamsTimer() {
 void TForm1::TimerScanTimer() {
     TimerScan->stop();
     setStatusText(translate(QStringLiteral("Scan_finished")));
-    if (queryParamsQueue.isEmpty()) {
+    if (queryParamsQueue.isEmpty() && !TimerGetParams->isActive()) {
         QThread::msleep(50);
         doCloseSocket(0, 0);
+        return;
     }
+    // The reads go on at their pace and close the endpoint when they end; a new scan may be
+    // started meanwhile.
+    ButtonScan->setEnabled(true);
+    setDefaultCursor();
 }
 
 } // namespace app

@@ -123,7 +123,7 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
     form.EditIpAddr->setText("127.0.0.6");
     form.EditNetMask->setText("255.255.0.0");
     // The IP answer moves the line to the new address; the next answer comes from an
-    // address no line shows, so no line takes it and the change stops there.
+    // address that is not the device's, so it is not taken and the change stops there.
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     bench.devices.answerBy([&](const UdpPeer::Datagram& request) {
         auto answers = scripted(request);
@@ -134,8 +134,12 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
         return answers;
     });
     form.actChangeIPConfigExecute();
-    ASSERT_TRUE(pumpUntil([&] { return form.answerCount == 2; }));
+    ASSERT_TRUE(pumpUntil([&] {
+        return bench.f.logContains(
+            "Change answer from 127.0.0.99, not the changed device, ignored");
+    }));
     pumpRounds(200);
+    EXPECT_EQ(form.answerCount, 1);
     ASSERT_EQ(bench.framesSinceScan().size(), 2u);
     EXPECT_EQ(bench.cell(kMac, 0), "127.0.0.6");
     EXPECT_EQ(bench.cell(kMac, 1), "255.0.0.0");

@@ -246,24 +246,26 @@ TEST(ChangeChecks, AnAddressUsedByAnotherLineIsRefusedAlsoWhenTypedWithLeadingZe
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 
-TEST(ChangeChecks, ADuplicateAfterTheDhcpRequestWasQueuedEndsInTheTimeoutWithNothingSent) {
+TEST(ChangeChecks, ADuplicateWhileSwitchingDhcpOnIsRefusedBeforeAnythingIsQueuedOrTimed) {
     DeviceBench bench;
     auto& form = bench.form;
     bench.scan({device(), device(0x10, kOtherMac, kOtherIp)});
     bench.load(kMac);
-    bench.tickSetParamTimerByHand();
     form.EditIpAddr->setText(kOtherIp);
     form.CheckBoxDhcpEnabled->setChecked(true);
+    const QString statusBefore = form.statusText();
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
     const auto boxes = bench.f.boxes.messages();
     ASSERT_EQ(boxes.size(), 1u);
     expectErrorBox(boxes[0], form, form.translate("ip_already_in_use"));
-    EXPECT_EQ(form.messagesToSend, QList<QByteArray>{dhcpRequest(true)});
-    EXPECT_TRUE(form.TimerSetParam->isActive());
-    expectTimeoutOnTheThirteenthTick(bench);
-    EXPECT_TRUE(bench.f.logContains(discarded("no answer in time", dhcpRequest(true))));
+    EXPECT_TRUE(form.messagesToSend.isEmpty());
+    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_EQ(form.statusText(), statusBefore);
+    EXPECT_EQ(bench.lineColour(kMac), std::nullopt);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(bench.f.logContains(QStringLiteral("Set DHCP for ") + kMac));
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 

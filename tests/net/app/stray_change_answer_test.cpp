@@ -1,6 +1,9 @@
 // Change answers that no change of this program asked for (a late duplicate, or the answer to
-// another PC configuring the device) arrive while the endpoint is open for a scan: they must
-// leave the list, the restart offer and the transaction's count alone.
+// another PC configuring the device) arrive while the endpoint is open for a scan or while a
+// change waits for another answer: they must leave the list, the restart offer and the
+// transaction's count alone.
+#include "device_bench.h"
+
 #include "support/device_frames.h"
 #include "support/event_pump.h"
 #include "support/form_fixture.h"
@@ -8,6 +11,8 @@
 
 #include "protocol/frame.h"
 #include "ui/model/device_table.h"
+
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -56,4 +61,37 @@ TEST(StrayChangeAnswer, ConfirmationsNobodyAskedForChangeNothing) {
     EXPECT_TRUE(f.boxes.messages().empty());
     EXPECT_TRUE(
         f.logContains(QStringLiteral("Change answer without a change in progress ignored")));
+}
+
+TEST(StrayChangeAnswer, ARepeatedConfirmationDoesNotStandInForTheNextOne) {
+    DeviceBench bench;
+    auto& form = bench.form;
+    bench.scan({ScanAnswerFields{.mac = kMac, .ip = kIp}});
+    bench.load(kMac);
+    form.EditIpAddr->setText("127.0.0.12");
+    // The permanent request is never confirmed; a late copy of the temporary request's
+    // confirmation arrives while it waits.
+    ScriptedDevice device{.mac = kMac, .ip = kIp};
+    bench.devices.answerBy([&](const UdpPeer::Datagram& request) {
+        auto answers = device(request);
+        if (quint8(request.bytes[1]) == protocol::dcSetIpPermanent) {
+            for (auto& answer : answers)
+                answer.second = statusAnswerFrame(0x83, 0);
+        }
+        return answers;
+    });
+    form.actChangeIPConfigExecute();
+    ASSERT_TRUE(pumpUntil([&] {
+        return bench.f.logContains("Change answer 83 to no request awaiting one, ignored");
+    }));
+    pumpRounds(200);
+
+    EXPECT_EQ(bench.framesSinceScan(),
+              (std::vector<QByteArray>{addressRequest(0x03, kMac, "127.0.0.12"),
+                                       addressRequest(0x02, kMac, "127.0.0.12")}));
+    EXPECT_EQ(bench.cell(kMac, 0), "127.0.0.12");
+    EXPECT_EQ(form.answerCount, 1);
+    EXPECT_EQ(bench.lineColour(kMac), bench.pendingColour());
+    EXPECT_TRUE(bench.statusIs("Setting_IP_address"));
+    EXPECT_EQ(bench.f.closeCount(), 1); // only the first scan's
 }

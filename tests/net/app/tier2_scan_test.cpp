@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace testsupport;
@@ -187,7 +188,11 @@ TEST_F(Tier2Scan, OneScanListsEveryGatewayOfTheSegmentWithItsTexts) {
     ASSERT_TRUE(fixture->waitForScanEnd(30000)) << devices->output();
 
     EXPECT_TRUE(fixture->boxes.messages().empty());
-    EXPECT_EQ(form.statusText(), form.translate(QStringLiteral("Scan_finished")));
+    // The reads of the short answers outlast the scan period: the panel ends with their count.
+    const auto shortAnswers =
+        std::count_if(kExpected.begin(), kExpected.end(),
+                      [](const auto& entry) { return entry.second.dhcp == Dhcp::Unreported; });
+    EXPECT_EQ(form.statusText(), QStringLiteral("Netmask and gateway: %1 of %1").arg(shortAnswers));
     ASSERT_EQ(lines.count(), int(kExpected.size())) << devices->output();
     for (int row = 0; row < lines.count(); ++row) {
         const QString mac = lines.caption(row);
