@@ -195,8 +195,14 @@ void TForm1::TimerGetParamsTimer() {
             }
             // The endpoint stays open for the answers of a scan period still running; its
             // end closes it.
-            if (!TimerScan->isActive())
-                doCloseSocket(0, 0);
+            if (TimerScan->isActive())
+                return;
+            // As after a scan period, Scan waits for the close: a scan started during the
+            // closing wait would have its endpoint closed under it. Whoever closes the
+            // endpoint gives Scan back.
+            if (socketOpen)
+                ButtonScan->setEnabled(false);
+            doCloseSocket(0, 0);
             return;
         }
         const QString mac = queryParamsQueue.takeFirst();

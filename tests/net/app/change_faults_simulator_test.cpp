@@ -164,6 +164,33 @@ TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollow
     EXPECT_EQ(boxes[0].text, form.translate("Parameter_setting_timeout"));
 }
 
+TEST_F(ChangeFaults, ALateConfirmationWritesWhatWasSentWhileTheEditorShowsAnotherDevice) {
+    startWith(deviceSection("slow-to-store", kMac, "127.0.0.40", "silent = netmask-permanent") +
+                  "[other]\nmac = 00-11-22-33-44-66\nip = 127.0.0.50\n"
+                  "netmask = 255.255.255.0\ngateway = 127.0.0.254\n",
+              2);
+    load(kMac);
+    form.EditNetMask->setText("255.255.000.000");
+    form.ButtonSet->click();
+    ASSERT_TRUE(pumpUntil([&] {
+        return cell(kMac, 1) == "255.255.0.0" && !form.TimerSetParam->isActive() &&
+               f.logCount(QStringLiteral("********* Start save")) == 2;
+    }));
+
+    // The user looks at the other device while the permanent netmask is still unconfirmed;
+    // then its confirmation arrives.
+    load(kOtherMac);
+    const int closes = f.closeCount();
+    ASSERT_TRUE(answerFrom("127.0.0.40", statusAnswerFrame(0x86, 0)));
+    ASSERT_TRUE(pumpUntil([&] { return f.closeCount() > closes; }, 20000));
+
+    EXPECT_TRUE(statusIs("Operation_finished"));
+    EXPECT_EQ(cell(kMac, 1), "255.255.0.0");
+    EXPECT_EQ(cell(kOtherMac, 1), "255.255.255.0");
+    EXPECT_EQ(form.EditMacAddr->text(), kOtherMac);
+    EXPECT_EQ(form.EditNetMask->text(), "255.255.255.0");
+}
+
 TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequest) {
     startWith(deviceSection("on-dhcp", kMac, "127.0.0.40", "dhcp = active") +
                   deviceSection("other", kOtherMac, "127.0.0.50"),

@@ -12,8 +12,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace testsupport;
 
@@ -118,7 +121,19 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     form.ButtonScan->click();
     EXPECT_TRUE(f->logContains("Scan started, netmask and gateway reads dropped for 3 devices"));
     EXPECT_EQ(form.statusText(), form.translate("Scanning"));
+    // When the reads end, the endpoint is closed after a wait; a scan pressed meanwhile would
+    // lose its endpoint, so Scan is not offered until the close.
+    std::optional<bool> scanOfferedWhileClosing;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!scanOfferedWhileClosing && form.socketOpen && !form.TimerGetParams->isActive() &&
+            f->logContains("Stop timer getParams"))
+            scanOfferedWhileClosing = form.ButtonScan->isEnabled();
+    });
+    probe.start(20);
     ASSERT_TRUE(f->waitForScanEnd(30000));
+    EXPECT_EQ(scanOfferedWhileClosing, false);
+    EXPECT_TRUE(form.ButtonScan->isEnabled());
 
     ASSERT_EQ(form.deviceLines->count(), 4);
     expectEveryDeviceRead();
