@@ -70,6 +70,13 @@ std::size_t countRecords(const std::vector<TrafficRecord>& records, bool sent) {
     return count;
 }
 
+std::size_t requestsReceived(const SimulatorProcess& simulator, quint8 code) {
+    std::size_t count = 0;
+    for (const TrafficRecord& record : simulator.traffic())
+        count += !record.sent && record.bytes.size() > 1 && quint8(record.bytes[1]) == code;
+    return count;
+}
+
 SimulatorProcess::SimulatorProcess(Settings settings)
     : logPath_(folder_.file("traffic.log")), outputPath_(folder_.file("output.txt")) {
     std::vector<std::string> command{simulatorBinary(), "--log", logPath_, "--ready-fd", "3"};

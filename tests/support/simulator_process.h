@@ -77,5 +77,7 @@ FinishedRun runSimulatorToEnd(const std::vector<std::string>& arguments);
 
 // Counts records of one direction.
 std::size_t countRecords(const std::vector<TrafficRecord>& records, bool sent);
+// The requests with this code the simulator has received so far.
+std::size_t requestsReceived(const SimulatorProcess& simulator, quint8 code);
 
 } // namespace testsupport

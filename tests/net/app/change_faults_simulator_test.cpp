@@ -34,15 +34,6 @@ std::string deviceSection(const char* name, const QString& mac, const char* ip,
            "\nnetmask = 255.0.0.0\ngateway = 127.0.0.254\n" + extra + "\n";
 }
 
-std::size_t received(const SimulatorProcess& simulator, quint8 code) {
-    std::size_t count = 0;
-    for (const TrafficRecord& record : simulator.traffic()) {
-        if (!record.sent && record.bytes.size() > 1 && quint8(record.bytes[1]) == code)
-            ++count;
-    }
-    return count;
-}
-
 class ChangeFaults : public ::testing::Test {
 protected:
     // Starts the simulator with these devices and waits for the first scan to list them.
@@ -157,8 +148,8 @@ TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollow
     EXPECT_EQ(cell(kOtherMac, 2), "127.0.0.254");
     EXPECT_EQ(cell(kMac, 2), "127.0.0.254");
     EXPECT_EQ(form.ListView1->textColourOf(rowOf(kMac)), kRed);
-    EXPECT_EQ(received(*simulator, 0x0A), 1u);
-    EXPECT_EQ(received(*simulator, 0x08), 0u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x0A), 1u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x08), 0u);
     const auto boxes = f.boxes.messages();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, form.translate("Parameter_setting_timeout"));
@@ -214,7 +205,7 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
     EXPECT_EQ(form.ListView1->textColourOf(rowOf(kMac)), std::nullopt);
     EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(received(*simulator, 0x0C), 0u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x0C), 0u);
 
     // With a free address the same change goes through, its DHCP request sent once.
     form.EditIpAddr->setText("127.0.0.45");
@@ -224,7 +215,7 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
     EXPECT_TRUE(statusIs("Operation_finished"));
     EXPECT_EQ(cell(kMac, 0), "127.0.0.45");
     EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
-    EXPECT_EQ(received(*simulator, 0x0C), 1u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x0C), 1u);
     EXPECT_EQ(f.boxes.messages().size(), 2u); // the restart offer
 }
 
@@ -247,7 +238,7 @@ TEST_F(ChangeFaults, SwitchingDhcpOffWithoutAValidNetmaskSaysThatTheNetmaskWasNo
     EXPECT_EQ(cell(kMac, 2), "127.0.0.1");
     EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
     for (const quint8 code : {0x0C, 0x03, 0x02, 0x0A, 0x08})
-        EXPECT_EQ(received(*simulator, code), 1u) << int(code);
+        EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
     for (const quint8 code : {0x09, 0x06})
-        EXPECT_EQ(received(*simulator, code), 0u) << int(code);
+        EXPECT_EQ(requestsReceived(*simulator, code), 0u) << int(code);
 }

@@ -28,16 +28,6 @@ std::string gatewayFile(const std::string& extra = {}) {
            extra;
 }
 
-// The requests the simulator received with this code.
-std::size_t received(const SimulatorProcess& simulator, quint8 code) {
-    std::size_t count = 0;
-    for (const TrafficRecord& record : simulator.traffic()) {
-        if (!record.sent && record.bytes.size() > 1 && quint8(record.bytes[1]) == code)
-            ++count;
-    }
-    return count;
-}
-
 class ChangeAgainstSimulator : public ::testing::Test {
 protected:
     void startWith(const std::string& deviceFile) {
@@ -73,7 +63,7 @@ TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDevic
     EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
     EXPECT_EQ(form.deviceLines->cell(0, 1), "255.255.0.0");
     for (quint8 code : {0x03, 0x02, 0x09, 0x06})
-        EXPECT_EQ(received(*simulator, code), 1u) << int(code);
+        EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
 
     // The simulated device now uses the new address: a new scan lists it there.
     form.ButtonScanClick();
@@ -91,8 +81,8 @@ TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer)
     pumpRounds(200);
     EXPECT_EQ(form.statusText(), form.translate("Setting_not_allowed"));
     EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.40");
-    EXPECT_EQ(received(*simulator, 0x03), 1u);
-    EXPECT_EQ(received(*simulator, 0x02), 0u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x03), 1u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x02), 0u);
     EXPECT_TRUE(form.messagesToSend.isEmpty());
 }
 
@@ -110,7 +100,7 @@ TEST_F(ChangeAgainstSimulator, BlinkIsAnsweredAndRestartReachesTheDevice) {
             return false;
         },
         std::chrono::seconds(10));
-    EXPECT_EQ(received(*simulator, 0x04), 1u);
-    EXPECT_EQ(received(*simulator, 0x0B), 1u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x04), 1u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x0B), 1u);
     EXPECT_FALSE(form.socketOpen);
 }

@@ -35,15 +35,6 @@ std::string olderDevices(int count) {
     return file;
 }
 
-std::size_t received(const SimulatorProcess& simulator, quint8 code) {
-    std::size_t count = 0;
-    for (const TrafficRecord& record : simulator.traffic()) {
-        if (!record.sent && record.bytes.size() > 1 && quint8(record.bytes[1]) == code)
-            ++count;
-    }
-    return count;
-}
-
 FormFixture::Options timers(int scanMs, int readMs) {
     FormFixture::Options options;
     options.timerSection = QStringLiteral("TimerScan=%1\nTimerSetParam=200\nTimerGetParams=%2\n")
@@ -139,8 +130,8 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     expectEveryDeviceRead();
     EXPECT_EQ(form.statusText(), progress(4, 4));
     // One device read before the new scan, four after it; none of the dropped ones again.
-    EXPECT_EQ(received(*simulator, 0x05), 5u);
-    EXPECT_EQ(received(*simulator, 0x07), 5u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x05), 5u);
+    EXPECT_EQ(requestsReceived(*simulator, 0x07), 5u);
     EXPECT_FALSE(closedDuringScanPeriod);
     EXPECT_TRUE(f->boxes.messages().empty());
 }
