@@ -65,24 +65,21 @@ const QStringList& mainWindowTextKeys() {
 }
 
 void translateMainWindow(TForm1& form) {
-    // translate gives back the key itself when no table holds it.
-    const auto translated = [&form](const QString& key) -> std::optional<QString> {
+    for (const QString& key : mainWindowTextKeys()) {
         const QString text = form.translate(key);
-        return text == key ? std::nullopt : std::optional<QString>(text);
-    };
-    for (const QString& key : kComponentKeys) {
-        auto* component = form.findChild<QObject*>(key);
-        if (const auto text = translated(key); component && text)
-            setText(component, *text);
-    }
-    for (int column = 0; column < ui::DeviceTable::kColumnCount; ++column) {
-        const auto text = translated(kColumnKeyPrefix + QString::number(column));
-        if (!text)
+        // translate gives back the key itself when no table holds it.
+        if (text == key)
             continue;
-        form.deviceLines->setHeaderData(column, Qt::Horizontal, *text, Qt::DisplayRole);
+        if (!key.startsWith(kColumnKeyPrefix)) {
+            if (QObject* component = form.findChild<QObject*>(key))
+                setText(component, text);
+            continue;
+        }
+        const int column = key.mid(kColumnKeyPrefix.size()).toInt();
+        form.deviceLines->setHeaderData(column, Qt::Horizontal, text, Qt::DisplayRole);
         // The columns are laid out for the design captions; only another text may need room.
-        if (*text != ui::DeviceTable::columnCaptions()[std::size_t(column)])
-            form.ListView1->widenColumnFor(column, {*text});
+        if (text != ui::DeviceTable::columnCaptions()[std::size_t(column)])
+            form.ListView1->widenColumnFor(column, {text});
     }
 }
 
