@@ -30,7 +30,7 @@ protected:
         }
         // gzip instead of the package's xz: the same contents, packed in a fraction of the
         // time for the large test build.
-        runCommand({"cpack", "-G", "DEB", "--config", buildDir() + "/CPackConfig.cmake", "-B",
+        runCommand({TORVANE_CPACK, "-G", "DEB", "--config", buildDir() + "/CPackConfig.cmake", "-B",
                     folder.path(), "-D", "CPACK_DEBIAN_COMPRESSION_TYPE=gzip"});
         for (const fs::directory_entry& entry : fs::directory_iterator(folder.path())) {
             if (entry.path().extension() == ".deb")

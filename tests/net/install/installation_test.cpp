@@ -19,7 +19,7 @@ namespace {
 class Installation : public ::testing::Test {
 protected:
     void SetUp() override {
-        runCommand({"cmake", "--install", buildDir(), "--prefix", folder.path()});
+        runCommand({TORVANE_CMAKE, "--install", buildDir(), "--prefix", folder.path()});
     }
 
     std::string prefix() const { return folder.path(); }
