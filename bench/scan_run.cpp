@@ -55,8 +55,10 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     registry.load();
     ui::LogBuffer log;
     platform::QScreenMonitors monitors;
+    // English (UK), whatever the machine's locale, so that every run shows the same texts.
     const app::Services services{
-        boxes, registry, log, monitors, folder.path(), settings.arguments, [](const QString&) {}};
+        boxes, registry, log, monitors, folder.path(), settings.arguments, [](const QString&) {},
+        2057};
     auto form = std::make_unique<app::TForm1>(services);
     gdf::TGW_Config gwConfig(boxes);
     ui::TOptions options(registry, boxes);

@@ -3,6 +3,7 @@
 #include "app/demo_capture.h"
 #include "app/form1.h"
 #include "gdf/form/gw_config.h"
+#include "platform/data_folder.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/form/qt_message_boxes.h"
 #include "platform/registry.h"
@@ -20,6 +21,8 @@ namespace app {
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVANE Scan"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("torvanescan"));
 
     ui::LogBuffer log;
     platform::QtMessageBoxes dialogs;
@@ -41,9 +44,10 @@ int runApplication(int argc, char** argv) {
         registry,
         log,
         monitors,
-        QApplication::applicationDirPath() + QLatin1Char('/'),
+        platform::dataFolder(QApplication::applicationDirPath()),
         arguments,
-        [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }};
+        [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
+        std::nullopt};
 
     // The five windows, in this order; only the main window is shown.
     TForm1 form1(services);

@@ -55,15 +55,17 @@ QLineEdit* makeAddressEdit(const QString& name, const QString& text, const QStri
     return edit;
 }
 
-// A button that mirrors the enabled state of the action it carries.
+// A button that mirrors the caption and the enabled state of the action it carries.
 QPushButton* makeActionButton(const QString& name, QAction* action, QWidget* parent) {
     auto* button = new QPushButton(action->text(), parent);
     button->setObjectName(name);
     button->setAccessibleName(action->text());
     button->setEnabled(action->isEnabled());
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, button,
-                     [button, action] { button->setEnabled(action->isEnabled()); });
+    QObject::connect(action, &QAction::changed, button, [button, action] {
+        button->setEnabled(action->isEnabled());
+        button->setText(action->text());
+    });
     return button;
 }
 
@@ -333,7 +335,7 @@ void TForm1::FormCreate() {
     askForRestart = false;
     language = std::make_unique<i18n::LanguageSelect>(
         &services.registry, QStringLiteral("\\SOFTWARE\\Kestrelwald\\"), services.programDir,
-        i18n::windowsLocaleId(QLocale::system()));
+        services.userLocaleId.value_or(i18n::windowsLocaleId(QLocale::system())));
 }
 
 bool TForm1::event(QEvent* event) {

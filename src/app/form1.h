@@ -60,9 +60,11 @@ struct Services {
     platform::RegistryStore& registry;
     ui::LogBuffer& log;
     const platform::Monitors& monitors;
-    QString programDir;    // the executable's folder, ending in "/"
+    QString programDir;    // the folder of the program's files, ending in "/"
     QStringList arguments; // the command-line arguments after the program name
     std::function<void(const QString& path)> openHelp;
+    // The user's locale as a Windows locale identifier; unset: the desktop's.
+    std::optional<int> userLocaleId;
 };
 
 enum TAnswerState { asSuccess, asFailed, asPending };
@@ -267,6 +269,9 @@ private:
     void buildTimers();
     void FormClose();
     void applyTimerIntervals();
+    // Registers the settings pages, reads the stored settings and gives every caption the
+    // language chosen there, or the desktop's.
+    void setUpSettingsAndLanguage();
     void loadDescriptionFile(const QString& path);
     void showBox(const QString& text, const QString& captionKey, platform::MessageBoxes::Icon icon);
 

@@ -2,8 +2,6 @@
 // order that ends with the first scan; the Settings command re-reads the description file.
 #include "app/form1.h"
 
-#include "gdf/form/gw_config.h"
-#include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
@@ -93,27 +91,11 @@ void TForm1::FormActivate() {
 
     // Linux has no socket library to start, so its failure message never shows.
     ui::TOptions* options = windows.options;
-    gdf::TGW_Config* gwConfig = windows.gwConfig;
     if (options) {
         options->setFieldBusName(QStringLiteral("TorvaneScan"));
         options->language = language.get();
     }
-    language->readDefaultLang();
-    if (gwConfig) {
-        // The captions are applied while the page still belongs to its own window: moving
-        // it into the settings dialog makes it a child of the dialog.
-        i18n::initCaptions(*language, gwConfig, language->defaultLangStr());
-        gwConfig->language = language.get();
-        if (options)
-            options->RegisterSheet(gwConfig->TGWConfigFileSheetCaption);
-    }
-    if (options) {
-        try {
-            options->Read();
-        } catch (const ui::SettingsError& error) {
-            services.boxes.showMessage(error.message());
-        }
-    }
+    setUpSettingsAndLanguage();
     if (ui::THelpAbout* about = windows.helpAbout) {
         about->setWindowTitle(windowTitle());
         about->language = language.get();

@@ -35,6 +35,9 @@ public:
         // The description file chosen in an earlier run, so that no first-start warning
         // comes; false starts as on a fresh machine.
         bool storedDescriptionFile = true;
+        // The desktop's locale as a Windows locale identifier: English (UK) unless a test
+        // says otherwise, whatever the machine's.
+        int userLocaleId = 2057;
     };
 
     FormFixture();

@@ -292,7 +292,17 @@ QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int r
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};
-    return columnCaptions()[std::size_t(section)];
+    return headers[std::size_t(section)];
+}
+
+bool DeviceTable::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) ||
+        section < 0 || section >= kColumnCount)
+        return false;
+    headers[std::size_t(section)] = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
 }
 
 } // namespace ui

@@ -60,6 +60,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Replaces the caption of a column (display role only), for a translated header.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
 
     static const std::array<QString, kColumnCount>& columnCaptions();
 
@@ -89,6 +92,7 @@ private:
     std::vector<Line*> outOfPlaceLines;
     int sortColumn = 0;
     bool sortDescending = false;
+    std::array<QString, kColumnCount> headers = columnCaptions();
 };
 
 } // namespace ui
