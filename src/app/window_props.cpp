@@ -134,13 +134,15 @@ void restoreWindowProps(platform::Registry* reg, QWidget& window,
 // The bounds are the window's geometry without its frame, which is what setGeometry()
 // takes back, so that the window does not creep by its frame size from start to start.
 void saveWindowProps(platform::Registry* reg, QWidget& window, const platform::Monitors& monitors,
-                     const QString& adapterText, platform::MessageBoxes& boxes) {
+                     const QString& adapterText, platform::MessageBoxes& boxes,
+                     bool* failureShown) {
     if (reg == nullptr) {
         return;
     }
     const QRect bounds = window.geometry();
     const StoredState state = stateOf(window);
     try {
+        platform::RegistryBatch batch(reg->store());
         if (!reg->openKey(kWindowKeyPath, true)) {
             throw platform::RegistryError("the window key cannot be opened");
         }
@@ -150,7 +152,14 @@ void saveWindowProps(platform::Registry* reg, QWidget& window, const platform::M
         reg->writeBinaryData(kState, QByteArray(1, static_cast<char>(state)));
         reg->writeInteger(kMonitor, platform::nearestMonitor(monitors, bounds));
         reg->writeString(kAdapter, adapterText);
+        batch.commit();
     } catch (const platform::RegistryError&) {
+        if (failureShown != nullptr && *failureShown) {
+            return;
+        }
+        if (failureShown != nullptr) {
+            *failureShown = true;
+        }
         boxes.showMessage(QStringLiteral("Can not store window position and size in registry!"));
     }
 }
