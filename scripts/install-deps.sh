@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs, with apt-get, whichever of the build, test and demo packages are missing.
 set -e
-packages="cmake ninja-build g++ clang-format pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+packages="cmake ninja-build g++ clang libclang-rt-dev clang-format pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
 libbenchmark-dev iproute2 util-linux xvfb xauth x11-utils imagemagick git"
 missing=""
 for p in $packages; do
