@@ -17,7 +17,7 @@ QString UnattendedBoxes::saveFileName(const QString&, const QString&) {
     return QString();
 }
 
-QString UnattendedBoxes::openFileName(const QString&) {
+QString UnattendedBoxes::openFileName(const QString&, const QString&) {
     return QString();
 }
 

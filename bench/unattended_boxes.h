@@ -14,7 +14,7 @@ public:
                       Buttons buttons) override;
     QString inputBox(const QString& caption, const QString& prompt, const QString& preset) override;
     QString saveFileName(const QString& title, const QString& defaultSuffix) override;
-    QString openFileName(const QString& filter) override;
+    QString openFileName(const QString& filter, const QString& folder) override;
 
     const QStringList& shown() const { return texts; }
 

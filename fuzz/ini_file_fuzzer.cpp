@@ -1,4 +1,4 @@
-// Any file as an ini file, read in both encodings, and through the readers that take
+// Any file as an ini file, and through the readers that take
 // translation files, the gateway description file and config.ini apart.
 #include "gdf/gdf_table.h"
 #include "platform/ini_file.h"
@@ -48,9 +48,7 @@ void readEverything(const platform::IniFile& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    readEverything(platform::IniFile::fromBytes(bytes, platform::IniFile::Encoding::Utf8));
-    readEverything(
-        platform::IniFile::fromBytes(bytes, platform::IniFile::Encoding::BomElseEightBit));
+    readEverything(platform::IniFile::fromBytes(bytes));
     const QString firstLine = QString::fromUtf8(bytes.left(bytes.indexOf('\n')));
     platform::configInteger(firstLine);
     gdf::deviceTypeCodeOfKey(firstLine);

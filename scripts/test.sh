@@ -1,7 +1,8 @@
 #!/bin/sh
 # The whole test run on a fresh machine: installs what is missing, builds a Debug build
-# with AddressSanitizer, UndefinedBehaviorSanitizer and warnings as errors, and runs every
-# test. Tests that open sockets run inside private network namespaces (scripts/netns-run.sh).
+# with AddressSanitizer, UndefinedBehaviorSanitizer and warnings as errors, runs every
+# test, then runs each libFuzzer harness for a minute (scripts/fuzz.sh). Tests that open
+# sockets run inside private network namespaces (scripts/netns-run.sh).
 set -e
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -13,5 +14,5 @@ cmake --build "$build"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+scripts/fuzz.sh

@@ -28,7 +28,7 @@ QString LoggedMessageBoxes::saveFileName(const QString&, const QString&) {
     return QString();
 }
 
-QString LoggedMessageBoxes::openFileName(const QString&) {
+QString LoggedMessageBoxes::openFileName(const QString&, const QString&) {
     return QString();
 }
 

@@ -24,7 +24,7 @@ public:
                       Buttons buttons) override;
     QString inputBox(const QString& caption, const QString& prompt, const QString& preset) override;
     QString saveFileName(const QString& title, const QString& defaultSuffix) override;
-    QString openFileName(const QString& filter) override;
+    QString openFileName(const QString& filter, const QString& folder) override;
 
 private:
     ui::LogBuffer& log;

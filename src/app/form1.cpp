@@ -365,7 +365,7 @@ void TForm1::restoreWindowProps() {
 
 void TForm1::saveWindowProps() {
     app::saveWindowProps(Reg.get(), *this, services.monitors, ComboBoxAdapter->currentText(),
-                         services.boxes);
+                         services.boxes, &windowPropsFailureShown);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -28,6 +28,7 @@ class QStatusBar;
 class QTimer;
 
 namespace platform {
+class IniFile;
 class Monitors;
 class Registry;
 class RegistryStore;
@@ -261,6 +262,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A store that cannot be written is reported at the first failed save only, not at
+    // every resize.
+    bool windowPropsFailureShown = false;
+
     void buildMenus();
     void buildTopBar();
     void buildListArea();
@@ -272,7 +277,10 @@ private:
     // Registers the settings pages, reads the stored settings and gives every caption the
     // language chosen there, or the desktop's.
     void setUpSettingsAndLanguage();
-    void loadDescriptionFile(const QString& path);
+    // Reads the description file; one that exists but cannot be read is reported and
+    // gives an empty file.
+    platform::IniFile readDescriptionFile(const QString& path);
+    void applyDescriptionFile(const platform::IniFile& cfg, const QString& path);
     void showBox(const QString& text, const QString& captionKey, platform::MessageBoxes::Icon icon);
 
     void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);

@@ -42,7 +42,13 @@ void TForm1::showBox(const QString& text, const QString& captionKey,
 }
 
 void TForm1::applyTimerIntervals() {
-    const auto intervals = platform::readTimerIntervals(services.programDir);
+    QString problem;
+    const auto intervals = platform::readTimerIntervals(services.programDir, &problem);
+    if (!problem.isEmpty()) {
+        log().logStringOnly(
+            QStringLiteral("config.ini cannot be read (%1); the timers keep their design intervals")
+                .arg(problem));
+    }
     if (!intervals)
         return;
     log().logStringOnly(QStringLiteral("Setting timer intervals from config.ini"));
@@ -139,7 +145,10 @@ void TForm1::FormActivate() {
     if (!namesFile(path))
         showBox(translate(QStringLiteral("GDF_not_found")), QStringLiteral("Configuration_warning"),
                 platform::MessageBoxes::Icon::Warning);
-    loadDescriptionFile(path);
+    // A path that names no file gives an empty table; one that cannot be read is reported
+    // and gives an empty table as well.
+    const platform::IniFile cfg = namesFile(path) ? readDescriptionFile(path) : platform::IniFile();
+    applyDescriptionFile(cfg, path);
 
     ButtonSet->setEnabled(false);
     actBlink->setEnabled(false);
@@ -147,9 +156,17 @@ void TForm1::FormActivate() {
     ButtonScanClick();
 }
 
-void TForm1::loadDescriptionFile(const QString& path) {
-    const platform::IniFile cfg =
-        platform::IniFile::fromFile(path, platform::IniFile::Encoding::BomElseEightBit);
+platform::IniFile TForm1::readDescriptionFile(const QString& path) {
+    platform::IniFile cfg = platform::IniFile::fromFile(path);
+    if (!cfg.readProblem().isEmpty()) {
+        showBox(QStringLiteral("Gateway description file \"%1\" cannot be read (%2).")
+                    .arg(path, cfg.readProblem()),
+                QStringLiteral("Configuration_warning"), platform::MessageBoxes::Icon::Warning);
+    }
+    return cfg;
+}
+
+void TForm1::applyDescriptionFile(const platform::IniFile& cfg, const QString& path) {
     const QString version = gdf::gdfVersion(cfg);
     if (windows.helpAbout)
         windows.helpAbout->additionalVersionInfo = QStringLiteral("[GDF %1]").arg(version);
@@ -172,7 +189,10 @@ void TForm1::Settings1Click() {
         path.clear();
     }
     if (namesFile(path)) {
-        loadDescriptionFile(path);
+        // A file that cannot be read changes nothing, like one that is missing.
+        const platform::IniFile cfg = readDescriptionFile(path);
+        if (cfg.readProblem().isEmpty())
+            applyDescriptionFile(cfg, path);
         return;
     }
     showBox(translate(QStringLiteral("GDF_not_found_Nothing_changed")),

@@ -6,6 +6,7 @@
 #include "gdf/form/gw_config.h"
 #include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
+#include "platform/message_boxes.h"
 #include "ui/language_page.h"
 #include "ui/options_dialog.h"
 #include "ui/settings_error.h"
@@ -53,6 +54,10 @@ void TForm1::setUpSettingsAndLanguage() {
         languagePage->setLanguages(*language);
     }
     translateMainWindow(*this);
+    // Without its language file every text shows as its key; the user is told why.
+    for (const QString& problem : language->takeFileProblems())
+        showBox(problem, QStringLiteral("Configuration_warning"),
+                platform::MessageBoxes::Icon::Warning);
 }
 
 } // namespace app

@@ -1,11 +1,13 @@
 #include "app/window_props.h"
 
+#include <QDataStream>
+#include <QIODevice>
 #include <QWidget>
-#include <QtEndian>
 
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 
 namespace app {
 
@@ -34,21 +36,35 @@ qint32 edgeValue(qint64 edge) {
                                                   std::numeric_limits<qint32>::max()));
 }
 
+// The record is read and written through a stream rather than by pointer arithmetic on
+// the byte array: the stream checks the length itself.
 QByteArray boundsRecord(const QRect& rect) {
     const std::array<qint64, 4> edges{rect.left(), rect.top(), qint64(rect.left()) + rect.width(),
                                       qint64(rect.top()) + rect.height()};
-    QByteArray record(16, '\0');
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        qToLittleEndian<qint32>(edgeValue(edges[i]), record.data() + 4 * i);
+    QByteArray record;
+    QDataStream out(&record, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (const qint64 edge : edges) {
+        out << edgeValue(edge);
     }
     return record;
 }
 
-Bounds boundsFrom(const QByteArray& record) {
-    const auto edge = [&](int i) {
-        return qint64(qFromLittleEndian<qint32>(record.data() + 4 * i));
-    };
-    return Bounds{edge(0), edge(1), edge(2), edge(3)};
+// Nothing when the record is not four 32-bit edges.
+std::optional<Bounds> boundsFrom(const QByteArray& record) {
+    if (record.size() != 16) {
+        return std::nullopt;
+    }
+    QDataStream in(record);
+    in.setByteOrder(QDataStream::LittleEndian);
+    qint32 edges[4] = {};
+    for (qint32& edge : edges) {
+        in >> edge;
+    }
+    if (in.status() != QDataStream::Ok) {
+        return std::nullopt;
+    }
+    return Bounds{edges[0], edges[1], edges[2], edges[3]};
 }
 
 bool intersects(const Bounds& bounds, const QRect& desktop) {
@@ -113,12 +129,13 @@ void restoreWindowProps(platform::Registry* reg, QWidget& window,
     } catch (const platform::RegistryError&) {
         return; // an incomplete record: the window keeps its initial placement
     }
-    if (bounds.size() != 16 || state.size() != 1) {
+    const std::optional<Bounds> edges = boundsFrom(bounds);
+    if (!edges || state.size() != 1) {
         return;
     }
     switch (static_cast<quint8>(state.at(0))) {
     case stateNormal:
-        placeNormal(window, monitors, boundsFrom(bounds));
+        placeNormal(window, monitors, *edges);
         break;
     case stateMinimised:
         window.setWindowState(Qt::WindowMinimized);
@@ -134,13 +151,15 @@ void restoreWindowProps(platform::Registry* reg, QWidget& window,
 // The bounds are the window's geometry without its frame, which is what setGeometry()
 // takes back, so that the window does not creep by its frame size from start to start.
 void saveWindowProps(platform::Registry* reg, QWidget& window, const platform::Monitors& monitors,
-                     const QString& adapterText, platform::MessageBoxes& boxes) {
+                     const QString& adapterText, platform::MessageBoxes& boxes,
+                     bool* failureShown) {
     if (reg == nullptr) {
         return;
     }
     const QRect bounds = window.geometry();
     const StoredState state = stateOf(window);
     try {
+        platform::RegistryBatch batch(reg->store());
         if (!reg->openKey(kWindowKeyPath, true)) {
             throw platform::RegistryError("the window key cannot be opened");
         }
@@ -150,7 +169,14 @@ void saveWindowProps(platform::Registry* reg, QWidget& window, const platform::M
         reg->writeBinaryData(kState, QByteArray(1, static_cast<char>(state)));
         reg->writeInteger(kMonitor, platform::nearestMonitor(monitors, bounds));
         reg->writeString(kAdapter, adapterText);
+        batch.commit();
     } catch (const platform::RegistryError&) {
+        if (failureShown != nullptr && *failureShown) {
+            return;
+        }
+        if (failureShown != nullptr) {
+            *failureShown = true;
+        }
         boxes.showMessage(QStringLiteral("Can not store window position and size in registry!"));
     }
 }

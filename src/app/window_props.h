@@ -21,8 +21,10 @@ void restoreWindowProps(platform::Registry* reg, QWidget& window,
                         const platform::Monitors& monitors);
 
 // Stores the window's normal bounds (in the normal state only), its state, its nearest
-// monitor and the adapter text. Any failure shows the one message box and returns.
+// monitor and the adapter text, in one write. Any failure shows the one message box and
+// returns; with failureShown, only while it is false, and it is then set.
 void saveWindowProps(platform::Registry* reg, QWidget& window, const platform::Monitors& monitors,
-                     const QString& adapterText, platform::MessageBoxes& boxes);
+                     const QString& adapterText, platform::MessageBoxes& boxes,
+                     bool* failureShown = nullptr);
 
 } // namespace app

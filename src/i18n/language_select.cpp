@@ -16,20 +16,6 @@ const QString kFallbackLanguage = QStringLiteral("english");
 const QString kFallbackFile = QStringLiteral("english_en_gb.ini");
 const QString kMarker = QStringLiteral("#13#10");
 
-// Fills the two parallel tables from the file's "translations" section; false (tables
-// left empty) when the file is missing or lacks the section.
-bool readTranslations(const QString& path, QStringList& keys, QStringList& values) {
-    const platform::IniFile ini =
-        platform::IniFile::fromFile(path, platform::IniFile::Encoding::Utf8);
-    if (!ini.hasSection(kTranslations))
-        return false;
-    for (const platform::IniEntry& entry : ini.entries(kTranslations)) {
-        keys.append(entry.key);
-        values.append(entry.value);
-    }
-    return true;
-}
-
 qsizetype indexOfKey(const QStringList& keys, const QString& key) {
     for (qsizetype i = 0; i < keys.size(); ++i)
         if (keys[i].compare(key, Qt::CaseInsensitive) == 0)
@@ -38,6 +24,34 @@ qsizetype indexOfKey(const QStringList& keys, const QString& key) {
 }
 
 } // namespace
+
+platform::IniFile LanguageSelect::readLangFile(const QString& path) {
+    platform::IniFile ini = platform::IniFile::fromFile(path);
+    if (!ini.readProblem().isEmpty() && !reportedPaths.contains(path)) {
+        reportedPaths.insert(path);
+        fileProblems.append(QStringLiteral("The language file \"%1\" cannot be read (%2). Texts "
+                                           "it should give show as their keys.")
+                                .arg(QDir::toNativeSeparators(path), ini.readProblem()));
+    }
+    return ini;
+}
+
+QStringList LanguageSelect::takeFileProblems() {
+    return std::exchange(fileProblems, QStringList());
+}
+
+// Fills the two parallel tables from the file's "translations" section; false (tables
+// left empty) when the file is missing, cannot be read or lacks the section.
+bool LanguageSelect::readTranslations(const QString& path, QStringList& keys, QStringList& values) {
+    const platform::IniFile ini = readLangFile(path);
+    if (!ini.hasSection(kTranslations))
+        return false;
+    for (const platform::IniEntry& entry : ini.entries(kTranslations)) {
+        keys.append(entry.key);
+        values.append(entry.value);
+    }
+    return true;
+}
 
 LanguageSelect::LanguageSelect(platform::RegistryStore* registry, QString registryPath,
                                QString programDir, int userLocaleId)
@@ -69,9 +83,8 @@ bool LanguageSelect::initLangs() {
     return true;
 }
 
-QString LanguageSelect::mapUserDefaultLang() const {
-    const platform::IniFile ini = platform::IniFile::fromFile(
-        langFile(QStringLiteral("userlang2applang.ini")), platform::IniFile::Encoding::Utf8);
+QString LanguageSelect::mapUserDefaultLang() {
+    const platform::IniFile ini = readLangFile(langFile(QStringLiteral("userlang2applang.ini")));
     if (!ini.hasSection(kUserLangs))
         return QString();
     for (const platform::IniEntry& entry : ini.entries(kUserLangs)) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QLocale>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 namespace platform {
+class IniFile;
 class RegistryStore;
-}
+} // namespace platform
 
 namespace i18n {
 
@@ -22,7 +24,7 @@ public:
                    int userLocaleId);
 
     bool initLangs();
-    QString mapUserDefaultLang() const;
+    QString mapUserDefaultLang();
     bool readDefaultLang();
     bool readFile(const QString& lang);
 
@@ -37,8 +39,15 @@ public:
     void setLocales(const QStringList& value) { flocales = value; }
     QString programDir() const { return programFolder; }
 
+    // One report for each language or mapping file that exists but could not be read
+    // (a folder or a pipe in its place, a file too large), each file once per run; the
+    // list is emptied by taking it.
+    QStringList takeFileProblems();
+
 private:
     QString langFile(const QString& fileName) const;
+    platform::IniFile readLangFile(const QString& path);
+    bool readTranslations(const QString& path, QStringList& keys, QStringList& values);
     void rememberLanguage(const QString& lang);
 
     platform::RegistryStore* registry;
@@ -53,6 +62,8 @@ private:
     QStringList currentKeys;
     QStringList flanguages;
     QStringList flocales;
+    QStringList fileProblems;
+    QSet<QString> reportedPaths;
 };
 
 // Replaces every "#13#10" marker by CR LF.

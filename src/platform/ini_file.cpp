@@ -1,8 +1,8 @@
 #include "platform/ini_file.h"
 
 #include "platform/code_page.h"
+#include "platform/input_file.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace platform {
@@ -40,17 +40,16 @@ QString decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding
     return decoder.decode(bytes);
 }
 
-QString decode(const QByteArray& bytes, IniFile::Encoding encoding) {
-    const bool utf8Bom = startsWith(bytes, {0xEF, 0xBB, 0xBF});
-    if (encoding == IniFile::Encoding::Utf8)
-        return QString::fromUtf8(utf8Bom ? bytes.sliced(3) : bytes);
-    if (utf8Bom)
+QString decode(const QByteArray& bytes) {
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
         return QString::fromUtf8(bytes.sliced(3));
     if (startsWith(bytes, {0xFF, 0xFE}))
         return decodeUtf16(bytes, QStringConverter::Utf16LE);
     if (startsWith(bytes, {0xFE, 0xFF}))
         return decodeUtf16(bytes, QStringConverter::Utf16BE);
-    return decodeEightBit(bytes);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? decodeEightBit(bytes) : text;
 }
 
 IniEntry entryOf(const QString& line, int lineNumber) {
@@ -73,15 +72,15 @@ bool isSectionHeader(const QString& line) {
 
 } // namespace
 
-IniFile IniFile::fromFile(const QString& path, Encoding encoding) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return IniFile();
-    return fromBytes(file.readAll(), encoding);
+IniFile IniFile::fromFile(const QString& path) {
+    const InputFile file = readInputFile(path);
+    IniFile ini = fromBytes(file.bytes);
+    ini.problem = file.problem;
+    return ini;
 }
 
-IniFile IniFile::fromBytes(const QByteArray& bytes, Encoding encoding) {
-    return fromText(decode(bytes, encoding));
+IniFile IniFile::fromBytes(const QByteArray& bytes) {
+    return fromText(decode(bytes));
 }
 
 IniFile IniFile::fromText(const QString& text) {

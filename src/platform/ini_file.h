@@ -20,18 +20,22 @@ struct IniEntry {
 // config.ini. Lines are trimmed of characters below 33; empty lines and lines starting
 // with ";" are skipped; "[name]" opens a section. Section and key names compare without
 // regard to case. When a section header occurs twice, only its first occurrence counts.
+//
+// Encoding: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE. Without one, the
+// bytes are UTF-8 when they are valid UTF-8 and Windows-1252 otherwise, so that a file
+// saved by an editor on either platform shows its names.
 class IniFile {
 public:
-    enum class Encoding {
-        Utf8,            // a leading UTF-8 byte-order mark is skipped
-        BomElseEightBit, // UTF-8 / UTF-16 LE / UTF-16 BE by byte-order mark, else Windows-1252
-    };
-
     IniFile() = default;
-    // A file that is missing or cannot be read gives an empty IniFile.
-    static IniFile fromFile(const QString& path, Encoding encoding);
-    static IniFile fromBytes(const QByteArray& bytes, Encoding encoding);
+    // A file that is missing or cannot be read (readProblem() tells why) gives an empty
+    // IniFile. Only a regular file of at most kMaxInputFileSize bytes is read.
+    static IniFile fromFile(const QString& path);
+    static IniFile fromBytes(const QByteArray& bytes);
     static IniFile fromText(const QString& text);
+
+    // Why an existing file could not be read ("it is a folder, not a file"); empty when it
+    // was read or does not exist.
+    QString readProblem() const { return problem; }
 
     // A section exists when its header is present, even with no entries.
     bool hasSection(const QString& section) const;
@@ -48,6 +52,7 @@ private:
     };
     const Section* find(const QString& section) const;
     QList<Section> sections;
+    QString problem;
 };
 
 } // namespace platform

@@ -20,9 +20,10 @@ public:
     // A one-line prompt; returns the preset text when the user cancels.
     virtual QString inputBox(const QString& caption, const QString& prompt,
                              const QString& preset) = 0;
-    // File choosers; an empty result means the user cancelled.
+    // File choosers; an empty result means the user cancelled. The open chooser starts in
+    // folder (empty: where the platform chooses).
     virtual QString saveFileName(const QString& title, const QString& defaultSuffix) = 0;
-    virtual QString openFileName(const QString& filter) = 0;
+    virtual QString openFileName(const QString& filter, const QString& folder) = 0;
 
     // The plain message: text only, OK button, no icon.
     void showMessage(const QString& text) { messageBox(text, QString(), Icon::None, Buttons::Ok); }

@@ -1,7 +1,9 @@
 #include "platform/registry.h"
 
+#include "platform/input_file.h"
 #include "platform/registry_text.h"
 #include "platform/registry_tree.h"
+#include "platform/store_folder_lock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +13,22 @@
 
 namespace platform {
 
+namespace {
+
+// One change as it is replayed onto the file's content at write time.
+struct Change {
+    QStringList path;
+    std::optional<std::pair<QString, RegValue>> value; // none: the key only
+};
+
+void apply(RegistryKeyNode& root, const Change& change) {
+    RegistryKeyNode& key = root.findOrCreate(change.path);
+    if (change.value)
+        key.setValue(change.value->first, change.value->second);
+}
+
+} // namespace
+
 struct RegistryStore::Impl {
     QString path;
     RegistryKeyNode root;
@@ -19,40 +37,31 @@ struct RegistryStore::Impl {
     // out of the way: writing would destroy it, so every change is refused.
     bool keepFileUntouched = false;
     QString loadProblem;
+    // An open batch: its changes so far, and the store as it was when it began.
+    std::optional<std::vector<Change>> batch;
+    RegistryKeyNode beforeBatch;
 
     void ensureLoaded() {
-        if (!loaded) {
+        if (!loaded)
             load();
-        }
     }
 
     void load() {
         loaded = true;
         root = RegistryKeyNode{};
         keepFileUntouched = false;
-        if (!QFileInfo::exists(path)) {
+        const InputFile file = readInputFile(path);
+        if (file.status == InputFile::Status::Missing)
             return;
-        }
-        QFile file(path);
-        QString reason;
-        QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly)) {
-            bytes = file.readAll();
-            if (file.error() != QFileDevice::NoError) {
-                reason = file.errorString();
-            }
-        } else {
-            reason = file.errorString();
-        }
-        if (!reason.isEmpty()) {
+        if (file.status == InputFile::Status::Unreadable) {
             keepFileUntouched = true;
             loadProblem = QStringLiteral("The settings store \"%1\" cannot be read (%2). The "
                                          "program goes on with default settings and will not "
                                          "save any.")
-                              .arg(path, reason);
+                              .arg(path, file.problem);
             return;
         }
-        RegistryTextParse parsed = readRegistryText(bytes);
+        RegistryTextParse parsed = readRegistryText(file.bytes);
         if (parsed.error.isEmpty()) {
             root = std::move(parsed.root);
             return;
@@ -72,21 +81,63 @@ struct RegistryStore::Impl {
         }
     }
 
-    // Writes the whole tree through a temporary file that replaces the store only when
-    // it is complete. On failure the reason is returned.
-    QString write(const RegistryKeyNode& tree) const {
-        if (keepFileUntouched) {
+    void refresh() {
+        ensureLoaded();
+        if (keepFileUntouched || batch)
+            return;
+        // A file gone or damaged for the moment does not wipe what was read before.
+        const InputFile file = readInputFile(path);
+        if (file.status != InputFile::Status::Read)
+            return;
+        RegistryTextParse parsed = readRegistryText(file.bytes);
+        if (parsed.error.isEmpty())
+            root = std::move(parsed.root);
+    }
+
+    // Replays the changes onto the file as it is now and replaces it, all under the
+    // folder lock; the store in memory becomes the result. On failure the reason is
+    // returned and nothing has changed.
+    QString commit(const std::vector<Change>& changes) {
+        if (keepFileUntouched)
             return QStringLiteral("the store %1 could not be read and is left as it is").arg(path);
-        }
         const QString folder = QFileInfo(path).absolutePath();
-        if (!QDir().mkpath(folder)) {
+        if (!QDir().mkpath(folder))
             return QStringLiteral("cannot create the folder %1").arg(folder);
+        const StoreFolderLock lock(folder);
+        if (!lock.failure().isEmpty())
+            return lock.failure();
+
+        const InputFile file = readInputFile(path);
+        RegistryKeyNode tree;
+        if (file.status == InputFile::Status::Unreadable) {
+            return QStringLiteral("%1 cannot be read (%2) and is left as it is")
+                .arg(path, file.problem);
         }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
-            return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        if (file.status == InputFile::Status::Read) {
+            RegistryTextParse parsed = readRegistryText(file.bytes);
+            if (!parsed.error.isEmpty()) {
+                return QStringLiteral("%1 was changed into something this program cannot read "
+                                      "(%2) and is left as it is")
+                    .arg(path, parsed.error);
+            }
+            tree = std::move(parsed.root);
         }
+        for (const Change& change : changes)
+            apply(tree, change);
         const QByteArray text = writeRegistryText(tree);
+        if (file.status != InputFile::Status::Read || text != file.bytes) {
+            if (const QString failure = write(text); !failure.isEmpty())
+                return failure;
+        }
+        root = std::move(tree);
+        return QString();
+    }
+
+    // Writes through a temporary file that replaces the store only when it is complete.
+    QString write(const QByteArray& text) const {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         // QSaveFile::commit() does not notice a buffered write that failed (a full disk),
         // so the data is flushed and checked before the file may replace the store.
         if (file.write(text) != text.size() || !file.flush()) {
@@ -94,9 +145,20 @@ struct RegistryStore::Impl {
             file.cancelWriting();
             return QStringLiteral("cannot write %1: %2").arg(path, reason);
         }
-        if (!file.commit()) {
+        if (!file.commit())
             return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        }
+        return QString();
+    }
+
+    // A change made inside a batch is kept in memory until the batch is committed; any
+    // other is written at once. Empty when done, else why not.
+    QString change(const Change& pending) {
+        if (!batch)
+            return commit({pending});
+        if (keepFileUntouched)
+            return QStringLiteral("the store %1 could not be read and is left as it is").arg(path);
+        apply(root, pending);
+        batch->push_back(pending);
         return QString();
     }
 
@@ -144,6 +206,10 @@ QString RegistryStore::filePath() const {
     return impl->path;
 }
 
+void RegistryStore::refresh() {
+    impl->refresh();
+}
+
 bool RegistryStore::keyExists(const QString& path) const {
     impl->ensureLoaded();
     return impl->root.find(splitPath(path)) != nullptr;
@@ -155,13 +221,7 @@ bool RegistryStore::createKey(const QString& path) {
     if (impl->root.find(parts) != nullptr) {
         return true;
     }
-    RegistryKeyNode changed = impl->root;
-    changed.findOrCreate(parts);
-    if (!impl->write(changed).isEmpty()) {
-        return false;
-    }
-    impl->root = std::move(changed);
-    return true;
+    return impl->change(Change{parts, std::nullopt}).isEmpty();
 }
 
 std::optional<RegValue> RegistryStore::value(const QString& path, const QString& name) const {
@@ -187,18 +247,47 @@ QStringList RegistryStore::valueNames(const QString& path) const {
 
 void RegistryStore::setValue(const QString& path, const QString& name, const RegValue& value) {
     impl->ensureLoaded();
-    RegistryKeyNode changed = impl->root;
-    changed.findOrCreate(splitPath(path)).setValue(name, value);
-    const QString failure = impl->write(changed);
+    const QString failure = impl->change(Change{splitPath(path), std::pair(name, value)});
     if (!failure.isEmpty()) {
         throw RegistryError(
             QStringLiteral("Failed to set data for '%1': %2").arg(name, failure).toStdString());
     }
-    impl->root = std::move(changed);
 }
 
 QStringList RegistryStore::splitPath(const QString& path) {
     return path.split(u'\\', Qt::SkipEmptyParts);
+}
+
+RegistryBatch::RegistryBatch(RegistryStore& store) : store(store) {
+    RegistryStore::Impl& impl = *store.impl;
+    impl.ensureLoaded();
+    impl.beforeBatch = impl.root;
+    impl.batch.emplace();
+}
+
+RegistryBatch::~RegistryBatch() {
+    if (!open)
+        return;
+    RegistryStore::Impl& impl = *store.impl;
+    impl.root = std::move(impl.beforeBatch);
+    impl.batch.reset();
+}
+
+void RegistryBatch::commit() {
+    if (!open)
+        return;
+    RegistryStore::Impl& impl = *store.impl;
+    open = false;
+    const std::vector<Change> changes = std::move(*impl.batch);
+    impl.batch.reset();
+    if (changes.empty())
+        return;
+    const QString failure = impl.commit(changes);
+    if (!failure.isEmpty()) {
+        impl.root = std::move(impl.beforeBatch);
+        throw RegistryError(
+            QStringLiteral("Failed to store the settings: %1").arg(failure).toStdString());
+    }
 }
 
 } // namespace platform

@@ -32,6 +32,12 @@ struct RegValue {
 // "\"-separated and compared without regard to case, as are value names; a key keeps the
 // spelling it was created with. Every change is written at once, atomically, to a
 // human-readable text file.
+//
+// Several running programs may share the file. A write changes only the values it
+// writes: under a lock on the store's folder it re-reads the file as it is on disk at that
+// moment, applies its changes and replaces the file, so nothing another program (or a
+// person with an editor) wrote in the meantime is lost. The store in memory is then what
+// the file holds.
 class RegistryStore {
 public:
     // filePath empty: defaultFilePath().
@@ -44,11 +50,15 @@ public:
     // Reads the file; the first use of the store reads it when nobody has called load().
     // A missing file is an empty store. A file that cannot be parsed is renamed to a
     // backup (never overwritten) and the store starts empty; the text of that report is
-    // then available once through takeLoadProblem(). When the file can be neither read nor
-    // set aside, it is left alone and every change is refused.
+    // then available once through takeLoadProblem(). A file that cannot be read at all (a
+    // folder, pipe or link loop in its place, a file above kMaxInputFileSize) or cannot be
+    // set aside is left alone, reported the same way, and every change is refused.
     void load();
     QString takeLoadProblem();
     QString filePath() const;
+    // Takes in what other programs wrote since this store last read or wrote the file.
+    // Keeps the present content when the file is missing, cannot be read or parsed now.
+    void refresh();
 
     bool keyExists(const QString& path) const;
     // Creates the key and its parents if missing. False when the store cannot be written.
@@ -63,8 +73,28 @@ public:
     static QStringList splitPath(const QString& path);
 
 private:
+    friend class RegistryBatch;
     struct Impl;
     std::unique_ptr<Impl> impl;
+};
+
+// Changes made to the store while a batch is open are kept in memory and written
+// together, in one locked re-read, merge and replace, by commit(). A batch that ends
+// without commit() takes its changes back. One batch at a time per store.
+class RegistryBatch {
+public:
+    explicit RegistryBatch(RegistryStore& store);
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    // Throws RegistryError when the changes cannot be written; the store then keeps what
+    // it held before the batch.
+    void commit();
+
+private:
+    RegistryStore& store;
+    bool open = true;
 };
 
 // An accessor with one current key, in the manner of the platform registry class the

@@ -1,22 +1,26 @@
 #include "platform/registry_tree.h"
 
-#include <algorithm>
-
 namespace platform {
 
-namespace {
-
-bool sameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+QString foldedName(const QString& name) {
+    QString folded;
+    folded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            folded.append(
+                QChar::fromUcs4(QChar::toCaseFolded(QChar::surrogateToUcs4(c, name.at(i + 1)))));
+            ++i;
+        } else {
+            folded.append(QChar(char16_t(QChar::toCaseFolded(char32_t(c.unicode())))));
+        }
+    }
+    return folded;
 }
 
-} // namespace
-
 RegistryKeyNode* RegistryKeyNode::child(const QString& childName) {
-    auto found = std::find_if(children.begin(), children.end(), [&](const RegistryKeyNode& c) {
-        return sameName(c.name, childName);
-    });
-    return found == children.end() ? nullptr : &*found;
+    const auto found = childIndex.constFind(foldedName(childName));
+    return found == childIndex.cend() ? nullptr : &children[*found];
 }
 
 const RegistryKeyNode* RegistryKeyNode::child(const QString& childName) const {
@@ -27,23 +31,26 @@ RegistryKeyNode& RegistryKeyNode::childOrNew(const QString& childName) {
     if (RegistryKeyNode* existing = child(childName)) {
         return *existing;
     }
-    children.push_back(RegistryKeyNode{childName, {}, {}});
+    childIndex.insert(foldedName(childName), children.size());
+    RegistryKeyNode fresh;
+    fresh.name = childName;
+    children.push_back(std::move(fresh));
     return children.back();
 }
 
 const RegValue* RegistryKeyNode::value(const QString& valueName) const {
-    auto found = std::find_if(values.begin(), values.end(),
-                              [&](const auto& entry) { return sameName(entry.first, valueName); });
-    return found == values.end() ? nullptr : &found->second;
+    const auto found = valueIndex.constFind(foldedName(valueName));
+    return found == valueIndex.cend() ? nullptr : &values[*found].second;
 }
 
 void RegistryKeyNode::setValue(const QString& valueName, const RegValue& newValue) {
-    auto found = std::find_if(values.begin(), values.end(),
-                              [&](const auto& entry) { return sameName(entry.first, valueName); });
-    if (found == values.end()) {
+    const QString folded = foldedName(valueName);
+    const auto found = valueIndex.constFind(folded);
+    if (found == valueIndex.cend()) {
+        valueIndex.insert(folded, values.size());
         values.emplace_back(valueName, newValue);
     } else {
-        found->second = newValue;
+        values[*found].second = newValue;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +12,11 @@
 namespace platform {
 
 // One key of the store with its subkeys and values, both in creation order. Names keep
-// the spelling they were created with and are looked up without regard to case. The
-// tree is a plain value, so a change can be prepared on a copy and kept only once it has
-// been written.
+// the spelling they were created with and are looked up without regard to case, through
+// an index by folded name, so that reading a store of many values stays linear. The tree
+// is a plain value, so a change can be prepared on a copy and kept only once it has been
+// written. Change children and values only through the members below, which keep the
+// index.
 struct RegistryKeyNode {
     QString name;
     std::vector<RegistryKeyNode> children;
@@ -30,6 +33,15 @@ struct RegistryKeyNode {
     const RegistryKeyNode* find(const QStringList& path) const;
     // Creates what is missing along the path.
     RegistryKeyNode& findOrCreate(const QStringList& path);
+
+private:
+    // Folded name -> position in children / values.
+    QHash<QString, std::size_t> childIndex;
+    QHash<QString, std::size_t> valueIndex;
 };
+
+// The name as the case-insensitive comparison sees it: every code point case-folded, as
+// QString::compare with Qt::CaseInsensitive folds it.
+QString foldedName(const QString& name);
 
 } // namespace platform

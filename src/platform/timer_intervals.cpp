@@ -49,9 +49,12 @@ std::optional<TimerIntervals> timerIntervalsFrom(const IniFile& config) {
     return intervals;
 }
 
-std::optional<TimerIntervals> readTimerIntervals(const QString& programDir) {
+std::optional<TimerIntervals> readTimerIntervals(const QString& programDir, QString* readProblem) {
     const QString path = QDir(programDir).filePath(QStringLiteral("config/config.ini"));
-    return timerIntervalsFrom(IniFile::fromFile(path, IniFile::Encoding::BomElseEightBit));
+    const IniFile config = IniFile::fromFile(path);
+    if (readProblem)
+        *readProblem = config.readProblem();
+    return timerIntervalsFrom(config);
 }
 
 } // namespace platform

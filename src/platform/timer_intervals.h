@@ -21,8 +21,10 @@ struct TimerIntervals {
 // TimerGetParams is not the design interval: 2500, 1500 and 200 ms.
 std::optional<TimerIntervals> timerIntervalsFrom(const IniFile& config);
 
-// The same from "config/config.ini" in the program's folder.
-std::optional<TimerIntervals> readTimerIntervals(const QString& programDir);
+// The same from "config/config.ini" in the program's folder. When the file exists but
+// cannot be read, readProblem (if given) receives why.
+std::optional<TimerIntervals> readTimerIntervals(const QString& programDir,
+                                                 QString* readProblem = nullptr);
 
 // A value of config.ini as an integer: decimal, or hexadecimal after "0x"; nothing when
 // the text is not a 32-bit number.

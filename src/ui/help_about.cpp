@@ -1,13 +1,13 @@
 #include "ui/help_about.h"
 
 #include "i18n/language_select.h"
+#include "platform/input_file.h"
 #include "platform/message_boxes.h"
 #include "platform/version_record.h"
 #include "ui/sheet_pages.h"
 
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QRegularExpression>
@@ -194,12 +194,12 @@ void THelpAbout::FormActivate() {
 }
 
 void THelpAbout::showDocumentOrDropTab(const QString& path, QTextBrowser& view, TabSheet& tab) {
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const platform::InputFile file = platform::readInputFile(path);
+    if (file.status != platform::InputFile::Status::Read) {
         takeOutSheet(*PageControlVersionInfo, tab, *this);
         return;
     }
-    loadDocument(view, path, file.readAll());
+    loadDocument(view, path, file.bytes);
     view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
@@ -208,10 +208,11 @@ void THelpAbout::BitBtn1Click() {
 }
 
 void THelpAbout::Memo1DblClick() {
-    QFile file(QDir(programFolder).filePath(QStringLiteral("lastCommits.ini")));
-    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const platform::InputFile file =
+        platform::readInputFile(QDir(programFolder).filePath(QStringLiteral("lastCommits.ini")));
+    if (file.status != platform::InputFile::Status::Read)
         return;
-    QTextStream stream(&file);
+    QTextStream stream(file.bytes);
     QString text;
     QString line;
     while (stream.readLineInto(&line))

@@ -92,6 +92,8 @@ bool TOptions::isExcludeControl(const QWidget* control) const {
 void TOptions::Read() {
     if (FFieldBusName.isEmpty())
         throw SettingsError(translate(QStringLiteral("exceptionOptionsNoFieldbusnameset")));
+    // Another running program may have stored settings since this one last looked.
+    Reg.store().refresh();
     forEachStoredControl([this](QWidget& control) { settings::readControl(Reg, control); },
                          QStringLiteral("messageRegistryContinueDefaults"));
     Reg.closeKey();

@@ -34,8 +34,8 @@ QString FakeMessageBoxes::saveFileName(const QString& title, const QString& defa
     return takeFront(fileAnswers).value_or(QString());
 }
 
-QString FakeMessageBoxes::openFileName(const QString& filter) {
-    calls.push_back(Call{Kind::OpenFile, filter, QString(), Icon::None, Buttons::Ok, QString()});
+QString FakeMessageBoxes::openFileName(const QString& filter, const QString& folder) {
+    calls.push_back(Call{Kind::OpenFile, filter, QString(), Icon::None, Buttons::Ok, folder});
     return takeFront(fileAnswers).value_or(QString());
 }
 

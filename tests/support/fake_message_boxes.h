@@ -23,14 +23,14 @@ public:
         QString caption; // caption, or the save dialog's title
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
-        QString preset; // prompt preset, or the save dialog's default suffix
+        QString preset; // prompt preset, the save dialog's default suffix, the open one's folder
     };
 
     Answer messageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override;
     QString inputBox(const QString& caption, const QString& prompt, const QString& preset) override;
     QString saveFileName(const QString& title, const QString& defaultSuffix) override;
-    QString openFileName(const QString& filter) override;
+    QString openFileName(const QString& filter, const QString& folder) override;
 
     std::vector<Call> calls;
     std::deque<Answer> messageAnswers;

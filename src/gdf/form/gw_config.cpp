@@ -67,7 +67,11 @@ void TGW_Config::TGWConfigFileSheetCaptionShow() {
 }
 
 void TGW_Config::TGWConfigFileButtonSetConfigFileClick() {
-    const QString chosen = boxes.openFileName(QStringLiteral("*.*"));
+    // Description files need not carry an extension, so every file is offered; the
+    // chooser opens where the present one lies.
+    const QString current = EditTGWCurrentFilePath->text();
+    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    const QString chosen = boxes.openFileName(QStringLiteral("*"), folder);
     if (chosen.isEmpty())
         return;
     EditTGWCurrentFilePath->setText(QFileInfo(chosen).absoluteFilePath());

@@ -1,5 +1,7 @@
 #include "platform/form/qt_message_boxes.h"
 
+#include "platform/form/scrolling_text_box.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -39,6 +41,8 @@ QWidget* QtMessageBoxes::owner() const {
 
 MessageBoxes::Answer QtMessageBoxes::messageBox(const QString& text, const QString& caption,
                                                 Icon icon, Buttons buttons) {
+    if (tooTallForMessageBox(text, owner()))
+        return scrollingTextBox(owner(), text, captionOrTitle(caption), qtIcon(icon), buttons);
     QMessageBox box(qtIcon(icon), captionOrTitle(caption), text, QMessageBox::NoButton, owner());
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -77,8 +81,8 @@ QString QtMessageBoxes::saveFileName(const QString& title, const QString& defaul
     return dialog.selectedFiles().first();
 }
 
-QString QtMessageBoxes::openFileName(const QString& filter) {
-    return QFileDialog::getOpenFileName(owner(), QString(), QString(), filter);
+QString QtMessageBoxes::openFileName(const QString& filter, const QString& folder) {
+    return QFileDialog::getOpenFileName(owner(), QString(), folder, filter);
 }
 
 } // namespace platform

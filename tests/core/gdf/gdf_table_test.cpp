@@ -155,20 +155,19 @@ TEST(GdfEncodings, ByteOrderMarksSelectTheEncoding) {
     QStringEncoder utf16be(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom);
     const QByteArray encodings[] = {utf8.encode(text), utf16le.encode(text), utf16be.encode(text)};
     for (const QByteArray& bytes : encodings) {
-        const IniFile cfg = IniFile::fromBytes(bytes, IniFile::Encoding::BomElseEightBit);
+        const IniFile cfg = IniFile::fromBytes(bytes);
         EXPECT_EQ(gdf::gdfVersion(cfg), QStringLiteral("3"));
         EXPECT_EQ(tableOf(cfg).deviceTypeName(0x101), QStringLiteral("Gerät Ä"));
     }
     // Without a mark the bytes are the 8-bit code page: 0xE4 is "ä".
-    const IniFile eightBit = IniFile::fromBytes(QByteArray("[names]\n0x01=Ger\xE4t\n"),
-                                                IniFile::Encoding::BomElseEightBit);
+    const IniFile eightBit = IniFile::fromBytes(QByteArray("[names]\n0x01=Ger\xE4t\n"));
     EXPECT_EQ(tableOf(eightBit).deviceTypeName(1), QStringLiteral("Gerät"));
 }
 
 TEST(ShippedGdf, NamesTheProductLineButNotTheDemoCode) {
     const QString path = QStringLiteral(TORVANE_SOURCE_DIR "/data/gdf/Pellmar.gdf");
     ASSERT_TRUE(QFile::exists(path));
-    const IniFile cfg = IniFile::fromFile(path, IniFile::Encoding::BomElseEightBit);
+    const IniFile cfg = IniFile::fromFile(path);
     DeviceTypeTable table;
     ASSERT_FALSE(table.readGDF(cfg, path).has_value());
     EXPECT_NE(gdf::gdfVersion(cfg), QStringLiteral("1"));

@@ -45,7 +45,7 @@ QList<KeyUse> keyUsesInSources() {
 }
 
 IniFile languageFile(const QString& name) {
-    return IniFile::fromFile(kSourceDir + "/data/lang/" + name, IniFile::Encoding::Utf8);
+    return IniFile::fromFile(kSourceDir + "/data/lang/" + name);
 }
 
 QStringList keysOf(const QString& name) {

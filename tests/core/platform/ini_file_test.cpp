@@ -99,28 +99,33 @@ TEST(IniFileSections, AValueWithoutEqualsIsNoKeyedValue) {
 TEST(IniFileEncoding, Utf8SkipsItsByteOrderMark) {
     const QByteArray bytes = "\xEF\xBB\xBF[translations]\nk=Gr\xC3\xBC\xC3\x9F"
                              "e\n";
-    const IniFile ini = IniFile::fromBytes(bytes, IniFile::Encoding::Utf8);
+    const IniFile ini = IniFile::fromBytes(bytes);
     EXPECT_EQ(ini.value("translations", "k"), QString::fromUtf8("Grüße"));
     // Without the mark the first line is still the section header.
-    const IniFile plain = IniFile::fromBytes(bytes.sliced(3), IniFile::Encoding::Utf8);
+    const IniFile plain = IniFile::fromBytes(bytes.sliced(3));
     EXPECT_TRUE(plain.hasSection("translations"));
 }
 
-TEST(IniFileEncoding, ByteOrderMarkChoosesUtf8OrUtf16ElseWindows1252) {
+TEST(IniFileEncoding, ByteOrderMarkChoosesElseValidUtf8ElseWindows1252) {
     const QString text = QString::fromUtf8("[General]\r\nVersion=Grüße €\r\n");
     const QString expected = QString::fromUtf8("Grüße €");
     const auto version = [](const QByteArray& bytes) {
-        return IniFile::fromBytes(bytes, IniFile::Encoding::BomElseEightBit)
-            .value("general", "version");
+        return IniFile::fromBytes(bytes).value("general", "version");
     };
     EXPECT_EQ(version("\xEF\xBB\xBF" + text.toUtf8()), expected);
     EXPECT_EQ(version(utf16Bytes(text, true)), expected);
     EXPECT_EQ(version(utf16Bytes(text, false)), expected);
+    EXPECT_EQ(version(text.toUtf8()), expected);
     EXPECT_EQ(version("[General]\nVersion=Gr\xFC\xDF"
                       "e \x80\n"),
               expected);
-    // UTF-8 without a mark is taken byte by byte.
-    EXPECT_EQ(version("[General]\nVersion=\xC3\xBC\n"), QString::fromUtf8("Ã¼"));
+    // One byte that cannot be UTF-8 makes the whole file Windows-1252, even where other
+    // bytes would have been UTF-8; so do overlong forms, encoded surrogates and a
+    // sequence cut off at the end.
+    EXPECT_EQ(version("[General]\nVersion=\xC3\xBC\xFC\n"), QString::fromUtf8("Ã¼ü"));
+    EXPECT_EQ(version("[General]\nVersion=\xC0\xAF\n"), QString::fromUtf8("À¯"));
+    EXPECT_EQ(version("[General]\nVersion=\xED\xA0\x80\n"), QString::fromUtf8("í\u00A0€"));
+    EXPECT_EQ(version("[General]\nVersion=\xE2\x82"), QString::fromUtf8("â‚"));
 }
 
 TEST(IniFileEncoding, BrokenUtf16DoesNotLoseTheReadableLines) {
@@ -128,7 +133,7 @@ TEST(IniFileEncoding, BrokenUtf16DoesNotLoseTheReadableLines) {
     bytes.append('\x00');
     bytes.append('\xD8'); // a lone high surrogate
     bytes.append('x');    // and an odd trailing byte
-    const IniFile ini = IniFile::fromBytes(bytes, IniFile::Encoding::BomElseEightBit);
+    const IniFile ini = IniFile::fromBytes(bytes);
     EXPECT_EQ(ini.value("s", "a"), "1");
 }
 
@@ -140,13 +145,16 @@ TEST(IniFileFromFile, ReadsAFileAndTakesAMissingOneAsEmpty) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("[TimerIntervals]\nTimerScan=4000\n");
     file.close();
-    EXPECT_EQ(IniFile::fromFile(path, IniFile::Encoding::BomElseEightBit)
-                  .value("timerintervals", "TIMERSCAN"),
-              "4000");
-    const IniFile missing = IniFile::fromFile(dir.filePath("nope.ini"), IniFile::Encoding::Utf8);
+    const IniFile read = IniFile::fromFile(path);
+    EXPECT_EQ(read.value("timerintervals", "TIMERSCAN"), "4000");
+    EXPECT_TRUE(read.readProblem().isEmpty());
+    const IniFile missing = IniFile::fromFile(dir.filePath("nope.ini"));
     EXPECT_FALSE(missing.hasSection("TimerIntervals"));
-    // A folder cannot be read as a file.
-    EXPECT_FALSE(IniFile::fromFile(dir.path(), IniFile::Encoding::Utf8).hasSection(""));
+    EXPECT_TRUE(missing.readProblem().isEmpty()); // a missing file is no problem
+    // A folder cannot be read as a file, and says so.
+    const IniFile folder = IniFile::fromFile(dir.path());
+    EXPECT_FALSE(folder.hasSection(""));
+    EXPECT_EQ(folder.readProblem(), "it is a folder, not a file");
 }
 
 TEST(IniFileRobustness, RandomBytesNeverBreakTheReader) {
@@ -162,17 +170,15 @@ TEST(IniFileRobustness, RandomBytesNeverBreakTheReader) {
         const int size = length(random);
         for (int i = 0; i < size; ++i)
             bytes.append(char(round % 2 ? anyByte(random) : alphabet[pick(random)]));
-        for (const auto encoding : {IniFile::Encoding::Utf8, IniFile::Encoding::BomElseEightBit}) {
-            const IniFile ini = IniFile::fromBytes(bytes, encoding);
-            for (const QString& section : {QString(), QStringLiteral("a"), QStringLiteral("Z0")}) {
-                for (const IniEntry& entry : ini.entries(section)) {
-                    ASSERT_FALSE(entry.key.contains(QLatin1Char('=')));
-                    ASSERT_FALSE(hasOuterBlank(entry.key));
-                    ASSERT_FALSE(hasOuterBlank(entry.value));
-                    ASSERT_FALSE(entry.value.isEmpty() && !entry.hasEquals);
-                }
-                ASSERT_EQ(ini.keys(section).size(), ini.entries(section).size());
+        const IniFile ini = IniFile::fromBytes(bytes);
+        for (const QString& section : {QString(), QStringLiteral("a"), QStringLiteral("Z0")}) {
+            for (const IniEntry& entry : ini.entries(section)) {
+                ASSERT_FALSE(entry.key.contains(QLatin1Char('=')));
+                ASSERT_FALSE(hasOuterBlank(entry.key));
+                ASSERT_FALSE(hasOuterBlank(entry.value));
+                ASSERT_FALSE(entry.value.isEmpty() && !entry.hasEquals);
             }
+            ASSERT_EQ(ini.keys(section).size(), ini.entries(section).size());
         }
     }
 }

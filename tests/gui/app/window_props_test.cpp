@@ -226,4 +226,21 @@ TEST_F(WindowPropsTest, AStoreThatStopsBeingWritableGivesTheMessage) {
     EXPECT_FALSE(store.value(kWindowKeyPath, "WindowPosSize").has_value());
 }
 
+TEST_F(WindowPropsTest, AStoreThatCannotBeWrittenIsReportedOncePerRunNotAtEveryResize) {
+    QFile blocker(dir.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    RegistryStore blocked(dir.filePath("file/registry.txt"));
+    Registry blockedReg(blocked);
+    QWidget window;
+    initial(window);
+    bool failureShown = false;
+    for (int resize = 0; resize < 5; ++resize) {
+        window.resize(700 + resize, 300);
+        app::saveWindowProps(&blockedReg, window, kOneMonitor, "1.2.3.4", boxes, &failureShown);
+    }
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_TRUE(failureShown);
+}
+
 } // namespace

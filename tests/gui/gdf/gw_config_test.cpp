@@ -35,17 +35,21 @@ TEST(GwConfigPage, ChoosingAFileSetsTheFullPathAndTheTooltip) {
     testsupport::FakeMessageBoxes boxes;
     TGW_Config window(boxes);
     QTemporaryDir dir;
-    const QString chosen = dir.filePath("devices.gdf");
+    QTemporaryDir other;
+    window.EditTGWCurrentFilePath->setText(other.filePath("current.gdf"));
+    const QString chosen = dir.filePath("devices"); // no extension
     boxes.fileAnswers = {chosen, QString()};
     window.TGWConfigFileButtonSetConfigFile->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].kind, testsupport::FakeMessageBoxes::Kind::OpenFile);
-    EXPECT_EQ(boxes.calls[0].text, "*.*");
+    EXPECT_EQ(boxes.calls[0].text, "*");            // every file, with or without an extension
+    EXPECT_EQ(boxes.calls[0].preset, other.path()); // the present file's folder
     EXPECT_EQ(window.EditTGWCurrentFilePath->text(), chosen);
     EXPECT_EQ(window.EditTGWCurrentFilePath->toolTip(), chosen);
 
-    // Cancelling the chooser changes nothing.
+    // Cancelling the chooser changes nothing; it opened in the chosen file's folder.
     window.TGWConfigFileButtonSetConfigFile->click();
+    EXPECT_EQ(boxes.calls[1].preset, dir.path());
     EXPECT_EQ(window.EditTGWCurrentFilePath->text(), chosen);
 
     window.EditTGWCurrentFilePath->setText("typed/path.gdf");

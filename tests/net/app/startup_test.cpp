@@ -20,9 +20,15 @@ using namespace testsupport;
 
 namespace {
 
-FormFixture::Options withConfig(std::optional<QString> section) {
+FormFixture::Options withConfig(const QString& section) {
     FormFixture::Options options;
-    options.timerSection = std::move(section);
+    options.timerSection = section;
+    return options;
+}
+
+FormFixture::Options withoutConfig() {
+    FormFixture::Options options;
+    options.timerSection.reset();
     return options;
 }
 
@@ -48,7 +54,7 @@ TEST(StartupTimers, IntervalsFollowEachKindOfConfigFile) {
         EXPECT_EQ(intervals(f), (std::array<int, 3>{500, 1500, 200}));
     }
     {
-        FormFixture f(withConfig(std::nullopt));
+        FormFixture f(withoutConfig());
         f.activate();
         EXPECT_EQ(intervals(f), (std::array<int, 3>{2500, 200, 1500}));
         EXPECT_FALSE(f.logContains(kLoggedIntervals));

@@ -1,7 +1,8 @@
 #include "simulator_test.h"
 
+#include <QRegularExpression>
+
 #include <fstream>
-#include <regex>
 
 namespace {
 
@@ -50,10 +51,11 @@ TEST_F(SimulatorTest, TrafficLogHasOneLinePerDatagramInAFixedForm) {
     for (std::string line; std::getline(log, line);)
         lines.push_back(line);
     ASSERT_EQ(lines.size(), 2u);
-    const std::regex form(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z (rx|tx) )"
-                          R"(\d+\.\d+\.\d+\.\d+:\d+ \d+\.\d+\.\d+\.\d+:\d+( [0-9A-F]{2})*)");
+    const QRegularExpression form(QRegularExpression::anchoredPattern(
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z (rx|tx) )"
+        R"(\d+\.\d+\.\d+\.\d+:\d+ \d+\.\d+\.\d+\.\d+:\d+( [0-9A-F]{2})*)"));
     for (const std::string& line : lines)
-        EXPECT_TRUE(std::regex_match(line, form)) << line;
+        EXPECT_TRUE(form.match(QString::fromStdString(line)).hasMatch()) << line;
     const std::string port = std::to_string(tool->port());
     EXPECT_NE(lines[0].find(" rx 127.0.0.1:" + port + " 255.255.255.255:55808 01 01 FD"),
               std::string::npos)
