@@ -59,8 +59,8 @@ QMap<QString, QString> shownTexts(app::TForm1& form) {
 }
 
 QString shippedText(const QString& file, const QString& key) {
-    const platform::IniFile ini = platform::IniFile::fromFile(
-        QStringLiteral(TORVANE_SOURCE_DIR "/data/lang/") + file, platform::IniFile::Encoding::Utf8);
+    const platform::IniFile ini =
+        platform::IniFile::fromFile(QStringLiteral(TORVANE_SOURCE_DIR "/data/lang/") + file);
     for (const platform::IniEntry& entry : ini.entries(QStringLiteral("translations")))
         if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
             return entry.value;

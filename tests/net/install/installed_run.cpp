@@ -57,8 +57,8 @@ InstalledRun runInstalled(const std::string& program, const std::string& locale)
 std::string shippedText(const std::string& language, const std::string& key) {
     const QString file =
         QString::fromStdString(language == "german" ? "german_de_de.ini" : "english_en_gb.ini");
-    const platform::IniFile ini = platform::IniFile::fromFile(
-        QStringLiteral(TORVANE_SOURCE_DIR "/data/lang/") + file, platform::IniFile::Encoding::Utf8);
+    const platform::IniFile ini =
+        platform::IniFile::fromFile(QStringLiteral(TORVANE_SOURCE_DIR "/data/lang/") + file);
     for (const platform::IniEntry& entry : ini.entries(QStringLiteral("translations")))
         if (entry.key.compare(QString::fromStdString(key), Qt::CaseInsensitive) == 0)
             return entry.value.toStdString();
