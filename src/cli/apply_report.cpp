@@ -23,25 +23,21 @@ QString planValueName(PlanValue value) {
     return QStringLiteral("dhcp");
 }
 
-namespace {
-
-QString changesText(const RowOutcome& row) {
+QString changesText(const ValueChanges& changes) {
     QStringList parts;
     for (int v = 0; v < planValueCount; ++v) {
-        if (const auto& change = row.changes[v])
+        if (const auto& change = changes[v])
             parts.append(QStringLiteral("%1 %2 -> %3")
                              .arg(planValueName(PlanValue(v)), change->from, change->to));
     }
     return parts.join(QStringLiteral(", "));
 }
 
-} // namespace
-
 QString outcomesTable(const std::vector<RowOutcome>& rows) {
     report::TextTable table({QStringLiteral("LINE"), QStringLiteral("MAC"),
                              QStringLiteral("RESULT"), QStringLiteral("CHANGES")});
     for (const RowOutcome& row : rows) {
-        QString what = changesText(row);
+        QString what = changesText(row.changes);
         if (!row.detail.isEmpty())
             what += (what.isEmpty() ? QString() : QStringLiteral("; ")) + row.detail;
         table.addRow({QString::number(row.line), row.mac, row.result, what});

@@ -18,13 +18,18 @@ struct ValueChange {
     QString to;
 };
 
+using ValueChanges = std::array<std::optional<ValueChange>, planValueCount>;
+
+// "ip 10.0.0.5 -> 10.0.0.6, dhcp active -> inactive"
+QString changesText(const ValueChanges& changes);
+
 // What became of one row of a plan: "done", "unchanged", "refused", "timeout",
 // "not found", or for a dry run "would change".
 struct RowOutcome {
     int line = 0;
     QString mac;
     QString result;
-    std::array<std::optional<ValueChange>, planValueCount> changes;
+    ValueChanges changes;
     QString detail; // why it was refused, timed out or not found
 };
 

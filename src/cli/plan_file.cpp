@@ -80,10 +80,10 @@ public:
     RowReader(const Header& header, std::vector<PlanProblem>& problems)
         : header(header), problems(problems) {}
 
-    std::optional<PlanRow> read(const report::CsvRecord& record) {
+    // The row with the values that are sound; a fault of the others is reported.
+    PlanRow read(const report::CsvRecord& record) {
         line = record.line;
         fields = record.fields;
-        sound = true;
         for (qsizetype i = header.width; i < fields.size(); ++i) {
             if (!fields[i].trimmed().isEmpty()) {
                 report(QStringLiteral("more cells than the header names"));
@@ -105,8 +105,6 @@ public:
             if (!row.dhcp)
                 report(QStringLiteral("bad DHCP value \"%1\": on or off").arg(dhcp));
         }
-        if (!sound)
-            return std::nullopt;
         return row;
     }
 
@@ -116,10 +114,7 @@ private:
         return at >= 0 && at < fields.size() ? fields[at].trimmed() : QString();
     }
 
-    void report(const QString& message) {
-        problems.push_back({line, message});
-        sound = false;
-    }
+    void report(const QString& message) { problems.push_back({line, message}); }
 
     std::optional<QString> checked(const Checked& result) {
         if (!result.value)
@@ -138,14 +133,16 @@ private:
     std::vector<PlanProblem>& problems;
     int line = 0;
     QStringList fields;
-    bool sound = true;
 };
 
-// A MAC planned twice, or one IP for two devices: the later row is at fault.
+// A MAC planned twice, or one IP for two devices: the later row is at fault. Values that
+// are not sound are left out of the rows and of this check.
 void checkUnique(const std::vector<PlanRow>& rows, std::vector<PlanProblem>& problems) {
     QHash<QString, const PlanRow*> byMac;
     QHash<QString, const PlanRow*> byIp;
     for (const PlanRow& row : rows) {
+        if (row.mac.isEmpty())
+            continue;
         if (const PlanRow* earlier = byMac.value(row.mac)) {
             problems.push_back({row.line, QStringLiteral("MAC address %1 is planned on line %2 "
                                                          "already")
@@ -190,14 +187,16 @@ Plan parsePlan(const QString& text) {
         for (std::size_t i = next + 1; i < table.records.size(); ++i) {
             if (allEmpty(table.records[i].fields))
                 continue;
-            if (auto row = reader.read(table.records[i]))
-                rows.push_back(std::move(*row));
+            rows.push_back(reader.read(table.records[i]));
         }
+        // Rows with faults of their own still count: a MAC planned twice is a fault of the
+        // later row whatever else it holds.
         checkUnique(rows, plan.problems);
         if (rows.empty() && plan.problems.empty() && !table.error)
             plan.problems.push_back(
                 {table.records[next].line, QStringLiteral("the plan names no device")});
-        plan.rows = std::move(rows);
+        if (plan.problems.empty())
+            plan.rows = std::move(rows);
     }
     if (table.error)
         plan.problems.push_back({table.error->line, table.error->fields.value(0)});

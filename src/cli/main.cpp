@@ -1,0 +1,29 @@
+#include "cli/command_line.h"
+#include "cli/run.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
+    if (parsed.help) {
+        out << cli::helpText();
+        return cli::exitDone;
+    }
+    if (parsed.version) {
+        out << cli::versionText();
+        return cli::exitDone;
+    }
+    if (!parsed.invocation) {
+        err << "torvane-cli: " << parsed.error << "\nTry 'torvane-cli --help'.\n";
+        return cli::exitUsage;
+    }
+    return cli::run(*parsed.invocation, QCoreApplication::applicationDirPath() + u'/', out, err);
+}
