@@ -152,15 +152,19 @@ TEST_F(CliSetTest, RefusalsAndFailuresEndWithTheirExitStatus) {
 }
 
 TEST_F(CliSetTest, BlinkAndRestartSendOneFrameToTheDevice) {
-    const testsupport::CliRun blink = cli({"blink", "02-20-00-00-00-01"});
+    const testsupport::CliRun blink = cli({"--verbose", "blink", "02-20-00-00-00-01"});
     EXPECT_EQ(blink.exitCode, 0) << blink.err.toStdString();
     EXPECT_EQ(blink.out, "02-20-00-00-00-01 at 127.0.0.31: blink sent\n");
+    // --verbose: the state window's lines on standard error.
+    EXPECT_TRUE(blink.err.contains(" Sending scan to ")) << blink.err.toStdString();
+    EXPECT_TRUE(blink.err.contains("MsgLen von  127.0.0.31 vor entscheidung 27"));
     QStringList sent = hexOf(received());
     EXPECT_EQ(sent.filter("07 04").size(), 1);
     EXPECT_TRUE(sent.contains("07 04 02 20 00 00 00 01 D1"));
 
     const testsupport::CliRun restart = cli({"restart", "02-20-00-00-00-02"});
     EXPECT_EQ(restart.exitCode, 0) << restart.err.toStdString();
+    EXPECT_TRUE(restart.err.isEmpty()) << restart.err.toStdString();
     EXPECT_EQ(restart.out, "02-20-00-00-00-02 at 127.0.0.32: restart sent\n");
     sent = hexOf(received());
     EXPECT_EQ(sent.filter("07 0B").size(), 1);
