@@ -20,12 +20,15 @@ Commands:
       --ip A           new IP address
       --netmask M      new netmask
       --gateway G      new gateway address (0.0.0.0 for none)
-      --dhcp on|off    switch DHCP on or off (takes effect after a restart)
+      --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
+                       off, the device also gets its IP address, netmask and gateway
+                       written, as the window does
   blink MAC        make the device blink, to find it in the cabinet
   restart MAC      restart the device
   apply PLAN.csv   give many devices their values from a plan, one device after the
                    other; every row is checked before anything is sent
-      --dry-run        scan and show each value from -> to; send nothing else
+      --dry-run        scan and show each value from -> to ("would change"); send
+                       nothing else
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
