@@ -184,11 +184,16 @@ void ChangeTransaction::answer(quint8 code, quint8 status, const QString& source
         log.logStringOnly(QStringLiteral("Change answer without a change in progress ignored"));
         return;
     }
-    if ((sourceIp != oldIp && sourceIp != newIp) || code != answerCodeOf(outstanding->frame)) {
-        log.logStringOnly(QStringLiteral("Change answer %1 from %2 is not the answer awaited, "
-                                         "ignored")
-                              .arg(code, 2, 16, QLatin1Char('0'))
-                              .arg(sourceIp));
+    if (sourceIp != oldIp && sourceIp != newIp) {
+        log.logStringOnly(QStringLiteral("Change answer from ") + sourceIp +
+                          QStringLiteral(", not the changed device, ignored"));
+        return;
+    }
+    // A repeated answer to a request already answered must not stand in for the answer to
+    // the one now outstanding, which may never come.
+    if (code != answerCodeOf(outstanding->frame)) {
+        log.logStringOnly(QStringLiteral("Change answer %1 to no request awaiting one, ignored")
+                              .arg(QString::number(code, 16).toUpper()));
         return;
     }
     ++answers;
@@ -267,8 +272,6 @@ void ChangeTransaction::complete() {
     setState(AnswerState::Success);
     watch.stop();
     watchCount = 0;
-    if (!notSent.isEmpty())
-        emit events.valuesNotSent(notSent);
     if (askForRestart) {
         log.logStringOnly(QStringLiteral("---------------------"));
         current = Phase::AwaitingRestart;
@@ -292,7 +295,10 @@ void ChangeTransaction::answerRestartOffer(bool restart) {
 
 void ChangeTransaction::finish() {
     current = Phase::Idle;
-    // A change that left values out did not write everything it was asked to.
+    // A change that left values out did not write everything it was asked to: it says so
+    // instead of the plain finish.
+    if (!notSent.isEmpty())
+        emit events.valuesNotSent(notSent);
     const int expected = notSent.isEmpty() ? queuedCount : 0;
     session.requestClose({[this, expected] {
                               if (expected != 0 && expected == answers)
@@ -338,6 +344,11 @@ void ChangeTransaction::watchTick() {
 }
 
 void ChangeTransaction::endForScan() {
+    if (outstanding || step.isActive() || !unsent.empty()) {
+        // The list the change wrote to is emptied: an answer that comes now has no device
+        // of the change left to go to.
+        log.logStringOnly(QStringLiteral("Change still waiting for its answers ended by the scan"));
+    }
     dropUnsent(QStringLiteral("a scan started"));
     outstanding.reset();
     step.stop();

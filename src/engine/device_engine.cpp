@@ -41,7 +41,7 @@ void DeviceEngine::setLineIndex(std::function<int(DeviceId)> lineIndex) {
 
 void DeviceEngine::startScan() {
     changes.endForScan();
-    scan.dropReads(QStringLiteral("a scan started"));
+    scan.dropReads();
     // The scan takes the endpoint over; it closes it when it ends.
     session.cancelCloses();
     scan.startScan();

@@ -21,7 +21,7 @@ void Discovery::setIntervals(int scanPeriodMs, int readIntervalMs) {
 }
 
 bool Discovery::holdsEndpoint() const {
-    return scanRunning() || !queue.empty() || readGap.isActive();
+    return scanRunning() || readsRunning() || readGap.isActive();
 }
 
 void Discovery::startScan() {
@@ -42,17 +42,16 @@ void Discovery::startScan() {
         emit events.failed({Failure::Kind::ScanSendFailed, error});
 }
 
-void Discovery::dropReads(const QString& reason) {
-    const int left = int(queue.size()) + (readGap.isActive() ? 1 : 0);
-    if (left > 0)
-        log.logStringOnly(
-            QStringLiteral("Netmask and gateway not read (%1): %2 devices").arg(reason).arg(left));
+void Discovery::dropReads() {
+    if (!queue.empty())
+        log.logStringOnly(QStringLiteral("Scan started, netmask and gateway reads dropped for "
+                                         "%1 devices")
+                              .arg(queue.size()));
     queue.clear();
     readTicks.stop();
     readGap.stop();
     readsEndPause.stop();
     readsTaken = 0;
-    readsQueued = 0;
 }
 
 void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
@@ -75,7 +74,6 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     if (!answer.carriesParams) {
         log.logStringOnly(QStringLiteral("Add to list index %1").arg(lineIndex(id)));
         queue.push_back(answer.mac);
-        ++readsQueued;
         record.netmask = AddressField::of(AddressState::Searching);
         record.gateway = AddressField::of(AddressState::Searching);
         record.dhcp = DhcpMode::NotReported;
@@ -104,8 +102,6 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
         }
     }
     emit events.deviceChanged(id);
-    if (!answer.carriesParams)
-        reportProgress();
 }
 
 void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp,
@@ -113,7 +109,11 @@ void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString&
     const bool isNetmask = field == Field::Netmask;
     log.logStringOnly(isNetmask ? QStringLiteral("Lesen der Netmask ")
                                 : QStringLiteral("Lesen der Gateway address "));
-    emit events.statusChanged(Status::ReadingOk);
+    // While the reads go on, their progress stands in for the plain "read".
+    if (readsRunning())
+        reportProgress();
+    else
+        emit events.statusChanged(Status::ReadingOk);
     const QString value = net::ipTextFromBytes(answer, 2);
     (isNetmask ? netmask : gateway) = value;
     log.logStringOnly(QStringLiteral("---- ") + value);
@@ -163,7 +163,7 @@ void Discovery::endScanPeriod() {
         log.logStringOnly(
             QStringLiteral("Answers lost for want of receive buffer: %1").arg(summary.dropped));
     emit events.scanFinished(summary);
-    // With reads still to do, the end of the reads closes the endpoint.
+    // With reads still under way, their end closes the endpoint.
     if (!holdsEndpoint())
         scanEndPause.startOnce(kScanEndPauseMs, [this] { session.requestClose({}); });
 }
@@ -213,15 +213,13 @@ void Discovery::finishReads() {
         if (changed)
             emit events.deviceChanged(record.id);
     }
-    readsTaken = 0;
-    readsQueued = 0;
     // During the scan period the endpoint stays open for the scan's answers.
     if (!scanRunning())
         session.requestClose({});
 }
 
 void Discovery::reportProgress() {
-    emit events.readsProgressed(readsTaken, readsQueued);
+    emit events.readsProgressed(readsTaken, readsTaken + int(queue.size()));
 }
 
 } // namespace engine

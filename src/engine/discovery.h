@@ -42,8 +42,8 @@ public:
     }
 
     void startScan();
-    // Forgets the devices still to be read.
-    void dropReads(const QString& reason);
+    // Forgets the devices still to be read: a new scan has emptied the list.
+    void dropReads();
 
     void scanAnswer(const protocol::ReceiveBuffer& answer);
     void readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp, Field field);
@@ -79,8 +79,7 @@ private:
     Timer readGap;
     Timer readsEndPause;
     std::deque<QString> queue;
-    int readsTaken = 0;
-    int readsQueued = 0;
+    int readsTaken = 0; // devices whose reads were sent since the scan began
     quint64 droppedBefore = 0;
     QString netmask;
     QString gateway;

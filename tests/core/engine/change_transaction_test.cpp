@@ -343,7 +343,8 @@ TEST(ChangeTransaction, OnlyTheAnswerToTheOutstandingRequestFromTheDeviceCounts)
     EXPECT_EQ(bench.engine.transaction().answerCount(), 1);
     EXPECT_EQ(bench.log.since(mark).filter("Change answer").size(), 4);
     EXPECT_TRUE(
-        bench.log.contains("Change answer 83 from 192.168.0.6 is not the answer awaited, ignored"));
+        bench.log.contains("Change answer from 192.168.0.6, not the changed device, ignored"));
+    EXPECT_TRUE(bench.log.contains("Change answer 8C to no request awaiting one, ignored"));
     EXPECT_EQ(bench.device(kOtherMac).ip, kOtherIp);
     EXPECT_FALSE(bench.log.contains("---- dchp state changed "));
     bench.clock.advance(kStep);
@@ -408,6 +409,7 @@ TEST(ChangeTransaction, ANewChangeOrAScanEndsTheOneStillUnderWay) {
     // A scan ends the change: nothing more leaves, no timeout comes, and a late
     // confirmation changes nothing.
     bench.engine.startScan();
+    EXPECT_TRUE(bench.log.contains("Change still waiting for its answers ended by the scan"));
     EXPECT_TRUE(
         bench.log.contains("Request not sent (a scan started): " +
                            protocol::frameAsHex(addressRequest(0x08, kMac, "192.168.0.2"))));
@@ -440,8 +442,9 @@ TEST(ChangeTransaction, ValuesLeftOutAreReportedInsteadOfOperationFinished) {
                                        addressRequest(0x0A, kMac, "192.168.0.1"),
                                        addressRequest(0x08, kMac, "192.168.0.1")}));
     EXPECT_EQ(bench.log.lines.count("Not queued, no valid address: n/a"), 2);
-    EXPECT_EQ(bench.events.matching("not sent"), QStringList{"not sent Netmask"});
+    EXPECT_TRUE(bench.events.matching("not sent").isEmpty());
     bench.engine.answerRestartOffer(false);
+    EXPECT_EQ(bench.events.matching("not sent"), QStringList{"not sent Netmask"});
     bench.clock.advance(kGrace);
     EXPECT_FALSE(bench.engine.endpointOpen());
     EXPECT_TRUE(bench.events.matching("status Operation_finished").isEmpty());
