@@ -1,0 +1,254 @@
+#include "cli/command_line.h"
+
+#include "cli/address_rules.h"
+#include "platform/version_record.h"
+
+#include <QSet>
+
+#include <functional>
+
+namespace cli {
+
+namespace {
+
+constexpr int kLongestWaitMs = 600000;
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+    std::optional<Command> only; // an option of this command; none: a common option
+};
+
+const OptionSpec kOptions[] = {
+    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},   {"--format", true, std::nullopt},
+    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
+    {"--ip", true, Command::Set},        {"--netmask", true, Command::Set},
+    {"--gateway", true, Command::Set},   {"--dhcp", true, Command::Set},
+    {"--dry-run", false, Command::Apply}};
+
+const OptionSpec* findOption(const QString& name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (name == QLatin1String(spec.name))
+            return &spec;
+    }
+    return nullptr;
+}
+
+std::optional<Command> commandNamed(const QString& word) {
+    if (word == QLatin1String("scan"))
+        return Command::Scan;
+    if (word == QLatin1String("set"))
+        return Command::Set;
+    if (word == QLatin1String("blink"))
+        return Command::Blink;
+    if (word == QLatin1String("restart"))
+        return Command::Restart;
+    if (word == QLatin1String("apply"))
+        return Command::Apply;
+    return std::nullopt;
+}
+
+QString commandName(Command command) {
+    switch (command) {
+    case Command::Scan:
+        return QStringLiteral("scan");
+    case Command::Set:
+        return QStringLiteral("set");
+    case Command::Blink:
+        return QStringLiteral("blink");
+    case Command::Restart:
+        return QStringLiteral("restart");
+    case Command::Apply:
+        break;
+    }
+    return QStringLiteral("apply");
+}
+
+std::optional<int> milliseconds(const QString& text) {
+    if (text.isEmpty() || text.size() > 6)
+        return std::nullopt;
+    for (const QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+    }
+    const int value = text.toInt();
+    if (value < 1 || value > kLongestWaitMs)
+        return std::nullopt;
+    return value;
+}
+
+class Reader {
+public:
+    ParsedCommandLine read(const QStringList& arguments) {
+        for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
+            const QString& argument = arguments[i];
+            if (argument == QLatin1String("--help")) {
+                result.help = true;
+            } else if (argument == QLatin1String("--version")) {
+                result.version = true;
+            } else if (argument.startsWith(QLatin1String("--"))) {
+                option(argument, arguments, i);
+            } else if (argument.startsWith(u'-') && argument.size() > 1) {
+                error = QStringLiteral("unknown option %1").arg(argument);
+            } else if (!command) {
+                command = commandNamed(argument);
+                if (!command)
+                    error = QStringLiteral("unknown command \"%1\"").arg(argument);
+            } else {
+                operands.append(argument);
+            }
+        }
+        if (result.help || result.version)
+            return result;
+        if (error.isEmpty())
+            finish();
+        if (!error.isEmpty()) {
+            result.error = error;
+            return result;
+        }
+        result.invocation = invocation;
+        return result;
+    }
+
+private:
+    void option(const QString& argument, const QStringList& arguments, qsizetype& i) {
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const OptionSpec* spec = findOption(name);
+        if (!spec) {
+            error = QStringLiteral("unknown option %1").arg(name);
+            return;
+        }
+        if (spec->only && command != spec->only) {
+            error = QStringLiteral("%1 belongs after the command %2")
+                        .arg(name, commandName(*spec->only));
+            return;
+        }
+        if (seen.contains(name)) {
+            error = QStringLiteral("%1 given twice").arg(name);
+            return;
+        }
+        seen.insert(name);
+        if (!spec->takesValue) {
+            if (equals >= 0)
+                error = QStringLiteral("%1 takes no value").arg(name);
+            else if (name == QLatin1String("--verbose"))
+                invocation.verbose = true;
+            else
+                invocation.dryRun = true;
+            return;
+        }
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            error = QStringLiteral("%1 needs a value").arg(name);
+            return;
+        }
+        take(name, value);
+    }
+
+    void takeChecked(std::optional<QString>& into, const Checked& checked) {
+        if (checked.value)
+            into = checked.value;
+        else
+            error = checked.problem;
+    }
+
+    void take(const QString& name, const QString& value) {
+        if (name == QLatin1String("--adapter")) {
+            takeChecked(invocation.adapter, adapterAddress(value));
+        } else if (name == QLatin1String("--scan-ms") || name == QLatin1String("--timeout")) {
+            const auto ms = milliseconds(value);
+            if (!ms)
+                error = QStringLiteral("%1 \"%2\": a number of milliseconds from 1 to %3")
+                            .arg(name, value)
+                            .arg(kLongestWaitMs);
+            else
+                (name == QLatin1String("--scan-ms") ? invocation.scanMs : invocation.timeoutMs) =
+                    *ms;
+        } else if (name == QLatin1String("--format")) {
+            if (value == QLatin1String("table"))
+                invocation.format = Format::Table;
+            else if (value == QLatin1String("json"))
+                invocation.format = Format::Json;
+            else if (value == QLatin1String("csv"))
+                invocation.format = Format::Csv;
+            else
+                error = QStringLiteral("--format \"%1\": table, json or csv").arg(value);
+        } else if (name == QLatin1String("--gdf")) {
+            if (value.isEmpty())
+                error = QStringLiteral("--gdf needs a file name");
+            else
+                invocation.gdfFile = value;
+        } else if (name == QLatin1String("--ip")) {
+            takeChecked(invocation.ip, deviceAddress(value));
+        } else if (name == QLatin1String("--netmask")) {
+            takeChecked(invocation.netmask, netmask(value));
+        } else if (name == QLatin1String("--gateway")) {
+            takeChecked(invocation.gateway, gatewayAddress(value));
+        } else {
+            invocation.dhcp = dhcpSwitch(value);
+            if (!invocation.dhcp || value.trimmed().size() > 3)
+                error = QStringLiteral("--dhcp \"%1\": on or off").arg(value);
+        }
+    }
+
+    void finish() {
+        if (!command) {
+            error = QStringLiteral("no command: scan, set, blink, restart or apply");
+            return;
+        }
+        invocation.command = *command;
+        const qsizetype wanted = *command == Command::Scan ? 0 : 1;
+        if (operands.size() > wanted) {
+            error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
+            return;
+        }
+        if (operands.size() < wanted) {
+            error = *command == Command::Apply ? QStringLiteral("apply needs the plan file")
+                                               : QStringLiteral("%1 needs the device's MAC address")
+                                                     .arg(commandName(*command));
+            return;
+        }
+        if (*command == Command::Apply) {
+            invocation.planFile = operands.first();
+        } else if (*command != Command::Scan) {
+            const Checked mac = macAddress(operands.first());
+            if (!mac.value) {
+                error = mac.problem;
+                return;
+            }
+            invocation.mac = *mac.value;
+        }
+        if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
+            !invocation.gateway && !invocation.dhcp)
+            error = QStringLiteral("set needs at least one of --ip, --netmask, --gateway, --dhcp");
+    }
+
+    ParsedCommandLine result;
+    Invocation invocation;
+    std::optional<Command> command;
+    QStringList operands;
+    QSet<QString> seen;
+    QString error;
+};
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const QStringList& arguments) {
+    return Reader().read(arguments);
+}
+
+QString versionText() {
+    QString text = QStringLiteral("torvane-cli (%1)\n").arg(platform::GetProductInfoString());
+    const QString notice = platform::GetLegalNoticeString();
+    if (!notice.isEmpty())
+        text += notice + u'\n';
+    return text;
+}
+
+} // namespace cli

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace cli {
+
+enum class Command { Scan, Set, Blink, Restart, Apply };
+enum class Format { Table, Json, Csv };
+
+// The exit statuses the command line promises its callers.
+enum ExitStatus : int {
+    exitDone = 0,
+    exitDeviceFailed = 1, // a device refused, did not confirm or was not found
+    exitUsage = 2,        // bad command line or plan: nothing was sent
+    exitNetwork = 3,      // the adapter could not be bound or the network failed
+};
+
+struct Invocation {
+    Command command = Command::Scan;
+    std::optional<QString> adapter; // none: the window's choice
+    int scanMs = 2500;
+    int timeoutMs = 3000; // for each confirmation
+    Format format = Format::Table;
+    std::optional<QString> gdfFile; // none: the window's choice
+    bool verbose = false;
+
+    QString mac; // set, blink, restart: canonical MAC text
+
+    // set: the values asked for, checked and in canonical form
+    std::optional<QString> ip;
+    std::optional<QString> netmask;
+    std::optional<QString> gateway;
+    std::optional<bool> dhcp;
+
+    QString planFile; // apply
+    bool dryRun = false;
+};
+
+struct ParsedCommandLine {
+    bool help = false;
+    bool version = false;
+    std::optional<Invocation> invocation; // set unless help, version or an error
+    QString error;                        // what is wrong with the command line
+};
+
+// Reads the arguments after the program name. Options take their value as the next
+// argument or after "="; the common options may stand anywhere, those of one command only
+// after its name.
+ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+QString helpText();
+QString versionText();
+
+} // namespace cli

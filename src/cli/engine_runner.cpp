@@ -1,0 +1,302 @@
+#include "cli/engine_runner.h"
+
+#include "engine/device_engine.h"
+#include "net/ipv4.h"
+#include "protocol/frame.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstring>
+#include <span>
+
+namespace cli {
+
+namespace {
+
+QString systemError(int error) {
+    return error == 0 ? QStringLiteral("unknown error") : QString::fromLocal8Bit(strerror(error));
+}
+
+bool isRefusal(engine::Status status) {
+    switch (status) {
+    case engine::Status::SettingNotAllowed:
+    case engine::Status::SettingNotPossible:
+    case engine::Status::SettingDhcpNotAllowed:
+    case engine::Status::SettingDhcpNotPossible:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isConfirmation(engine::Status status) {
+    switch (status) {
+    case engine::Status::SettingIpAddress:
+    case engine::Status::SettingNetmaskOk:
+    case engine::Status::SettingGatewayaddressOk:
+    case engine::Status::SettingDhcpOk:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString refusalText(engine::Status status) {
+    switch (status) {
+    case engine::Status::SettingNotAllowed:
+        return QStringLiteral("the device does not allow the IP address");
+    case engine::Status::SettingNotPossible:
+        return QStringLiteral("the device cannot take the IP address");
+    case engine::Status::SettingDhcpNotAllowed:
+        return QStringLiteral("the device does not allow the DHCP change");
+    default:
+        break;
+    }
+    return QStringLiteral("the device cannot switch DHCP");
+}
+
+} // namespace
+
+QString requestText(const QByteArray& frame) {
+    if (frame.size() < 3)
+        return QStringLiteral("request");
+    const quint8 code = quint8(frame[1]);
+    if (code == protocol::dcSetDhcp)
+        return quint8(frame[2]) == 1 ? QStringLiteral("DHCP on") : QStringLiteral("DHCP off");
+    QString what;
+    switch (code) {
+    case protocol::dcSetIpTemporary:
+        what = QStringLiteral("IP address (temporary)");
+        break;
+    case protocol::dcSetIpPermanent:
+        what = QStringLiteral("IP address (permanent)");
+        break;
+    case protocol::dcSetNetmaskTemporary:
+        what = QStringLiteral("netmask (temporary)");
+        break;
+    case protocol::dcSetNetmaskPermanent:
+        what = QStringLiteral("netmask (permanent)");
+        break;
+    case protocol::dcSetGatewayTemporary:
+        what = QStringLiteral("gateway (temporary)");
+        break;
+    case protocol::dcSetGatewayPermanent:
+        what = QStringLiteral("gateway (permanent)");
+        break;
+    default:
+        return QStringLiteral("request %1").arg(code, 2, 16, QLatin1Char('0'));
+    }
+    const auto bytes =
+        std::span(reinterpret_cast<const quint8*>(frame.constData()), std::size_t(frame.size()));
+    return what + u' ' + net::ipTextFromBytes(bytes, 8);
+}
+
+EngineRunner::EngineRunner(engine::DeviceEngine& engine, int confirmationTimeoutMs)
+    : engine(engine), timeoutMs(confirmationTimeoutMs) {
+    QObject::connect(&engine.events(), &engine::Events::failed, &owner,
+                     [this](engine::Failure failure) { noteFailure(failure); });
+}
+
+EngineRunner::~EngineRunner() = default;
+
+void EngineRunner::noteFailure(const engine::Failure& reported) {
+    using Kind = engine::Failure::Kind;
+    QString text;
+    switch (reported.kind) {
+    case Kind::SocketError:
+        text = QStringLiteral("cannot open the UDP socket");
+        break;
+    case Kind::BindError:
+        text = QStringLiteral("cannot bind %1:%2").arg(engine.adapter()).arg(protocol::kDevicePort);
+        break;
+    case Kind::ScanSendFailed:
+        text = QStringLiteral("cannot send the scan");
+        break;
+    case Kind::ReadsNotRetrieved:
+        text = QStringLiteral("cannot send a netmask or gateway read");
+        break;
+    case Kind::SaveSendFailed:
+        text = QStringLiteral("cannot send a change request");
+        break;
+    case Kind::BlinkSendFailed:
+        text = QStringLiteral("cannot send the blink request");
+        break;
+    case Kind::RestartSendFailed:
+        text = QStringLiteral("cannot send the restart request");
+        break;
+    case Kind::ChangeTimedOut:
+        return; // the change reports it as its timeout
+    }
+    if (failure.isEmpty())
+        failure = text + QStringLiteral(": ") + systemError(reported.error);
+    // Without a socket nothing that follows can work.
+    if (reported.kind == Kind::SocketError || reported.kind == Kind::BindError)
+        finish();
+}
+
+void EngineRunner::run(const std::function<void()>& start) {
+    finished = false;
+    QEventLoop eventLoop;
+    loop = &eventLoop;
+    start();
+    if (!finished)
+        eventLoop.exec();
+    loop = nullptr;
+}
+
+void EngineRunner::finish() {
+    finished = true;
+    if (loop)
+        loop->quit();
+}
+
+bool EngineRunner::scan() {
+    bool periodOver = false;
+    engine::Events& events = engine.events();
+    QObject context;
+    QObject::connect(&events, &engine::Events::scanFinished, &context, [&] { periodOver = true; });
+    QObject::connect(&events, &engine::Events::endpointClosed, &context, [&] {
+        if (periodOver)
+            finish();
+    });
+    run([this] { engine.startScan(); });
+    return failure.isEmpty();
+}
+
+bool EngineRunner::blink(const engine::Target& target, bool* refused) {
+    *refused = false;
+    QObject context;
+    QObject::connect(&engine.events(), &engine::Events::statusChanged, &context,
+                     [&](engine::Status status) {
+                         if (status == engine::Status::BlinktestNotAllowed)
+                             *refused = true;
+                     });
+    QObject::connect(&engine.events(), &engine::Events::endpointClosed, &context,
+                     [this] { finish(); });
+    run([&] {
+        engine.openEndpoint();
+        if (!finished)
+            engine.blink(target);
+    });
+    return failure.isEmpty() && !*refused;
+}
+
+bool EngineRunner::restart(const engine::Target& target) {
+    QObject context;
+    QObject::connect(&engine.events(), &engine::Events::endpointClosed, &context,
+                     [this] { finish(); });
+    run([&] {
+        engine.openEndpoint();
+        if (!finished)
+            engine.restart(target);
+    });
+    return failure.isEmpty();
+}
+
+ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
+                                  const ChangeListener& listener) {
+    ChangeResult result;
+    bool decided = false;
+    QByteArray outstanding;
+    QTimer confirmation;
+    confirmation.setSingleShot(true);
+    const auto decide = [&](ChangeResult::Kind kind, const QString& detail) {
+        if (decided)
+            return;
+        decided = true;
+        result.kind = kind;
+        result.detail = detail;
+        confirmation.stop();
+        finish();
+    };
+    const auto timedOut = [&] {
+        decide(ChangeResult::Kind::Timeout,
+               QStringLiteral("%1 not confirmed within %2 ms")
+                   .arg(outstanding.isEmpty() ? QStringLiteral("the change")
+                                              : requestText(outstanding))
+                   .arg(timeoutMs));
+    };
+    QObject::connect(&confirmation, &QTimer::timeout, timedOut);
+
+    engine::Events& events = engine.events();
+    QObject context;
+    QObject::connect(&events, &engine::Events::changeSending, &context, [&] {
+        const auto frames = engine.transaction().unsentFrames();
+        outstanding = frames.empty() ? QByteArray() : frames.front();
+        if (listener.sending)
+            listener.sending(outstanding);
+        confirmation.start(timeoutMs);
+    });
+    QObject::connect(&events, &engine::Events::statusChanged, &context, [&](engine::Status status) {
+        if (isConfirmation(status)) {
+            confirmation.stop();
+            if (listener.confirmed)
+                listener.confirmed(outstanding);
+        } else if (isRefusal(status)) {
+            decide(ChangeResult::Kind::Refused, refusalText(status));
+        }
+    });
+    QObject::connect(&events, &engine::Events::changeTimedOut, &context, timedOut);
+    QObject::connect(&events, &engine::Events::failed, &context, [&](engine::Failure failed) {
+        if (failed.kind == engine::Failure::Kind::SaveSendFailed)
+            decide(ChangeResult::Kind::NetworkFailed, failure);
+    });
+    QObject::connect(&events, &engine::Events::restartOffered, &context, [&] {
+        result.restartNeeded = true;
+        // A restart is a separate command: the device is not restarted behind the user's back.
+        engine.answerRestartOffer(false);
+    });
+    QObject::connect(&events, &engine::Events::endpointClosed, &context,
+                     [&] { decide(ChangeResult::Kind::Done, QString()); });
+
+    engine::ChangeStart start;
+    run([&] {
+        start = engine.change(request);
+        if (start.outcome != engine::ChangeStart::Outcome::Queued)
+            finish();
+    });
+    if (!failure.isEmpty() && !decided)
+        return {ChangeResult::Kind::NetworkFailed, failure, false};
+    switch (start.outcome) {
+    case engine::ChangeStart::Outcome::Queued:
+        return result;
+    case engine::ChangeStart::Outcome::NothingChanged:
+        return {ChangeResult::Kind::Unchanged, QString(), false};
+    case engine::ChangeStart::Outcome::NothingToSend:
+    case engine::ChangeStart::Outcome::NoDevice:
+        return {ChangeResult::Kind::Refused, QStringLiteral("no valid value to send"), false};
+    case engine::ChangeStart::Outcome::Refused:
+        break;
+    }
+    switch (start.refusal.kind) {
+    case engine::Refusal::Kind::LinkLocal:
+        return {
+            ChangeResult::Kind::Refused,
+            QStringLiteral("%1 is a link-local address, refused while DHCP is off").arg(start.ip),
+            false};
+    case engine::Refusal::Kind::IpInUse: {
+        QString holder;
+        for (const engine::DeviceId id : engine.devices().withIp(start.ip)) {
+            if (engine.devices().at(id).mac != request.mac)
+                holder = engine.devices().at(id).mac;
+        }
+        return {ChangeResult::Kind::Refused,
+                QStringLiteral("IP address %1 is used by %2").arg(start.ip, holder), false};
+    }
+    case engine::Refusal::Kind::InvalidFields:
+    case engine::Refusal::Kind::None:
+        break;
+    }
+    QStringList fields;
+    if (start.refusal.ip)
+        fields.append(QStringLiteral("IP address"));
+    if (start.refusal.netmask)
+        fields.append(QStringLiteral("netmask"));
+    if (start.refusal.gateway)
+        fields.append(QStringLiteral("gateway"));
+    return {ChangeResult::Kind::Refused,
+            QStringLiteral("no valid %1 to send").arg(fields.join(QStringLiteral(", "))), false};
+}
+
+} // namespace cli

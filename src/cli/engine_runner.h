@@ -1,0 +1,80 @@
+#pragma once
+
+#include "engine/change_plan.h"
+#include "engine/commands.h"
+#include "engine/outcomes.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QEventLoop;
+
+namespace engine {
+class DeviceEngine;
+}
+
+namespace cli {
+
+// What a change came to.
+struct ChangeResult {
+    enum class Kind {
+        Done,
+        Unchanged,
+        Refused, // by the checks before sending, or by the device
+        Timeout, // a request was not confirmed in time
+        NetworkFailed,
+    };
+    Kind kind = Kind::Done;
+    QString detail;
+    // The device confirmed a DHCP change, which takes effect at its next restart.
+    bool restartNeeded = false;
+};
+
+// Told about every request of a change as it leaves and as the device confirms it.
+struct ChangeListener {
+    std::function<void(const QByteArray& frame)> sending;
+    std::function<void(const QByteArray& frame)> confirmed;
+};
+
+// Runs the engine's operations one at a time to their end, each in an event loop of its
+// own, so that a command reads as a sequence of steps. Between two operations nothing of
+// the engine runs.
+class EngineRunner {
+public:
+    EngineRunner(engine::DeviceEngine& engine, int confirmationTimeoutMs);
+    ~EngineRunner();
+    EngineRunner(const EngineRunner&) = delete;
+    EngineRunner& operator=(const EngineRunner&) = delete;
+
+    // One scan, with the reads that complete short answers. False when the network failed.
+    bool scan();
+    // Blink: false with refused set when the device refused.
+    bool blink(const engine::Target& target, bool* refused);
+    bool restart(const engine::Target& target);
+    ChangeResult change(const engine::ChangeRequest& request, const ChangeListener& listener);
+
+    // Why the network failed, for the user; empty while it has not.
+    const QString& networkFailure() const { return failure; }
+
+private:
+    // Starts an operation and turns the event loop until finish() is called.
+    void run(const std::function<void()>& start);
+    void finish();
+    void noteFailure(const engine::Failure& failure);
+
+    engine::DeviceEngine& engine;
+    int timeoutMs;
+    QObject owner; // the connections that live as long as the runner
+    QEventLoop* loop = nullptr;
+    bool finished = false;
+    QString failure;
+};
+
+// "IP address (temporary) 10.0.0.5", "DHCP on": what a change request asks for.
+QString requestText(const QByteArray& frame);
+
+} // namespace cli

@@ -1,0 +1,64 @@
+#include "cli/command_line.h"
+
+namespace cli {
+
+QString helpText() {
+    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan
+       torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
+       torvane-cli [OPTION]... blink MAC
+       torvane-cli [OPTION]... restart MAC
+       torvane-cli [OPTION]... apply PLAN.csv [--dry-run]
+Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
+shell or a script, with the same protocol as the TorvaneScan window.
+
+Commands:
+  scan             broadcast one scan, ask the devices whose answer is short for their
+                   netmask and gateway, and list every device, sorted by IP address
+  set MAC          find the device by a scan and change the values given: each address
+                   first temporarily, then permanently, each request confirmed by the
+                   device; values the device has already are not sent
+      --ip A           new IP address
+      --netmask M      new netmask
+      --gateway G      new gateway address (0.0.0.0 for none)
+      --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
+                       off, the device also gets its IP address, netmask and gateway
+                       written, as the window does
+  blink MAC        make the device blink, to find it in the cabinet
+  restart MAC      restart the device
+  apply PLAN.csv   give many devices their values from a plan, one device after the
+                   other; every row is checked before anything is sent
+      --dry-run        scan and show each value from -> to ("would change"); send
+                       nothing else
+
+  MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
+
+Options:
+  --adapter IP     the local address to work through (default: the adapter chosen in
+                   the TorvaneScan window, else the first local address)
+  --scan-ms MS     length of the scan period in milliseconds (default 2500)
+  --timeout MS     how long to wait for each confirmation (default 3000)
+  --format FORMAT  output of scan and apply: table (default), json or csv
+  --gdf FILE       gateway description file naming the device types (default: the
+                   window's choice, else gdf/Pellmar.gdf beside the program)
+  --verbose        write the log lines to stderr
+  --help           show this help and exit
+  --version        show the version and exit
+
+Plan file: CSV (RFC 4180; the semicolons of a spreadsheet's export are understood too)
+whose header row names mac and some of ip, netmask, gateway, dhcp in any order:
+    mac,ip,netmask,gateway,dhcp
+    02-54-56-00-00-01,10.77.0.21,255.255.255.0,10.77.0.1,off
+    02-54-56-00-00-02,10.77.0.22,,,
+An empty cell leaves that value as the device has it. A bad MAC or address, a MAC
+planned twice or one IP planned for two devices is reported with its line number, and
+nothing is sent. apply reports every row: done, unchanged, refused, timeout or not found.
+
+Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
+command line or plan (nothing sent); 3 the adapter could not be bound or the network
+failed.
+
+Every command broadcasts: run it only on the network of the devices.
+)");
+}
+
+} // namespace cli

@@ -1,0 +1,136 @@
+#include "cli/run.h"
+
+#include "cli/engine_runner.h"
+#include "cli/plan_file.h"
+#include "cli/stderr_log.h"
+#include "cli/stored_choices.h"
+#include "cli/workbench.h"
+#include "engine/device_engine.h"
+#include "engine/qt_clock.h"
+#include "engine/udp_endpoint_adapter.h"
+#include "gdf/gdf_table.h"
+#include "net/local_interfaces.h"
+#include "platform/ini_file.h"
+#include "platform/registry.h"
+#include "platform/timer_intervals.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+std::optional<Plan> readPlan(const QString& path, QTextStream& err) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << "torvane-cli: cannot read the plan " << path << ": " << file.errorString() << '\n';
+        return std::nullopt;
+    }
+    Plan plan = parsePlan(QString::fromUtf8(file.readAll()));
+    if (plan.problems.empty())
+        return plan;
+    for (const PlanProblem& problem : plan.problems)
+        err << path << ':' << problem.line << ": " << problem.message << '\n';
+    err << "torvane-cli: the plan has faults; nothing was sent\n";
+    return std::nullopt;
+}
+
+// The table is empty when the file is missing; a key that names no code ends the reading,
+// and the entries before it are used. Either way the devices are still listed, by code.
+gdf::DeviceTypeTable readTypes(const QString& path, QTextStream& err) {
+    gdf::DeviceTypeTable types;
+    if (!QFileInfo(path).isFile()) {
+        err << "torvane-cli: no gateway description file " << path
+            << ", device types are shown by code\n";
+        return types;
+    }
+    const platform::IniFile file =
+        platform::IniFile::fromFile(path, platform::IniFile::Encoding::BomElseEightBit);
+    if (const auto problem = types.readGDF(file, path); problem)
+        err << "torvane-cli: " << problem->message() << '\n';
+    return types;
+}
+
+bool isLocalAddress(const QString& address, const net::tNetworkInterfaceList& interfaces) {
+    for (const net::tNetworkInterface& interface : interfaces) {
+        if (interface.AddrIP == address)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int run(const Invocation& invocation, const QString& programDir, QTextStream& out,
+        QTextStream& err) {
+    std::optional<Plan> plan;
+    if (invocation.command == Command::Apply) {
+        plan = readPlan(invocation.planFile, err);
+        if (!plan)
+            return exitUsage;
+    }
+    if (invocation.gdfFile && !QFileInfo(*invocation.gdfFile).isFile()) {
+        err << "torvane-cli: --gdf " << *invocation.gdfFile << ": no such file\n";
+        return exitUsage;
+    }
+
+    platform::RegistryStore store;
+    store.load();
+    if (const QString problem = store.takeLoadProblem(); !problem.isEmpty())
+        err << "torvane-cli: " << problem << '\n';
+    const QString gdfPath = invocation.gdfFile.value_or(windowDescriptionFile(store, programDir));
+    const gdf::DeviceTypeTable types = readTypes(gdfPath, err);
+
+    QStringList localAddresses;
+    net::GetLocalIPs(localAddresses);
+    net::tNetworkInterfaceList interfaces;
+    net::getNetworkInterfaces(interfaces);
+    const QString adapter = invocation.adapter.value_or(windowAdapter(store, localAddresses));
+    if (adapter.isEmpty()) {
+        err << "torvane-cli: this host has no IPv4 address to work through\n";
+        return exitNetwork;
+    }
+    // An address of another host would leave the socket unbound, and the broadcast would go
+    // out from wherever the system chose.
+    if (!isLocalAddress(adapter, interfaces)) {
+        err << "torvane-cli: " << adapter << " is no address of this host (--adapter)\n";
+        return exitNetwork;
+    }
+
+    engine::UdpEndpointAdapter endpoint;
+    engine::QtClock clock;
+    StderrLog log(err, invocation.verbose);
+    engine::DeviceEngine engine(endpoint, clock, log);
+    engine.setInterfaces(interfaces);
+    engine.setAdapter(adapter);
+    engine::Intervals intervals;
+    intervals.scanPeriod = invocation.scanMs;
+    if (const auto configured = platform::readTimerIntervals(programDir);
+        configured && configured->getParams > 0)
+        intervals.readPace = configured->getParams;
+    // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
+    // the command's timeout decide, for the first confirmation as for every other.
+    intervals.changeWatch = invocation.timeoutMs / 12 + 1;
+    engine.setIntervals(intervals);
+
+    EngineRunner runner(engine, invocation.timeoutMs);
+    Workbench bench{engine, runner, types, out, err, isatty(STDERR_FILENO) != 0};
+    switch (invocation.command) {
+    case Command::Scan:
+        return runScan(invocation, bench);
+    case Command::Set:
+        return runSet(invocation, bench);
+    case Command::Blink:
+        return runBlink(invocation, bench);
+    case Command::Restart:
+        return runRestart(invocation, bench);
+    case Command::Apply:
+        break;
+    }
+    return runApply(invocation, *plan, bench);
+}
+
+} // namespace cli

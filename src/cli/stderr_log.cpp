@@ -1,0 +1,27 @@
+#include "cli/stderr_log.h"
+
+#include "ui/model/log_buffer.h"
+
+namespace cli {
+
+void StderrLog::logStringWithTime(const QString& text) {
+    if (enabled)
+        line(ui::LogBuffer::timeStamp() + u' ' + text);
+}
+
+void StderrLog::logStringWithIndent(const QString& text) {
+    if (enabled)
+        line(QStringLiteral("        ") + text);
+}
+
+void StderrLog::logStringOnly(const QString& text) {
+    if (enabled)
+        line(text);
+}
+
+void StderrLog::line(const QString& text) {
+    err << text << '\n';
+    err.flush();
+}
+
+} // namespace cli

@@ -1,0 +1,18 @@
+#include "cli/workbench.h"
+
+#include "cli/engine_runner.h"
+#include "engine/device_engine.h"
+
+namespace cli {
+
+int Workbench::networkFailed() {
+    err << "torvane-cli: " << runner.networkFailure() << '\n';
+    return exitNetwork;
+}
+
+const engine::DeviceRecord* Workbench::device(const QString& mac) const {
+    const std::vector<engine::DeviceId>& ids = engine.devices().withMac(mac);
+    return ids.empty() ? nullptr : &engine.devices().at(ids.back());
+}
+
+} // namespace cli

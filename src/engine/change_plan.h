@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/device_record.h"
+#include "engine/outcomes.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace engine {
+
+class DeviceSet;
+
+// An address as the editor holds it: a typed text, or the text of one of the list's states
+// (for example "not available") shown in place of an address.
+struct AddressInput {
+    QString text;
+    std::optional<AddressState> shows;
+
+    static AddressInput typed(const QString& text) { return {text, std::nullopt}; }
+    static AddressInput showing(AddressState state, const QString& text) { return {text, state}; }
+    bool isNotAvailable() const { return shows == AddressState::NotAvailable; }
+};
+
+// What the user asks a device to become.
+struct ChangeRequest {
+    // The device's record; none when the front end has no device to change.
+    std::optional<DeviceId> device;
+    // The MAC the requests carry.
+    QString mac;
+    QString ip;
+    AddressInput netmask;
+    AddressInput gateway;
+    bool dhcpTicked = false;
+    // The DHCP state can be chosen (the device reports it and it can be switched).
+    bool dhcpSelectable = false;
+};
+
+// One request of a change, before its frame is built.
+struct PlannedRequest {
+    Field field;
+    bool permanent = false; // the address requests: temporary first, then permanent
+    QString value;          // the address as typed; for DHCP unused
+    bool dhcpOn = false;
+    bool sendable = true; // false: no valid address, so it is left out
+};
+
+// Everything a change will do, decided before anything of it is queued.
+struct ChangePlan {
+    bool dhcpChanged = false;
+    Refusal refusal;
+    // Nothing differs from the device: nothing to send, and nothing to say.
+    bool nothingChanged = false;
+    std::vector<PlannedRequest> requests;
+    // Values that were to be written but are no valid addresses: their requests are not
+    // sendable.
+    QList<Field> notSent;
+};
+
+// The change of request.device, whose IP has already been put in canonical form when it is
+// a valid address. The link-local refusal comes before the plan.
+ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request);
+
+// The text of a valid address in canonical form ("192.168.001.010" is "192.168.1.10").
+QString normalizeAddr(const QString& text);
+
+} // namespace engine

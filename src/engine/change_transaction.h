@@ -1,0 +1,132 @@
+#pragma once
+
+#include "engine/change_plan.h"
+#include "engine/clock.h"
+#include "engine/outcomes.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace engine {
+
+class DeviceSet;
+class EndpointSession;
+class Events;
+class LogSink;
+
+// How a change began.
+struct ChangeStart {
+    enum class Outcome {
+        Queued,         // its requests are on their way
+        Refused,        // see refusal; nothing was queued
+        NothingChanged, // the device already has these values
+        NothingToSend,  // every value to write was invalid (reported as not sent)
+        NoDevice,       // no device to change
+    };
+    Outcome outcome = Outcome::NoDevice;
+    Refusal refusal;
+    // The IP as it is sent and listed: in canonical form when it is a valid address.
+    QString ip;
+};
+
+// One address change of one device. Its requests leave one at a time: each after the
+// device's answer to the one before was applied and a short step has passed. An answer
+// counts only while a request of this change is outstanding, only from the device's old or
+// new address, and only when its code answers that request; anything else is logged as
+// stray and changes nothing. A watch declares the change failed when no answer at all was
+// applied in time.
+class ChangeTransaction {
+public:
+    enum class Phase {
+        Idle,
+        AwaitingAnswer,  // a request is out
+        Stepping,        // an answer was applied; the next request leaves after the step
+        Stopped,         // the device refused, or answered with an unknown status
+        AwaitingRestart, // complete; the restart offer waits for its answer
+    };
+
+    // The pause between an applied answer and the next request.
+    static constexpr int kStepMs = 200;
+    // Watch ticks counted without an applied answer before the change is declared failed.
+    static constexpr int kTimeoutTicks = 12;
+
+    ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
+                      DeviceSet& devices);
+
+    void setWatchInterval(int ms) { watchIntervalMs = ms; }
+    // Restarts the device of the change (mac, ip) when the user accepts the offer.
+    void setRestartDevice(std::function<void(const QString& mac, const QString& ip)> restart) {
+        restartDevice = std::move(restart);
+    }
+
+    ChangeStart start(const ChangeRequest& request);
+    void answer(quint8 code, quint8 status, const QString& sourceIp);
+    void answerRestartOffer(bool restart);
+    // A scan begins: the change ends, what it did not send is dropped, and the list
+    // forgets which line it coloured.
+    void endForScan();
+
+    // One tick of the first-answer watch; the watch's timer calls it.
+    void watchTick();
+
+    Phase phase() const { return current; }
+    bool holdsEndpoint() const;
+    AnswerState answerState() const { return state; }
+    const QString& lastChangedMac() const { return lastMac; }
+    bool restartWanted() const { return askForRestart; }
+    int answerCount() const { return answers; }
+    int watchTicks() const { return watchCount; }
+    bool watchRunning() const { return watch.isActive(); }
+    std::vector<QByteArray> unsentFrames() const;
+
+private:
+    struct Queued {
+        PlannedRequest request;
+        QByteArray frame;
+        int index = 0;
+    };
+
+    bool queue(const ChangePlan& plan);
+    void sendNext();
+    void applied(const Queued& answered);
+    void complete();
+    void finish();
+    void stop(const QString& reason);
+    void fail();
+    void dropUnsent(const QString& reason);
+    void setState(AnswerState answerState);
+
+    EndpointSession& session;
+    LogSink& log;
+    Events& events;
+    DeviceSet& devices;
+    std::function<void(const QString&, const QString&)> restartDevice;
+    int watchIntervalMs = 200;
+    Timer watch;
+    Timer step;
+
+    Phase current = Phase::Idle;
+    std::deque<Queued> unsent;
+    std::optional<Queued> outstanding;
+    DeviceId device = -1;
+    QString mac;
+    QString oldIp;
+    QString newIp;
+    bool dhcpTicked = false;
+    QList<Field> notSent;
+    int queuedCount = 0;
+    int answers = 0;
+    bool answerApplied = false;
+    int watchCount = 0;
+
+    AnswerState state = AnswerState::Success;
+    QString lastMac;
+    bool askForRestart = false;
+};
+
+} // namespace engine

@@ -1,0 +1,112 @@
+#include "engine/device_engine.h"
+
+namespace engine {
+
+DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
+    : session(endpoint, clock, log, eventSink), destinations(session, log),
+      scan(session, clock, log, eventSink, deviceSet, destinations),
+      changes(session, clock, log, eventSink, deviceSet),
+      commands(session, log, eventSink, destinations) {
+    session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
+        dispatch(datagram, sourceIp);
+    });
+    session.setStillNeeded([this] { return scan.holdsEndpoint() || changes.holdsEndpoint(); });
+    changes.setRestartDevice([this](const QString& mac, const QString& ip) {
+        commands.restart(Target{mac, ip});
+    });
+}
+
+DeviceEngine::~DeviceEngine() = default;
+
+void DeviceEngine::setIntervals(const Intervals& intervals) {
+    scan.setIntervals(intervals.scanPeriod, intervals.readPace);
+    changes.setWatchInterval(intervals.changeWatch);
+}
+
+void DeviceEngine::setInterfaces(const net::tNetworkInterfaceList& interfaces) {
+    destinations.setInterfaces(interfaces);
+}
+
+void DeviceEngine::setAdapter(const QString& adapterIp) {
+    session.setAdapter(adapterIp);
+}
+
+void DeviceEngine::setDhcpTicked(bool ticked) {
+    destinations.setDhcpTicked(ticked);
+}
+
+void DeviceEngine::setLineIndex(std::function<int(DeviceId)> lineIndex) {
+    scan.setLineIndex(std::move(lineIndex));
+}
+
+void DeviceEngine::startScan() {
+    changes.endForScan();
+    scan.dropReads();
+    // The scan takes the endpoint over; it closes it when it ends.
+    session.cancelCloses();
+    scan.startScan();
+}
+
+void DeviceEngine::openEndpoint() {
+    session.open();
+}
+
+void DeviceEngine::readMissing(const QString& mac, bool netmask, bool gateway) {
+    session.open();
+    if (netmask)
+        scan.readParam(mac, Field::Netmask);
+    if (gateway)
+        scan.readParam(mac, Field::Gateway);
+    session.requestClose({});
+}
+
+void DeviceEngine::blink(const std::optional<Target>& target) {
+    commands.blink(target);
+}
+
+void DeviceEngine::restart(const std::optional<Target>& target) {
+    commands.restart(target);
+}
+
+ChangeStart DeviceEngine::change(const ChangeRequest& request) {
+    return changes.start(request);
+}
+
+void DeviceEngine::answerRestartOffer(bool restart) {
+    changes.answerRestartOffer(restart);
+}
+
+QString DeviceEngine::destinationFor(const QString& deviceIp) const {
+    return destinations.forDevice(deviceIp);
+}
+
+void DeviceEngine::dispatch(const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
+    const quint8 code = datagram[1];
+    switch (code) {
+    case protocol::answerCode(protocol::dcScan):
+        scan.scanAnswer(datagram);
+        break;
+    case protocol::answerCode(protocol::dcReadNetmask):
+        scan.readAnswer(datagram, sourceIp, Field::Netmask);
+        break;
+    case protocol::answerCode(protocol::dcReadGateway):
+        scan.readAnswer(datagram, sourceIp, Field::Gateway);
+        break;
+    case protocol::answerCode(protocol::dcBlink):
+        commands.blinkAnswer(datagram[2]);
+        break;
+    case protocol::answerCode(protocol::dcSetIpPermanent):
+    case protocol::answerCode(protocol::dcSetIpTemporary):
+    case protocol::answerCode(protocol::dcSetNetmaskPermanent):
+    case protocol::answerCode(protocol::dcSetNetmaskTemporary):
+    case protocol::answerCode(protocol::dcSetGatewayPermanent):
+    case protocol::answerCode(protocol::dcSetGatewayTemporary):
+    case protocol::answerCode(protocol::dcSetDhcp):
+        changes.answer(code, datagram[2], sourceIp);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace engine

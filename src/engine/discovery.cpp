@@ -1,0 +1,225 @@
+#include "engine/discovery.h"
+
+#include "engine/destination.h"
+#include "engine/device_set.h"
+#include "engine/endpoint_session.h"
+#include "engine/events.h"
+#include "engine/log_sink.h"
+#include "net/ipv4.h"
+
+namespace engine {
+
+Discovery::Discovery(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
+                     DeviceSet& devices, const DestinationRule& destinations)
+    : session(session), log(log), events(events), devices(devices), destinations(destinations),
+      lineIndex([](DeviceId id) { return int(id); }), scanPeriod(clock), scanEndPause(clock),
+      readTicks(clock), readGap(clock), readsEndPause(clock) {}
+
+void Discovery::setIntervals(int scanPeriodMs, int readIntervalMs) {
+    this->scanPeriodMs = scanPeriodMs;
+    this->readIntervalMs = readIntervalMs;
+}
+
+bool Discovery::holdsEndpoint() const {
+    return scanRunning() || readsRunning() || readGap.isActive();
+}
+
+void Discovery::startScan() {
+    session.open();
+    // A scan started while one runs ends with the first one's period.
+    if (!scanPeriod.isActive())
+        scanPeriod.startOnce(scanPeriodMs, [this] { endScanPeriod(); });
+    scanEndPause.stop();
+    devices.clear();
+    emit events.devicesCleared();
+    emit events.statusChanged(Status::Scanning);
+    session.resetUnreadable();
+    droppedBefore = session.dropped();
+    log.logStringWithTime(QStringLiteral("Sending scan to %1").arg(session.handle()));
+    int error = 0;
+    if (!session.send(protocol::buildFrame(protocol::dcScan, {}), protocol::kLimitedBroadcast,
+                      &error))
+        emit events.failed({Failure::Kind::ScanSendFailed, error});
+}
+
+void Discovery::dropReads() {
+    if (!queue.empty())
+        log.logStringOnly(QStringLiteral("Scan started, netmask and gateway reads dropped for "
+                                         "%1 devices")
+                              .arg(queue.size()));
+    queue.clear();
+    readTicks.stop();
+    readGap.stop();
+    readsEndPause.stop();
+    readsTaken = 0;
+}
+
+void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
+    emit events.statusChanged(Status::ScanningOk);
+    const protocol::ScanAnswer answer = protocol::decodeScanAnswer(buffer);
+    log.logStringOnly(QStringLiteral("insert at Index %1").arg(devices.count() + 1));
+    const DeviceSet::Entered entered = devices.enter(answer.mac, answer.ip);
+    const DeviceId id = entered.id;
+    devices.edit(id).typeCode = answer.deviceType;
+    devices.edit(id).revision = answer.revision;
+    if (entered.added)
+        emit events.deviceAdded(id);
+    for (const DeviceId marked : entered.marksChanged) {
+        if (marked != id)
+            emit events.deviceChanged(marked);
+    }
+    log.logStringOnly(
+        QStringLiteral("MsgLen von  %1 vor entscheidung %2").arg(answer.ip).arg(answer.length));
+    DeviceRecord& record = devices.edit(id);
+    if (!answer.carriesParams) {
+        log.logStringOnly(QStringLiteral("Add to list index %1").arg(lineIndex(id)));
+        queue.push_back(answer.mac);
+        record.netmask = AddressField::of(AddressState::Searching);
+        record.gateway = AddressField::of(AddressState::Searching);
+        record.dhcp = DhcpMode::NotReported;
+        if (!readTicks.isActive()) {
+            log.logStringOnly(QStringLiteral("Start trimer get Params"));
+            readTicks.startRepeating(readIntervalMs, [this] { readTick(); });
+        }
+    } else {
+        log.logStringOnly(QStringLiteral("Adresse schon da "));
+        record.netmask = AddressField::value(answer.netmask);
+        record.gateway = AddressField::value(answer.gateway);
+        log.logStringOnly(QStringLiteral("int %1").arg(answer.dhcpByte));
+        log.logStringOnly(QStringLiteral("int buf dann and mask %1").arg(answer.dhcpByte & 0x30));
+        record.restart = RestartSupport::Supported;
+        switch (protocol::dhcpStateOf(answer.dhcpByte)) {
+        case protocol::DhcpState::NotActive:
+            record.dhcp = DhcpMode::NotActive;
+            break;
+        case protocol::DhcpState::Active:
+            record.dhcp = DhcpMode::Active;
+            break;
+        case protocol::DhcpState::NotSupported:
+            record.dhcp = DhcpMode::NotSupported;
+            record.restart = RestartSupport::NotSupported;
+            break;
+        }
+    }
+    emit events.deviceChanged(id);
+}
+
+void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp,
+                           Field field) {
+    const bool isNetmask = field == Field::Netmask;
+    log.logStringOnly(isNetmask ? QStringLiteral("Lesen der Netmask ")
+                                : QStringLiteral("Lesen der Gateway address "));
+    // While the reads go on, their progress stands in for the plain "read".
+    if (readsRunning())
+        reportProgress();
+    else
+        emit events.statusChanged(Status::ReadingOk);
+    const QString value = net::ipTextFromBytes(answer, 2);
+    (isNetmask ? netmask : gateway) = value;
+    log.logStringOnly(QStringLiteral("---- ") + value);
+    log.logStringWithIndent(QStringLiteral("Insert to List for ") + sourceIp);
+    // The answer carries no MAC: every device listed at its source address takes it.
+    for (const DeviceId id : devices.withIp(sourceIp)) {
+        DeviceRecord& record = devices.edit(id);
+        (isNetmask ? record.netmask : record.gateway) = AddressField::value(value);
+        emit events.deviceChanged(id);
+    }
+}
+
+bool Discovery::readParam(const QString& mac, Field field) {
+    const std::vector<DeviceId>& ids = devices.withMac(mac);
+    const QString deviceIp = ids.empty() ? QString() : devices.at(ids.back()).ip;
+    const QString destination = destinations.forDevice(deviceIp);
+    log.logStringOnly(QStringLiteral("MAC ") + mac);
+    log.logStringOnly(QStringLiteral("Adr ") + deviceIp);
+    protocol::TDeviceCommand command = protocol::dcReadNetmask;
+    if (field == Field::Netmask) {
+        log.logStringOnly(QStringLiteral("Preparing Message Netmask for IP ") + deviceIp);
+    } else {
+        log.logStringOnly(QStringLiteral("Preparing Message Gateway for IP ") + deviceIp);
+        command = protocol::dcReadGateway;
+    }
+    const auto macBytes = protocol::macBytesFromText(mac);
+    if (!macBytes)
+        return false;
+    const QByteArray frame = protocol::buildFrame(command, *macBytes);
+    log.logStringOnly(QStringLiteral("SendMessage ") + protocol::frameAsCharacters(frame));
+    log.logStringWithTime(QStringLiteral("Sending scan getParam to %1").arg(session.handle()));
+    int error = 0;
+    if (!session.send(frame, destination, &error)) {
+        log.logStringWithTime(QString::number(error));
+        return false;
+    }
+    return true;
+}
+
+void Discovery::endScanPeriod() {
+    emit events.statusChanged(Status::ScanFinished);
+    const ScanSummary summary{session.unreadable(), session.dropped() - droppedBefore};
+    if (summary.unreadable > 0)
+        log.logStringOnly(
+            QStringLiteral("Datagrams that could not be read: %1").arg(summary.unreadable));
+    if (summary.dropped > 0)
+        log.logStringOnly(
+            QStringLiteral("Answers lost for want of receive buffer: %1").arg(summary.dropped));
+    emit events.scanFinished(summary);
+    // With reads still under way, their end closes the endpoint.
+    if (!holdsEndpoint())
+        scanEndPause.startOnce(kScanEndPauseMs, [this] { session.requestClose({}); });
+}
+
+void Discovery::readTick() {
+    // A tick that comes while the last device's reads or the end of the reads are still
+    // under way waits for them.
+    if (readGap.isActive() || readsEndPause.isActive())
+        return;
+    log.logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queue.size()));
+    if (queue.empty()) {
+        readsEndPause.startOnce(kReadsEndPauseMs, [this] { finishReads(); });
+        return;
+    }
+    const QString mac = queue.front();
+    queue.pop_front();
+    log.logStringOnly(QStringLiteral("Getting list Index: ") + mac);
+    log.logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queue.size()));
+    ++readsTaken;
+    reportProgress();
+    const bool netmaskSent = readParam(mac, Field::Netmask);
+    readGap.startOnce(kReadGapMs, [this, mac, netmaskSent] {
+        // The gateway is not asked for when the netmask could not be.
+        if (!netmaskSent || !readParam(mac, Field::Gateway))
+            emit events.failed({Failure::Kind::ReadsNotRetrieved, 0});
+    });
+}
+
+void Discovery::finishReads() {
+    // A short answer that came meanwhile queued another device: the reads go on.
+    if (!queue.empty())
+        return;
+    log.logStringOnly(QStringLiteral("Stop timer getParams"));
+    readTicks.stop();
+    for (const DeviceRecord& record : devices.all()) {
+        const bool linkLocal = record.ip.startsWith(QLatin1String("169.254"));
+        const AddressField unanswered = AddressField::of(linkLocal ? AddressState::NotConfigurable
+                                                                   : AddressState::NotAvailable);
+        bool changed = false;
+        for (AddressField* field :
+             {&devices.edit(record.id).netmask, &devices.edit(record.id).gateway}) {
+            if (field->state == AddressState::Searching) {
+                *field = unanswered;
+                changed = true;
+            }
+        }
+        if (changed)
+            emit events.deviceChanged(record.id);
+    }
+    // During the scan period the endpoint stays open for the scan's answers.
+    if (!scanRunning())
+        session.requestClose({});
+}
+
+void Discovery::reportProgress() {
+    emit events.readsProgressed(readsTaken, readsTaken + int(queue.size()));
+}
+
+} // namespace engine

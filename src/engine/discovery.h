@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/clock.h"
+#include "engine/device_record.h"
+#include "engine/outcomes.h"
+#include "protocol/frame.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+namespace engine {
+
+class DestinationRule;
+class DeviceSet;
+class EndpointSession;
+class Events;
+class LogSink;
+
+// The scan and the reads that complete short answers: one broadcast, a scan period during
+// which every answer enters the device set, and for each device whose answer lacked netmask
+// and gateway, one read of each per read interval.
+class Discovery {
+public:
+    // The pause between the netmask read and the gateway read of one device, in which the
+    // netmask answer usually comes.
+    static constexpr int kReadGapMs = 10;
+    // The pauses before the end of a scan period, and of the reads, close the endpoint.
+    static constexpr int kScanEndPauseMs = 50;
+    static constexpr int kReadsEndPauseMs = 300;
+
+    Discovery(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
+              DeviceSet& devices, const DestinationRule& destinations);
+
+    void setIntervals(int scanPeriodMs, int readIntervalMs);
+    // Where a device stands in the front end's list, for the log; by default the order of
+    // the answers.
+    void setLineIndex(std::function<int(DeviceId)> lineIndex) {
+        this->lineIndex = std::move(lineIndex);
+    }
+
+    void startScan();
+    // Forgets the devices still to be read: a new scan has emptied the list.
+    void dropReads();
+
+    void scanAnswer(const protocol::ReceiveBuffer& answer);
+    void readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp, Field field);
+    // Sends one read for the device of this MAC; false when it could not be sent.
+    bool readParam(const QString& mac, Field field);
+
+    bool scanRunning() const { return scanPeriod.isActive(); }
+    bool readsRunning() const { return readTicks.isActive(); }
+    // The scan or its reads still need the endpoint.
+    bool holdsEndpoint() const;
+    const std::deque<QString>& readQueue() const { return queue; }
+    // The values of the last netmask and gateway answers.
+    const QString& lastNetmask() const { return netmask; }
+    const QString& lastGateway() const { return gateway; }
+
+private:
+    void endScanPeriod();
+    void readTick();
+    void finishReads();
+    void reportProgress();
+
+    EndpointSession& session;
+    LogSink& log;
+    Events& events;
+    DeviceSet& devices;
+    const DestinationRule& destinations;
+    std::function<int(DeviceId)> lineIndex;
+    int scanPeriodMs = 2500;
+    int readIntervalMs = 1500;
+    Timer scanPeriod;
+    Timer scanEndPause;
+    Timer readTicks;
+    Timer readGap;
+    Timer readsEndPause;
+    std::deque<QString> queue;
+    int readsTaken = 0; // devices whose reads were sent since the scan began
+    quint64 droppedBefore = 0;
+    QString netmask;
+    QString gateway;
+};
+
+} // namespace engine
