@@ -47,8 +47,12 @@ gdf::DeviceTypeTable readTypes(const QString& path, QTextStream& err) {
             << ", device types are shown by code\n";
         return types;
     }
-    const platform::IniFile file =
-        platform::IniFile::fromFile(path, platform::IniFile::Encoding::BomElseEightBit);
+    const platform::IniFile file = platform::IniFile::fromFile(path);
+    if (!file.readProblem().isEmpty()) {
+        err << "torvane-cli: gateway description file " << path << " cannot be read ("
+            << file.readProblem() << "), device types are shown by code\n";
+        return types;
+    }
     if (const auto problem = types.readGDF(file, path); problem)
         err << "torvane-cli: " << problem->message() << '\n';
     return types;
