@@ -43,8 +43,14 @@ FormFixture::FormFixture(const Options& options) {
         settings.writeString(QStringLiteral("EditTGWCurrentFilePath"),
                              dir + QStringLiteral("gdf/Pellmar.gdf"));
     }
-    const app::Services services{
-        boxes, *registry, log, monitors, dir, options.arguments, [](const QString&) {}};
+    const app::Services services{boxes,
+                                 *registry,
+                                 log,
+                                 monitors,
+                                 dir,
+                                 options.arguments,
+                                 [](const QString&) {},
+                                 options.receiveBufferBytes};
     window = std::make_unique<app::TForm1>(services);
     gwConfig = std::make_unique<gdf::TGW_Config>(boxes);
     settingsDialog = std::make_unique<ui::TOptions>(*registry, boxes);

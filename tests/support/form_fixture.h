@@ -35,6 +35,8 @@ public:
         // The description file chosen in an earlier run, so that no first-start warning
         // comes; false starts as on a fresh machine.
         bool storedDescriptionFile = true;
+        // The endpoint's receive buffer; 0 as shipped.
+        int receiveBufferBytes = 0;
     };
 
     FormFixture();

@@ -1,5 +1,6 @@
 #include "ui/model/log_buffer.h"
 
+#include <QStringBuilder>
 #include <QTime>
 
 #include <chrono>
@@ -61,7 +62,7 @@ void LogBuffer::logString(const QString& entry, int entryType) {
 }
 
 void LogBuffer::logStringWithTime(const QString& entry) {
-    append(timeStamp() + u' ' + entry);
+    append(timeStamp() % u' ' % entry);
 }
 
 void LogBuffer::logStringWithIndent(const QString& entry) {
