@@ -6,7 +6,8 @@ namespace bench {
 
 // The device list's own work for a burst of scan answers, without sockets, drawing or the rest
 // of the main window: each answer finds or adds its line and fills its cells the way the
-// intake does, processing events where the intake does, with a view attached to the list.
+// intake does, in batches of 64 with events processed after each, with a view attached to the
+// list.
 struct ListWorkSettings {
     enum class List { Indexed, Naive };
     enum class Order { Sent, Shuffled };

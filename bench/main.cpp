@@ -1,8 +1,10 @@
 // scan_benchmark: how the main window copes with a burst of scan answers.
 //
 //   scan_benchmark scan --devices N [--scan-ms MS] [--simulator PATH] [--state-window]
+//                       [--receive-buffer BYTES]
 //       one scan of the real main window against torvane-sim --generate N; --state-window
-//       starts the program with /D, which shows the state window
+//       starts the program with /D, which shows the state window; --receive-buffer sets what
+//       the endpoint asks the system for (212992 stands for a desktop's limit)
 //   scan_benchmark list --devices N [--list indexed|naive] [--order sent|shuffled]
 //       the device list's own work for N answers, the product's list or the naive one
 //
@@ -33,15 +35,20 @@ int runScanMode(bench::TimedApplication& application, bench::ScanSettings settin
     if (settings.simulator.isEmpty())
         settings.simulator = settings.shippedDir + QStringLiteral("torvane-sim");
     const bench::ScanResult result = bench::runScan(application, settings);
-    std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nstate_window=%d\nscan_ended=%d\nlisted=%d\n"
-                "datagrams_read=%d\n",
+    std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nstate_window=%d\nreceive_buffer=%d\n"
+                "scan_ended=%d\nlisted=%d\ndatagrams_taken_in=%d\ndatagrams_read=%ld\n"
+                "dropped=%ld\nkernel_drops=%ld\n",
                 settings.devices, settings.scanMs, int(!settings.arguments.isEmpty()),
-                int(result.scanEnded), result.listed, result.datagramsRead);
-    printStats("intake", result.intake);
-    std::printf("first_answer_after_ms=%.1f\nlast_answer_after_ms=%.1f\n"
-                "rss_before_scan_kib=%ld\npeak_rss_kib=%ld\nkernel_drops=%ld\nboxes=%lld\n",
-                result.firstAnswerAfterMs, result.lastAnswerAfterMs, result.residentBeforeKiB,
-                result.peakResidentKiB, result.kernelDrops, qlonglong(result.boxes.size()));
+                settings.receiveBufferBytes, int(result.scanEnded), result.listed,
+                result.datagramsTakenIn, result.datagramsRead, result.datagramsDropped,
+                result.kernelDrops);
+    printStats("intake_turn", result.intake);
+    std::printf("intake_per_answer_us=%.2f\nlast_answer_after_ms=%.1f\nanswers_sent=%d\n"
+                "sending_ms=%.1f\nlast_listed_ms=%.1f\nrss_before_scan_kib=%ld\n"
+                "peak_rss_kib=%ld\nboxes=%lld\n",
+                result.intakePerAnswerUs, result.lastAnswerAfterMs, result.answersSent,
+                result.sendingMs, result.lastListedMs, result.residentBeforeKiB,
+                result.peakResidentKiB, qlonglong(result.boxes.size()));
     for (const QString& box : result.boxes)
         std::cerr << "box: " << box.toStdString() << '\n';
     return result.scanEnded ? 0 : 1;
@@ -87,8 +94,11 @@ int main(int argc, char** argv) {
                                          QStringLiteral("ORDER"), QStringLiteral("sent"));
     const QCommandLineOption stateWindowOption(QStringLiteral("state-window"),
                                                QStringLiteral("start with /D (state window)"));
-    parser.addOptions(
-        {devicesOption, scanOption, simulatorOption, listOption, orderOption, stateWindowOption});
+    const QCommandLineOption bufferOption(QStringLiteral("receive-buffer"),
+                                          QStringLiteral("receive buffer asked for"),
+                                          QStringLiteral("BYTES"), QStringLiteral("0"));
+    parser.addOptions({devicesOption, scanOption, simulatorOption, listOption, orderOption,
+                       stateWindowOption, bufferOption});
     parser.process(application);
 
     const QStringList modes = parser.positionalArguments();
@@ -114,6 +124,7 @@ int main(int argc, char** argv) {
             settings.simulator = parser.value(simulatorOption);
             if (parser.isSet(stateWindowOption))
                 settings.arguments = QStringList{QStringLiteral("/D")};
+            settings.receiveBufferBytes = parser.value(bufferOption).toInt();
             return runScanMode(application, settings);
         }
         if (modes.front() == QLatin1String("list"))

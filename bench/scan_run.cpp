@@ -3,6 +3,7 @@
 #include "memory_usage.h"
 #include "program_folder.h"
 #include "simulator_run.h"
+#include "simulator_traffic.h"
 #include "timed_application.h"
 #include "udp_receive_errors.h"
 #include "unattended_boxes.h"
@@ -11,6 +12,7 @@
 #include "gdf/form/gw_config.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/registry.h"
+#include "protocol/udp_endpoint.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
@@ -46,9 +48,11 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     ProgramFolder folder(settings.shippedDir, {settings.scanMs, kQueryAfterScanMs}, kAdapter);
     if (!folder.isValid())
         throw std::runtime_error("no temporary program folder");
-    const SimulatorRun simulator(settings.simulator.toStdString(),
-                                 {"--generate", std::to_string(settings.devices), "--quiet"},
-                                 folder.file(QStringLiteral("simulator.txt")).toStdString());
+    const std::string trafficLog = folder.file(QStringLiteral("traffic.log")).toStdString();
+    const SimulatorRun simulator(
+        settings.simulator.toStdString(),
+        {"--generate", std::to_string(settings.devices), "--quiet", "--log", trafficLog},
+        folder.file(QStringLiteral("simulator.txt")).toStdString());
 
     UnattendedBoxes boxes;
     platform::RegistryStore registry(folder.registryPath());
@@ -56,10 +60,17 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     ui::LogBuffer log;
     platform::QScreenMonitors monitors;
     // English (UK), whatever the machine's locale, so that every run shows the same texts.
-    const app::Services services{
-        boxes, registry, log, monitors, folder.path(), settings.arguments, [](const QString&) {},
-        2057};
+    const app::Services services{boxes,
+                                 registry,
+                                 log,
+                                 monitors,
+                                 folder.path(),
+                                 settings.arguments,
+                                 [](const QString&) {},
+                                 2057,
+                                 settings.receiveBufferBytes};
     auto form = std::make_unique<app::TForm1>(services);
+    const protocol::UdpEndpoint& endpoint = *form->findChild<protocol::UdpEndpoint*>();
     gdf::TGW_Config gwConfig(boxes);
     ui::TOptions options(registry, boxes);
     ui::THelpAbout helpAbout(folder.path(), boxes);
@@ -69,6 +80,17 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     ScanResult result;
     std::optional<Clock::time_point> scanStart;
     std::optional<Clock::time_point> scanEnd;
+    // Counted as the lines come, since the log keeps only the last thousand.
+    int takenIn = 0;
+    QObject::connect(&log, &ui::LogBuffer::lineAppended, [&](const QString& line) {
+        if (line.contains(QLatin1String("Socketmessage FD_READ ")))
+            ++takenIn;
+    });
+    std::chrono::system_clock::time_point lastListed{};
+    QObject::connect(form->deviceLines, &QAbstractItemModel::rowsInserted, [&] {
+        if (!scanEnd)
+            lastListed = std::chrono::system_clock::now();
+    });
     application.beforeEvent(form->ButtonScan, QEvent::EnabledChange, [&] {
         if (!scanStart && !form->ButtonScan->isEnabled())
             scanStart = Clock::now();
@@ -78,6 +100,9 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
             return;
         scanEnd = Clock::now();
         result.listed = form->deviceLines->count();
+        result.datagramsTakenIn = takenIn;
+        result.datagramsRead = long(endpoint.datagramsRead());
+        result.datagramsDropped = long(endpoint.datagramsDropped());
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
     });
     QTimer::singleShot(settings.scanMs + kSafetyMarginMs, &application, &QCoreApplication::quit);
@@ -102,11 +127,25 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
             firstStart = delivery.start;
         lastEnd = delivery.start + delivery.length;
     }
-    result.datagramsRead = int(times.size());
+    double intakeNs = 0;
+    for (const TimedApplication::Delivery& delivery : application.readDeliveries()) {
+        if (scanEnd && delivery.start >= *scanEnd)
+            break;
+        intakeNs += double(delivery.threadTime.count());
+    }
+    if (result.datagramsTakenIn > 0)
+        result.intakePerAnswerUs = intakeNs / 1000.0 / result.datagramsTakenIn;
     result.intake = statsOf(std::move(times));
-    if (scanStart && firstStart) {
-        result.firstAnswerAfterMs = millisecondsBetween(*scanStart, *firstStart);
+    if (scanStart && firstStart)
         result.lastAnswerAfterMs = millisecondsBetween(*scanStart, lastEnd);
+    const AnswersSent sent = scanAnswersSent(trafficLog);
+    result.answersSent = sent.count;
+    if (sent.first && sent.last) {
+        const auto ms = [](auto duration) {
+            return std::chrono::duration<double, std::milli>(duration).count();
+        };
+        result.sendingMs = ms(*sent.last - *sent.first);
+        result.lastListedMs = ms(lastListed - *sent.first);
     }
     application.clearWatches();
     // The window goes first: its timers and endpoint must not outlive the other windows.

@@ -1,8 +1,20 @@
 #include "timed_application.h"
 
-#include <QSocketNotifier>
+#include "protocol/udp_endpoint.h"
+
+#include <ctime>
 
 namespace bench {
+
+namespace {
+
+std::chrono::nanoseconds threadTimeNow() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+} // namespace
 
 TimedApplication::TimedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -11,9 +23,8 @@ void TimedApplication::beforeEvent(const QObject* receiver, QEvent::Type type,
     watches.push_back({receiver, type, std::move(look)});
 }
 
-bool TimedApplication::isReadNotifier(QObject* receiver) const {
-    const auto* notifier = qobject_cast<QSocketNotifier*>(receiver);
-    return notifier && notifier->type() == QSocketNotifier::Read;
+bool TimedApplication::isIntake(QObject* receiver, QEvent* event) {
+    return event->type() == QEvent::MetaCall && qobject_cast<protocol::UdpEndpoint*>(receiver);
 }
 
 bool TimedApplication::notify(QObject* receiver, QEvent* event) {
@@ -21,15 +32,16 @@ bool TimedApplication::notify(QObject* receiver, QEvent* event) {
         if (watch.receiver == receiver && watch.type == event->type())
             watch.look();
     }
-    // The intake pumps while it handles a datagram; only the outermost delivery is timed,
-    // so that time spent in a nested one is not counted twice.
-    if (event->type() != QEvent::SockAct || readDepth > 0 || !isReadNotifier(receiver))
+    // Only the outermost delivery is timed, so that time spent in a nested one (the closing
+    // wait takes answers in while it processes events) is not counted twice.
+    if (intakeDepth > 0 || !isIntake(receiver, event))
         return QApplication::notify(receiver, event);
-    ++readDepth;
+    ++intakeDepth;
     const Clock::time_point start = Clock::now();
+    const std::chrono::nanoseconds threadStart = threadTimeNow();
     const bool handled = QApplication::notify(receiver, event);
-    deliveries.push_back({start, Clock::now() - start});
-    --readDepth;
+    deliveries.push_back({start, Clock::now() - start, threadTimeNow() - threadStart});
+    --intakeDepth;
     return handled;
 }
 

@@ -72,7 +72,11 @@ QPushButton* makeActionButton(const QString& name, QAction* action, QWidget* par
 } // namespace
 
 TForm1::TForm1(const Services& given, QWidget* parent)
-    : QMainWindow(parent), services(given), endpoint(std::make_unique<protocol::UdpEndpoint>()) {
+    : QMainWindow(parent), services(given),
+      endpoint(std::make_unique<protocol::UdpEndpoint>(
+          given.receiveBufferBytes > 0 ? given.receiveBufferBytes
+                                       : protocol::UdpEndpoint::kDefaultReceiveBufferBytes,
+          this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TORVANE Scan"));
     setAccessibleName(QStringLiteral("TORVANE Scan"));
@@ -106,8 +110,9 @@ TForm1::TForm1(const Services& given, QWidget* parent)
     buildStatusBar();
     buildTimers();
 
-    connect(endpoint.get(), &protocol::UdpEndpoint::readable, this, [this] { socketEvent(1); });
-    connect(endpoint.get(), &protocol::UdpEndpoint::writable, this, [this] { socketEvent(2); });
+    connect(endpoint.get(), &protocol::UdpEndpoint::datagramsArrived, this,
+            &TForm1::takeInDatagrams);
+    connect(endpoint.get(), &protocol::UdpEndpoint::writable, this, &TForm1::socketWritable);
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());

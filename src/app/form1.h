@@ -3,9 +3,11 @@
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/message_boxes.h"
+#include "protocol/datagram_receiver.h"
 #include "protocol/frame.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPersistentModelIndex>
@@ -15,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -40,6 +44,7 @@ namespace protocol {
 class UdpEndpoint;
 }
 namespace ui {
+struct DeviceLine;
 class DeviceListView;
 class DeviceTable;
 class LogBuffer;
@@ -66,6 +71,8 @@ struct Services {
     std::function<void(const QString& path)> openHelp;
     // The user's locale as a Windows locale identifier; unset: the desktop's.
     std::optional<int> userLocaleId;
+    // The receive buffer the endpoint asks the system for; 0 leaves it to the endpoint.
+    int receiveBufferBytes = 0;
 };
 
 enum TAnswerState { asSuccess, asFailed, asPending };
@@ -118,7 +125,10 @@ public:
 
     // Endpoint
     void createSocket();
-    void socketEvent(int eventCode);
+    // The reply intake: takes in the datagrams the endpoint has read, a bounded batch at a
+    // time, and comes back by itself for the rest after the event loop has turned.
+    void takeInDatagrams();
+    void socketWritable();
     void doCloseSocket(int wParam, int lParam);
 
     // Scan and parameter query
@@ -129,7 +139,7 @@ public:
     void deviceDestination(const QString& deviceIp);
 
     // Device list
-    QPersistentModelIndex createListViewLine(const QString& macaddress, const QString& ipaddress);
+    ui::DeviceLine* createListViewLine(const QString& macaddress, const QString& ipaddress);
     void insertSubitemToListView(const QString& forIpAddr, const QString& toAdd,
                                  protocol::TSetAddrType addrTyp);
     void ListView1Click();
@@ -283,6 +293,12 @@ private:
     void applyDescriptionFile(const platform::IniFile& cfg, const QString& path);
     void showBox(const QString& text, const QString& captionKey, platform::MessageBoxes::Icon icon);
 
+    void takeIn(const protocol::ReceivedDatagram& datagram);
+    // translate(), once per key and intake batch: the language cannot change within one, and
+    // a burst asks for the same text thousands of times.
+    QString translateInBatch(const QString& key);
+    void takeInEverythingRead();
+    void reportUnreadDatagrams();
     void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
     void scanAnswer(const protocol::ReceiveBuffer& buffer);
     void showReadAnswered();
@@ -309,8 +325,20 @@ private:
 
     Services services;
     Windows windows;
+    // Also a child of the window, so that tools find it; the pointer deletes it first.
     std::unique_ptr<protocol::UdpEndpoint> endpoint;
     bool intakeRunning = false;
+    // Taken from the endpoint but not handled yet: an intake stops after a bound.
+    std::vector<protocol::ReceivedDatagram> intakeBacklog;
+    std::size_t intakeNext = 0;
+    // Datagrams were announced while an intake ran.
+    bool intakeAgain = false;
+    // Closes asked for by answers' handlers during an intake (WParam, LParam of each).
+    std::vector<std::pair<int, int>> closesAfterIntake;
+    // Datagrams of the open endpoint that could not be read whole.
+    quint64 unreadableDatagrams = 0;
+    // Texts translated during the running intake batch.
+    QHash<QString, QString> batchTranslations;
     bool hourglass = false;
     std::optional<ChangeInProgress> changeInProgress;
     int changesStarted = 0;

@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <array>
 
 namespace protocol {
 
@@ -119,15 +122,6 @@ bool DatagramSocket::sendTo(const QByteArray& datagram, quint32 address, quint16
 }
 
 std::optional<DatagramSocket::Arrival> DatagramSocket::receive(std::span<quint8> into, int* error) {
-    return take(into, MSG_DONTWAIT, error);
-}
-
-std::optional<DatagramSocket::Arrival> DatagramSocket::peek(int* error) {
-    return take({}, MSG_DONTWAIT | MSG_PEEK, error);
-}
-
-std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> into, int flags,
-                                                            int* error) {
     reportError(error, 0);
     sockaddr_in source{};
     iovec part{into.data(), into.size()};
@@ -140,7 +134,7 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> in
     message.msg_control = control;
     message.msg_controllen = sizeof control;
 
-    const ssize_t size = ::recvmsg(descriptor_, &message, flags);
+    const ssize_t size = ::recvmsg(descriptor_, &message, MSG_DONTWAIT);
     if (size < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             reportError(error, errno);
@@ -161,6 +155,15 @@ std::optional<DatagramSocket::Arrival> DatagramSocket::take(std::span<quint8> in
         }
     }
     return arrival;
+}
+
+std::optional<quint32> droppedBySystem(int descriptor) {
+    std::array<quint32, SK_MEMINFO_VARS> memory{};
+    socklen_t length = sizeof memory;
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_MEMINFO, memory.data(), &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof(quint32))
+        return std::nullopt;
+    return memory[SK_MEMINFO_DROPS];
 }
 
 } // namespace protocol

@@ -54,13 +54,13 @@ public:
     // Takes one waiting datagram without blocking; nothing when none is waiting or on
     // failure (then *error is set, otherwise it is 0).
     std::optional<Arrival> receive(std::span<quint8> into, int* error);
-    // Looks at the next datagram without taking it; the same results as receive().
-    std::optional<Arrival> peek(int* error);
 
 private:
-    std::optional<Arrival> take(std::span<quint8> into, int flags, int* error);
-
     int descriptor_ = -1;
 };
+
+// How many datagrams the system has dropped on this socket for want of receive buffer since
+// it was opened; nothing when the system does not tell.
+std::optional<quint32> droppedBySystem(int descriptor);
 
 } // namespace protocol

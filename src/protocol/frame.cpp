@@ -51,13 +51,14 @@ std::optional<QByteArray> macBytesFromText(const QString& macText) {
 }
 
 QString macTextFromBytes(const ReceiveBuffer& buffer, std::size_t offset) {
-    QString text;
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    QString text(17, u'-');
+    QChar* out = text.data();
     for (std::size_t i = 0; i < 6; ++i) {
         const std::size_t at = offset + i;
         const quint8 byte = at < buffer.size() ? buffer[at] : 0;
-        if (i > 0)
-            text.append(u'-');
-        text.append(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
+        out[i * 3] = kDigits[byte >> 4];
+        out[i * 3 + 1] = kDigits[byte & 0x0F];
     }
     return text;
 }

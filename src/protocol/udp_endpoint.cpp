@@ -4,22 +4,16 @@
 #include "net/local_interfaces.h"
 #include "protocol/datagram_socket.h"
 
-#include <QPointer>
-#include <QSocketNotifier>
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <optional>
 
 namespace protocol {
 
 namespace {
-
-// Enough for the scan answers of more than 10,000 devices arriving while the UI thread is
-// busy; the system doubles the figure for its bookkeeping.
-constexpr int kReceiveBufferBytes = 16 * 1024 * 1024;
 
 // Reads a dotted address the way the socket library does, short and octal forms included.
 std::optional<quint32> socketLibraryAddress(const QString& text) {
@@ -32,7 +26,18 @@ std::optional<quint32> socketLibraryAddress(const QString& text) {
 } // namespace
 
 struct UdpEndpoint::Impl {
-    explicit Impl(UdpEndpoint* owner) : owner(owner) {}
+    Impl(UdpEndpoint* owner, int receiveBufferBytes)
+        : receiveBufferBytes(receiveBufferBytes), receiver([owner] {
+              // Runs on the receive thread; the signal is emitted on the endpoint's own,
+              // unless reading has ended in between.
+              QMetaObject::invokeMethod(
+                  owner,
+                  [owner] {
+                      if (owner->impl->receiver.isRunning())
+                          emit owner->datagramsArrived();
+                  },
+                  Qt::QueuedConnection);
+          }) {}
 
     bool hasSocket(int* error) const {
         if (socket.isOpen())
@@ -41,41 +46,16 @@ struct UdpEndpoint::Impl {
         return false;
     }
 
-    void updateNotifiers() {
-        const bool on = eventsStarted && eventsEnabled && !announcing;
-        socketNotifier.setEnabled(on && socketNotifier.isValid());
-        broadcastNotifier.setEnabled(on && broadcastNotifier.isValid());
-    }
-
-    void announceReadable() {
-        QPointer<UdpEndpoint> alive(owner);
-        announcing = true;
-        updateNotifiers();
-        emit owner->readable();
-        if (!alive)
-            return;
-        announcing = false;
-        updateNotifiers();
-    }
-
-    // Broadcasts from other interfaces are dropped here, so that they never wake the
-    // caller. An error is announced so that receive() reports and clears it.
-    bool adapterBroadcastWaiting() {
-        for (;;) {
-            int error = 0;
-            const auto next = broadcasts.peek(&error);
-            if (!next)
-                return error != 0;
-            if (next->interfaceIndex == adapterInterface)
-                return true;
-            broadcasts.receive({}, &error);
-        }
+    // Every socket reports with each datagram how many the system had dropped before it.
+    void prepareSocket(DatagramSocket& prepared) {
+        prepared.enlargeReceiveBuffer(receiveBufferBytes);
+        prepared.enableOption(SOL_SOCKET, SO_RXQ_OVFL, nullptr);
     }
 
     bool openBroadcastReceiver(int* error) {
         if (!broadcasts.open(error))
             return false;
-        broadcasts.enlargeReceiveBuffer(kReceiveBufferBytes);
+        prepareSocket(broadcasts);
         if (broadcasts.enableOption(SOL_SOCKET, SO_REUSEADDR, error) &&
             broadcasts.enableOption(IPPROTO_IP, IP_PKTINFO, error) &&
             broadcasts.bind(INADDR_BROADCAST, kDevicePort, error))
@@ -84,42 +64,34 @@ struct UdpEndpoint::Impl {
         return false;
     }
 
-    std::optional<DatagramSocket::Arrival> takeAdapterBroadcast(ReceiveBuffer& buffer, int* error) {
-        if (!broadcasts.isOpen())
-            return std::nullopt;
-        for (;;) {
-            auto arrival = broadcasts.receive(buffer, error);
-            if (!arrival || arrival->interfaceIndex == adapterInterface)
-                return arrival;
-            buffer.fill(0);
-        }
+    bool startReceiving(int* error) {
+        std::vector<DatagramReceiver::Source> sources{{socket.descriptor(), 0}};
+        // Broadcasts from other interfaces are left out, as if they had never arrived.
+        if (broadcasts.isOpen())
+            sources.push_back({broadcasts.descriptor(), adapterInterface});
+        return receiver.start(sources, error);
     }
 
-    UdpEndpoint* owner;
+    const int receiveBufferBytes;
     DatagramSocket socket;
     DatagramSocket broadcasts;
     quint32 adapterAddress = 0;
     // 0 while unknown or when every interface is bound: sends then follow the routing table.
     int adapterInterface = 0;
-    QSocketNotifier socketNotifier{QSocketNotifier::Read};
-    QSocketNotifier broadcastNotifier{QSocketNotifier::Read};
-    bool eventsStarted = false;
-    bool eventsEnabled = true;
-    bool announcing = false;
-    // Tells a queued writable() whether the events it belongs to are still running.
+    // Declared after the sockets, so that it ends its thread before they are closed.
+    DatagramReceiver receiver;
+    // Tells a queued writable() whether the reading it belongs to is still running.
     quint64 eventsGeneration = 0;
 };
 
-UdpEndpoint::UdpEndpoint(QObject* parent) : QObject(parent), impl(std::make_unique<Impl>(this)) {
-    connect(&impl->socketNotifier, &QSocketNotifier::activated, this,
-            [this] { impl->announceReadable(); });
-    connect(&impl->broadcastNotifier, &QSocketNotifier::activated, this, [this] {
-        if (impl->adapterBroadcastWaiting())
-            impl->announceReadable();
-    });
-}
+UdpEndpoint::UdpEndpoint(QObject* parent) : UdpEndpoint(kDefaultReceiveBufferBytes, parent) {}
 
-UdpEndpoint::~UdpEndpoint() = default;
+UdpEndpoint::UdpEndpoint(int receiveBufferBytes, QObject* parent)
+    : QObject(parent), impl(std::make_unique<Impl>(this, receiveBufferBytes)) {}
+
+UdpEndpoint::~UdpEndpoint() {
+    impl->receiver.stop();
+}
 
 int UdpEndpoint::handle() const {
     return impl->socket.isOpen() ? impl->socket.descriptor() : 0;
@@ -130,7 +102,8 @@ bool UdpEndpoint::create(int* error) {
         return true;
     if (!impl->socket.open(error))
         return false;
-    impl->socket.enlargeReceiveBuffer(kReceiveBufferBytes);
+    impl->receiver.reset();
+    impl->prepareSocket(impl->socket);
     return true;
 }
 
@@ -170,10 +143,9 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         return true;
     if (!impl->openBroadcastReceiver(error))
         return false;
-    if (impl->eventsStarted) {
-        impl->broadcastNotifier.setSocket(impl->broadcasts.descriptor());
-        impl->updateNotifiers();
-    }
+    // A thread already reading takes the new receiver on.
+    if (impl->receiver.isRunning())
+        return impl->startReceiving(error);
     return true;
 }
 
@@ -185,51 +157,37 @@ void UdpEndpoint::permitBroadcast() {
 bool UdpEndpoint::startEvents(int* error) {
     if (!impl->hasSocket(error))
         return false;
-    impl->socketNotifier.setSocket(impl->socket.descriptor());
-    if (impl->broadcasts.isOpen())
-        impl->broadcastNotifier.setSocket(impl->broadcasts.descriptor());
-    impl->eventsStarted = true;
-    impl->updateNotifiers();
+    if (!impl->receiver.isRunning() && !impl->startReceiving(error))
+        return false;
     const quint64 generation = ++impl->eventsGeneration;
     QMetaObject::invokeMethod(
         this,
         [this, generation] {
-            if (impl->eventsStarted && impl->eventsGeneration == generation)
+            if (impl->receiver.isRunning() && impl->eventsGeneration == generation)
                 emit writable();
         },
         Qt::QueuedConnection);
     return true;
 }
 
-void UdpEndpoint::setEventsEnabled(bool enabled) {
-    impl->eventsEnabled = enabled;
-    impl->updateNotifiers();
+void UdpEndpoint::stopReceiving() {
+    impl->receiver.stop();
 }
 
-bool UdpEndpoint::receive(ReceiveBuffer& buffer, qsizetype* received, QString* sourceIp,
-                          int* error) {
-    buffer.fill(0);
-    *received = 0;
-    if (!impl->hasSocket(error))
-        return false;
-    int failure = 0;
-    std::optional<DatagramSocket::Arrival> arrival = impl->socket.receive(buffer, &failure);
-    if (!arrival && failure == 0)
-        arrival = impl->takeAdapterBroadcast(buffer, &failure);
-    if (failure != 0) {
-        reportError(error, failure);
-        return false;
-    }
-    if (!arrival)
-        return true;
-    if (sourceIp)
-        *sourceIp = net::intToIpText(arrival->sourceAddress);
-    if (arrival->truncated) {
-        reportError(error, EMSGSIZE);
-        return false;
-    }
-    *received = arrival->size;
-    return true;
+std::vector<ReceivedDatagram> UdpEndpoint::takeDatagrams(std::size_t maxCount) {
+    return impl->receiver.take(maxCount);
+}
+
+int UdpEndpoint::takeReceiveFailure() {
+    return impl->receiver.takeFailure();
+}
+
+quint64 UdpEndpoint::datagramsRead() const {
+    return impl->receiver.readCount();
+}
+
+quint64 UdpEndpoint::datagramsDropped() const {
+    return impl->receiver.dropCount();
 }
 
 bool UdpEndpoint::sendTo(const QByteArray& frame, const QString& destinationIp, int* error) {
@@ -248,11 +206,9 @@ bool UdpEndpoint::sendTo(const QByteArray& frame, const QString& destinationIp, 
 bool UdpEndpoint::close(int* error) {
     if (!impl->hasSocket(error))
         return false;
-    impl->eventsStarted = false;
+    // The thread lets go of the descriptors before they are released and maybe reused.
+    impl->receiver.stop();
     ++impl->eventsGeneration;
-    // The notifiers let go of the descriptors before they are released and maybe reused.
-    impl->socketNotifier.setSocket(-1);
-    impl->broadcastNotifier.setSocket(-1);
     if (impl->broadcasts.isOpen())
         impl->broadcasts.close(nullptr);
     impl->adapterAddress = 0;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "protocol/datagram_receiver.h"
 #include "protocol/frame.h"
 
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace protocol {
 
@@ -17,20 +20,31 @@ namespace protocol {
 // arrive) the endpoint keeps a receiver for limited broadcasts that takes only those arriving
 // on the adapter's own interface. Limited broadcasts leave through the adapter's interface.
 //
+// Once started, a thread of the endpoint reads both sockets as fast as datagrams arrive, so
+// that the answers of thousands of devices do not overflow the system's receive buffer while
+// the UI thread is busy, whatever buffer the system grants; the UI thread takes them from
+// a queue in the order they were read.
+//
 // Error numbers are errno values; EADDRINUSE plays the role the platform's "address in use"
 // number plays in the log and message texts. Every call made while no socket exists fails
 // with ENOTSOCK.
 class UdpEndpoint : public QObject {
     Q_OBJECT
 public:
+    // Asked of the system for each socket unless told otherwise: room for the answers of
+    // more than 10,000 devices (the system doubles the figure for its bookkeeping).
+    static constexpr int kDefaultReceiveBufferBytes = 16 * 1024 * 1024;
+
     explicit UdpEndpoint(QObject* parent = nullptr);
+    // The receive buffer asked for: the privileged request comes first, and without the
+    // privilege the system caps the plain one at its limit.
+    explicit UdpEndpoint(int receiveBufferBytes, QObject* parent = nullptr);
     ~UdpEndpoint() override;
 
     // The socket handle shown in the log; 0 while no socket exists.
     int handle() const;
 
-    // Creates the datagram socket, with a receive buffer large enough for the answers of
-    // thousands of devices at once. On failure handle() stays 0 and *error is set, so the
+    // Creates the datagram socket. On failure handle() stays 0 and *error is set, so the
     // next create() tries again. While a socket exists it does nothing and succeeds.
     bool create(int* error);
     // Binds adapterIp:55808 (address reuse on, so a simulator may share the port) and opens
@@ -40,29 +54,36 @@ public:
     bool bind(const QString& adapterIp, int* error);
     // Allows sends to the broadcast address; the result is not needed by callers.
     void permitBroadcast();
-    // Starts readiness notification on the UI thread: readable() while a datagram waits,
-    // writable() once, from the event loop, after the start.
-    //
-    // readable() is never emitted while a handler of it is still running, even when that
-    // handler processes events; a datagram that arrives meanwhile is announced after the
-    // handler has returned. The handler is expected to receive() one datagram.
+    // Starts reading: datagramsArrived() tells the UI thread that datagrams wait, writable()
+    // comes once, from the event loop, after the start.
     bool startEvents(int* error);
-    // Suspends and resumes readable(); a datagram that arrives meanwhile is announced after.
-    void setEventsEnabled(bool enabled);
+    // Ends reading and waits for the thread; what it read stays to be taken, and is no
+    // longer announced. close() does the same.
+    void stopReceiving();
 
-    // Receives one waiting datagram into the zero-filled buffer. *received is 0 when nothing
-    // was waiting or the datagram was empty. A datagram longer than the buffer is consumed
-    // and fails with EMSGSIZE; the buffer then holds its beginning.
-    bool receive(ReceiveBuffer& buffer, qsizetype* received, QString* sourceIp, int* error);
+    // The datagrams read so far, oldest first, at most maxCount. datagramsArrived() comes
+    // again only after a call has found nothing left, so a taker that leaves datagrams
+    // behind comes back for them by itself.
+    std::vector<ReceivedDatagram> takeDatagrams(std::size_t maxCount);
+    // The first failure of the sockets themselves (not of one datagram) since the last
+    // call, or 0. It is announced by datagramsArrived() as well.
+    int takeReceiveFailure();
+    // Since the socket was created: datagrams read (also those that could not be read
+    // whole), and datagrams the system dropped because its receive buffer was full. Both
+    // stay readable after close().
+    quint64 datagramsRead() const;
+    quint64 datagramsDropped() const;
+
     // Sends to destinationIp:55808. A destination text that cannot be read, or 0.0.0.0,
     // fails with EADDRNOTAVAIL.
     bool sendTo(const QByteArray& frame, const QString& destinationIp, int* error);
-    // Closes the socket and the broadcast receiver. handle() is 0 afterwards even when the
-    // system reports an error: the descriptor is released either way.
+    // Stops reading and closes the socket and the broadcast receiver. handle() is 0
+    // afterwards even when the system reports an error: the descriptor is released either
+    // way. Datagrams read before stay to be taken.
     bool close(int* error);
 
 signals:
-    void readable();
+    void datagramsArrived();
     void writable();
 
 private:

@@ -9,17 +9,15 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringBuilder>
 #include <QToolTip>
 
 namespace app {
 
-QPersistentModelIndex TForm1::createListViewLine(const QString& macaddress,
-                                                 const QString& ipaddress) {
-    log().logStringOnly(QStringLiteral("insert at Index %1").arg(deviceLines->count() + 1));
-    const QPersistentModelIndex line(
-        deviceLines->index(deviceLines->createLine(macaddress, ipaddress), 0));
-    pump();
-    return line;
+ui::DeviceLine* TForm1::createListViewLine(const QString& macaddress, const QString& ipaddress) {
+    log().logStringOnly(QStringLiteral("insert at Index ") %
+                        QString::number(deviceLines->count() + 1));
+    return deviceLines->createLine(macaddress, ipaddress);
 }
 
 void TForm1::insertSubitemToListView(const QString& forIpAddr, const QString& toAdd,
@@ -32,16 +30,8 @@ void TForm1::insertSubitemToListView(const QString& forIpAddr, const QString& to
         cellIndex = 2;
     else if (addrTyp == protocol::atDhcp)
         cellIndex = 3;
-    // Only the lines of that address are visited; each is fetched afresh, since the list
-    // may change (or be emptied) while events are pumped between them.
-    std::vector<QPersistentModelIndex> matching;
-    for (const int row : deviceLines->rowsWithIp(forIpAddr))
-        matching.emplace_back(deviceLines->index(row, 0));
-    for (const QPersistentModelIndex& line : matching) {
-        if (line.isValid() && cellIndex >= 0 && deviceLines->cell(line.row(), 0) == forIpAddr)
-            deviceLines->setCell(line.row(), cellIndex, toAdd);
-        pump();
-    }
+    if (cellIndex > 0)
+        deviceLines->setCellOfIp(forIpAddr, cellIndex, toAdd);
 }
 
 void TForm1::ListView1Click() {

@@ -74,6 +74,7 @@ void DeviceListView::setDeviceTable(DeviceTable* deviceTable) {
         connect(table, &QAbstractItemModel::dataChanged, listPacer, note);
         connect(table, &QAbstractItemModel::rowsInserted, listPacer, note);
         connect(table, &QAbstractItemModel::rowsRemoved, listPacer, note);
+        connect(table, &QAbstractItemModel::rowsMoved, listPacer, note);
         connect(table, &QAbstractItemModel::layoutChanged, listPacer, note);
         connect(table, &QAbstractItemModel::modelReset, listPacer, note);
     }

@@ -1,6 +1,7 @@
 #include "support/endpoint_intake.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,16 @@ void openEndpoint(protocol::UdpEndpoint& endpoint, const QString& adapterIp) {
 }
 
 void TakenDatagrams::takeFrom(protocol::UdpEndpoint& endpoint) {
-    protocol::ReceiveBuffer buffer;
-    qsizetype received = 0;
-    QString source;
-    int error = 0;
-    if (endpoint.receive(buffer, &received, &source, &error))
-        taken.push_back(
-            {QByteArray(reinterpret_cast<const char*>(buffer.data()), received), source});
-    else
-        receiveErrors.push_back(error);
+    for (protocol::ReceivedDatagram& datagram : endpoint.takeDatagrams(SIZE_MAX)) {
+        if (datagram.error != 0)
+            receiveErrors.push_back(datagram.error);
+        else
+            taken.push_back({std::move(datagram.bytes), std::move(datagram.sourceIp)});
+    }
 }
 
-void TakenDatagrams::takeOnReadable(protocol::UdpEndpoint& endpoint) {
-    QObject::connect(&endpoint, &protocol::UdpEndpoint::readable, &endpoint,
+void TakenDatagrams::takeOnArrival(protocol::UdpEndpoint& endpoint) {
+    QObject::connect(&endpoint, &protocol::UdpEndpoint::datagramsArrived, &endpoint,
                      [this, &endpoint] { takeFrom(endpoint); });
 }
 

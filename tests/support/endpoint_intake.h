@@ -14,7 +14,7 @@ namespace testsupport {
 // ASSERT_NO_FATAL_FAILURE to stop there).
 void openEndpoint(protocol::UdpEndpoint& endpoint, const QString& adapterIp);
 
-// What an endpoint hands over, taken one datagram at a time as the program's intake does.
+// What an endpoint hands over, in the order it was read.
 class TakenDatagrams {
 public:
     struct Datagram {
@@ -22,10 +22,10 @@ public:
         QString source;
     };
 
-    // Receives one datagram, keeping it or the error number.
+    // Takes every datagram read so far, keeping it or its error number.
     void takeFrom(protocol::UdpEndpoint& endpoint);
-    // Receives one datagram on every readable().
-    void takeOnReadable(protocol::UdpEndpoint& endpoint);
+    // Takes every datagram read so far on each datagramsArrived().
+    void takeOnArrival(protocol::UdpEndpoint& endpoint);
 
     bool contains(const QByteArray& bytes, const QString& source) const;
     std::size_t size() const { return taken.size(); }

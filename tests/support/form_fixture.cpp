@@ -50,7 +50,8 @@ FormFixture::FormFixture(const Options& options) {
                                  dir,
                                  options.arguments,
                                  [](const QString&) {},
-                                 options.userLocaleId};
+                                 options.userLocaleId,
+                                 options.receiveBufferBytes};
     window = std::make_unique<app::TForm1>(services);
     gwConfig = std::make_unique<gdf::TGW_Config>(boxes);
     settingsDialog = std::make_unique<ui::TOptions>(*registry, boxes);

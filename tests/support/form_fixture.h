@@ -38,6 +38,8 @@ public:
         // The desktop's locale as a Windows locale identifier: English (UK) unless a test
         // says otherwise, whatever the machine's.
         int userLocaleId = 2057;
+        // The endpoint's receive buffer; 0 as shipped.
+        int receiveBufferBytes = 0;
     };
 
     FormFixture();

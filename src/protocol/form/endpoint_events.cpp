@@ -6,17 +6,33 @@
 #include "platform/message_boxes.h"
 #include "protocol/udp_endpoint.h"
 #include "ui/device_list_view.h"
+#include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringBuilder>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <limits>
+#include <utility>
 
 namespace app {
+
+namespace {
+
+// One intake takes in at most this many datagrams, or works about this long, before the
+// event loop turns again.
+constexpr std::size_t kDatagramsPerIntake = 64;
+constexpr auto kIntakeTimeLimit = std::chrono::milliseconds(4);
+
+} // namespace
 
 void TForm1::createSocket() {
     log().logStringWithTime(QStringLiteral("Create Socket, current handle %1").arg(FSocket()));
@@ -47,33 +63,136 @@ void TForm1::createSocket() {
     socketOpen = true;
 }
 
-void TForm1::socketEvent(int eventCode) {
-    log().logStringWithTime(QStringLiteral("Socketmessage received of type: %1").arg(eventCode));
-    if (eventCode == 2) {
-        log().logStringWithTime(QStringLiteral("Socketmessage FD_WRITE "));
+void TForm1::socketWritable() {
+    log().logStringWithTime(QStringLiteral("Socketmessage received of type: 2"));
+    log().logStringWithTime(QStringLiteral("Socketmessage FD_WRITE "));
+}
+
+void TForm1::takeInDatagrams() {
+    // An answer's handler may process events; what arrives meanwhile is taken in after it has
+    // returned, so the intake never nests.
+    if (intakeRunning) {
+        intakeAgain = true;
         return;
     }
-    if (eventCode != 1 || intakeRunning)
-        return;
-    // A datagram that becomes readable while this intake pumps is announced again once it
-    // has returned, so a burst of answers never nests the intake inside itself.
     intakeRunning = true;
-    endpoint->setEventsEnabled(false);
-    protocol::ReceiveBuffer buffer{};
-    qsizetype received = 0;
-    QString sourceIp;
-    int error = 0;
-    if (!endpoint->receive(buffer, &received, &sourceIp, &error)) {
-        services.boxes.showMessage(translate(QStringLiteral("Socket_error")) +
-                                   QStringLiteral(" %1").arg(error));
-    } else {
-        log().logStringWithTime(QStringLiteral("Socketmessage FD_READ %1").arg(received));
-        if (received > 0)
-            handleDatagram(buffer, sourceIp);
+    intakeAgain = false;
+    const auto started = std::chrono::steady_clock::now();
+    deviceLines->beginBatch();
+    std::size_t handled = 0;
+    // The endpoint announces again only once a take has found it empty.
+    bool endpointEmptied = false;
+    while (handled < kDatagramsPerIntake) {
+        if (intakeNext == intakeBacklog.size()) {
+            if (endpointEmptied)
+                break;
+            const std::size_t wanted = kDatagramsPerIntake - handled;
+            intakeBacklog = endpoint->takeDatagrams(wanted);
+            intakeNext = 0;
+            endpointEmptied = intakeBacklog.size() < wanted;
+            if (intakeBacklog.empty())
+                break;
+        }
+        takeIn(intakeBacklog[intakeNext++]);
+        ++handled;
+        if (std::chrono::steady_clock::now() - started >= kIntakeTimeLimit)
+            break;
     }
-    pump();
-    endpoint->setEventsEnabled(true);
+    deviceLines->endBatch();
+    batchTranslations.clear();
+    const bool more = intakeAgain || !endpointEmptied || intakeNext < intakeBacklog.size();
+    const int failure = endpoint->takeReceiveFailure();
     intakeRunning = false;
+    // Input, timers and redraws get their turn before the next batch; and so does the
+    // endpoint's receive thread, which may be waiting for this processor while the system's
+    // buffer fills (the scheduler would otherwise let this thread run on until its tick).
+    if (more) {
+        QMetaObject::invokeMethod(
+            endpoint.get(), [this] { takeInDatagrams(); }, Qt::QueuedConnection);
+        QThread::yieldCurrentThread();
+    }
+    if (failure != 0) {
+        log().logStringWithTime(QStringLiteral("Socketmessage received of type: 1"));
+        services.boxes.showMessage(translate(QStringLiteral("Socket_error")) +
+                                   QStringLiteral(" %1").arg(failure));
+    }
+    const std::vector<std::pair<int, int>> closes = std::exchange(closesAfterIntake, {});
+    for (const auto& [wParam, lParam] : closes)
+        doCloseSocket(wParam, lParam);
+}
+
+void TForm1::takeIn(const protocol::ReceivedDatagram& datagram) {
+    log().logStringWithTime(QStringLiteral("Socketmessage received of type: 1"));
+    if (datagram.error != 0) {
+        // One datagram that cannot be read stops nothing; the count is reported when the
+        // operation ends.
+        ++unreadableDatagrams;
+        log().logStringWithTime(QStringLiteral("Socketmessage FD_READ error %1 from %2")
+                                    .arg(datagram.error)
+                                    .arg(datagram.sourceIp));
+        return;
+    }
+    log().logStringWithTime(QStringLiteral("Socketmessage FD_READ ") %
+                            QString::number(datagram.bytes.size()));
+    if (datagram.bytes.isEmpty())
+        return;
+    protocol::ReceiveBuffer buffer{};
+    std::memcpy(buffer.data(), datagram.bytes.constData(),
+                std::min(std::size_t(datagram.bytes.size()), buffer.size()));
+    handleDatagram(buffer, datagram.sourceIp);
+}
+
+QString TForm1::translateInBatch(const QString& key) {
+    if (!intakeRunning)
+        return translate(key);
+    auto known = batchTranslations.constFind(key);
+    if (known == batchTranslations.cend())
+        known = batchTranslations.insert(key, translate(key));
+    return *known;
+}
+
+// Answers read before the close are handled before it, in one go, without events between.
+void TForm1::takeInEverythingRead() {
+    intakeRunning = true;
+    deviceLines->beginBatch();
+    for (;;) {
+        while (intakeNext < intakeBacklog.size())
+            takeIn(intakeBacklog[intakeNext++]);
+        intakeBacklog = endpoint->takeDatagrams(std::numeric_limits<std::size_t>::max());
+        intakeNext = 0;
+        if (intakeBacklog.empty())
+            break;
+    }
+    deviceLines->endBatch();
+    batchTranslations.clear();
+    intakeRunning = false;
+    if (const int failure = endpoint->takeReceiveFailure()) {
+        log().logStringWithTime(QStringLiteral("Socketmessage received of type: 1"));
+        services.boxes.showMessage(translate(QStringLiteral("Socket_error")) +
+                                   QStringLiteral(" %1").arg(failure));
+    }
+}
+
+// A list the kernel or a broken datagram left incomplete must not look complete.
+void TForm1::reportUnreadDatagrams() {
+    QStringList hints;
+    const quint64 dropped = endpoint->datagramsDropped();
+    if (dropped > 0) {
+        log().logStringWithTime(
+            QStringLiteral("Datagrams dropped by the system for want of receive buffer: %1")
+                .arg(dropped));
+        hints << QString::number(dropped) + u' ' +
+                     translate(QStringLiteral("answers_were_lost_scan_again"));
+    }
+    if (unreadableDatagrams > 0) {
+        log().logStringWithTime(
+            QStringLiteral("Datagrams that could not be read: %1").arg(unreadableDatagrams));
+        hints << QString::number(unreadableDatagrams) + u' ' +
+                     translate(QStringLiteral("datagrams_could_not_be_read"));
+        unreadableDatagrams = 0;
+    }
+    if (!hints.isEmpty())
+        setStatusText(hints.join(QStringLiteral("; ")));
 }
 
 void TForm1::handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
@@ -105,6 +224,12 @@ void TForm1::handleDatagram(const protocol::ReceiveBuffer& buffer, const QString
 }
 
 void TForm1::doCloseSocket(int wParam, int lParam) {
+    // An answer's handler ends its operation inside the intake; the closing wait is there to
+    // take in late answers, which only an intake that has returned can do.
+    if (intakeRunning) {
+        closesAfterIntake.emplace_back(wParam, lParam);
+        return;
+    }
     for (int round = 0; round < 101; ++round) {
         pump();
         QThread::msleep(5);
@@ -115,6 +240,11 @@ void TForm1::doCloseSocket(int wParam, int lParam) {
     log().logStringWithTime(QStringLiteral("doCloseSocket handle %1").arg(FSocket()));
     if (!socketOpen)
         return;
+    endpoint->stopReceiving();
+    takeInEverythingRead();
+    // Closes those answers asked for come after this one, as they would have come after it
+    // had they been nested in its wait.
+    const std::vector<std::pair<int, int>> laterCloses = std::exchange(closesAfterIntake, {});
     const int handle = FSocket();
     int error = 0;
     const bool lineSelected = ListView1->selectedRow() >= 0;
@@ -142,7 +272,10 @@ void TForm1::doCloseSocket(int wParam, int lParam) {
         setDefaultCursor();
         log().logStringWithTime(QStringLiteral("CloseSocket success do buttons %1").arg(FSocket()));
     }
+    reportUnreadDatagrams();
     emit endpointClosed();
+    for (const auto& [laterWParam, laterLParam] : laterCloses)
+        doCloseSocket(laterWParam, laterLParam);
 }
 
 bool TForm1::sendFrame(const QByteArray& frame, int* error) {

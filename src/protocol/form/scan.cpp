@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringBuilder>
 #include <QThread>
 #include <QTimer>
 
@@ -79,58 +80,55 @@ void TForm1::ButtonScanClick() {
 }
 
 void TForm1::scanAnswer(const protocol::ReceiveBuffer& buffer) {
-    setStatusText(translate(QStringLiteral("Scanning_OK")));
+    setStatusText(translateInBatch(QStringLiteral("Scanning_OK")));
     const protocol::ScanAnswer answer = protocol::decodeScanAnswer(buffer);
     QString typeName = deviceTypeName(answer.deviceType).value_or(QString());
     if (typeName.isEmpty())
         typeName = QStringLiteral("not defined (%1)").arg(answer.deviceType);
 
-    const QPersistentModelIndex line = createListViewLine(answer.mac, answer.ip);
-    deviceLines->setCell(line.row(), 4, typeName);
-    deviceLines->setCell(line.row(), 5, answer.revision);
-    pump();
-    log().logStringOnly(
-        QStringLiteral("MsgLen von  %1 vor entscheidung %2").arg(answer.ip).arg(answer.length));
-    // The line may have gone (a new scan emptied the list) while events were pumped;
-    // setCell ignores a row that no longer exists.
+    ui::DeviceLine* line = createListViewLine(answer.mac, answer.ip);
+    deviceLines->setCell(line, 4, typeName);
+    deviceLines->setCell(line, 5, answer.revision);
+    log().logStringOnly(QStringLiteral("MsgLen von  ") % answer.ip %
+                        QStringLiteral(" vor entscheidung ") % QString::number(answer.length));
     if (!answer.carriesParams) {
-        log().logStringOnly(QStringLiteral("Add to list index %1").arg(line.row()));
+        log().logStringOnly(QStringLiteral("Add to list index ") %
+                            QString::number(deviceLines->rowOf(line)));
         queryParamsQueue.append(answer.mac);
-        deviceLines->setCell(line.row(), 1, SearchingText);
-        deviceLines->setCell(line.row(), 2, SearchingText);
-        deviceLines->setCell(line.row(), 3, NotAvailTextShort);
+        deviceLines->setCell(line, 1, SearchingText);
+        deviceLines->setCell(line, 2, SearchingText);
+        deviceLines->setCell(line, 3, NotAvailTextShort);
         if (!TimerGetParams->isActive()) {
             log().logStringOnly(QStringLiteral("Start trimer get Params"));
             TimerGetParams->start();
         }
-        pump();
     } else {
         log().logStringOnly(QStringLiteral("Adresse schon da "));
-        deviceLines->setCell(line.row(), 1, answer.netmask);
-        deviceLines->setCell(line.row(), 2, answer.gateway);
-        log().logStringOnly(QStringLiteral("int %1").arg(answer.dhcpByte));
-        log().logStringOnly(QStringLiteral("int buf dann and mask %1").arg(answer.dhcpByte & 0x30));
-        deviceLines->setCell(line.row(), 7, QStringLiteral("restartSupported"));
+        deviceLines->setCell(line, 1, answer.netmask);
+        deviceLines->setCell(line, 2, answer.gateway);
+        log().logStringOnly(QStringLiteral("int ") % QString::number(answer.dhcpByte));
+        log().logStringOnly(QStringLiteral("int buf dann and mask ") %
+                            QString::number(answer.dhcpByte & 0x30));
+        deviceLines->setCell(line, 7, QStringLiteral("restartSupported"));
         switch (protocol::dhcpStateOf(answer.dhcpByte)) {
         case protocol::DhcpState::NotActive:
-            deviceLines->setCell(line.row(), 3, dhcpNotActiveText);
+            deviceLines->setCell(line, 3, dhcpNotActiveText);
             break;
         case protocol::DhcpState::Active:
-            deviceLines->setCell(line.row(), 3, dhcpActiveText);
+            deviceLines->setCell(line, 3, dhcpActiveText);
             break;
         case protocol::DhcpState::NotSupported:
-            deviceLines->setCell(line.row(), 3, dhcpNotSupportedText);
-            deviceLines->setCell(line.row(), 7, QStringLiteral("restartNOTSupported"));
+            deviceLines->setCell(line, 3, dhcpNotSupportedText);
+            deviceLines->setCell(line, 7, QStringLiteral("restartNOTSupported"));
             break;
         }
     }
-    pump();
 }
 
 void TForm1::showReadAnswered() {
     // While the reads of a scan go on, the status panel keeps showing how far they are.
     setStatusText(TimerGetParams->isActive() ? readProgressText()
-                                             : translate(QStringLiteral("Reading_OK")));
+                                             : translateInBatch(QStringLiteral("Reading_OK")));
 }
 
 void TForm1::netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {

@@ -1,9 +1,17 @@
 #include "ui/model/device_table.h"
 
 #include <algorithm>
-#include <functional>
+#include <iterator>
+#include <tuple>
 
 namespace ui {
+
+struct DeviceLine {
+    QString caption;
+    std::array<QString, DeviceTable::kCellCount> cells;
+    int row = -1;         // -1 while it waits for the end of its batch
+    quint64 sortedAt = 0; // when it took its present sort text
+};
 
 namespace {
 
@@ -30,124 +38,273 @@ const std::array<QString, DeviceTable::kColumnCount>& DeviceTable::columnCaption
     return captions;
 }
 
+int DeviceTable::count() const {
+    return int(lines.size() + waiting.size());
+}
+
 const QString& DeviceTable::caption(int row) const {
-    if (row < 0 || row >= count())
+    mergeWaiting();
+    if (row < 0 || row >= int(lines.size()))
         return kEmpty;
     return lines[std::size_t(row)]->caption;
 }
 
 const QString& DeviceTable::cell(int row, int index) const {
-    if (row < 0 || row >= count() || index < 0 || index >= kCellCount)
+    mergeWaiting();
+    if (row < 0 || row >= int(lines.size()) || index < 0 || index >= kCellCount)
         return kEmpty;
     return lines[std::size_t(row)]->cells[std::size_t(index)];
 }
 
 void DeviceTable::setCell(int row, int index, const QString& text) {
-    if (row < 0 || row >= count() || index < 0 || index >= kCellCount)
-        return;
-    Line* line = lines[std::size_t(row)].get();
-    QString& current = line->cells[std::size_t(index)];
-    if (current == text)
+    mergeWaiting();
+    if (row >= 0 && row < int(lines.size()))
+        setCell(lines[std::size_t(row)].get(), index, text);
+}
+
+void DeviceTable::setCell(DeviceLine* line, int index, const QString& text) {
+    if (!line || index < 0 || index >= kCellCount || line->cells[std::size_t(index)] == text)
         return;
     if (index == 0) {
+        // Once a line changes its address the marks no longer describe one answer.
+        markedFor.reset();
         unindexIp(line);
-        current = text;
-        indexIp(line, text);
-    } else {
-        current = text;
+        changeCell(line, 0, text);
+        indexIp(line);
+        return;
     }
-    // The list re-sorts only when a line is added or a header is clicked; until then a line
-    // whose sort cell changed stays where it is.
-    if (sortColumn == index + 1 && !line->outOfPlace) {
-        line->outOfPlace = true;
-        outOfPlaceLines.push_back(line);
+    if (index == kDuplicateCell) {
+        markedFor.reset();
+        if (text == kDuplicateMark)
+            markedLines.insert(line);
+        else
+            markedLines.erase(line);
     }
-    const QModelIndex changed = createIndex(row, index + 1);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    changeCell(line, index, text);
+}
+
+void DeviceTable::changeCell(DeviceLine* line, int index, const QString& text) {
+    if (index != 0 && !sameTextOfIp.isEmpty()) {
+        const auto same = sameTextOfIp.find(IpCell{line->cells[0], index});
+        if (same != sameTextOfIp.end() && *same != text)
+            sameTextOfIp.erase(same);
+    }
+    const bool resort = takesSortKey(index);
+    if (line->row < 0) {
+        line->cells[std::size_t(index)] = text;
+        if (resort)
+            line->sortedAt = ++sortClock;
+        return;
+    }
+    // The waiting lines find their places among lines that are all in order.
+    if (resort)
+        mergeWaiting();
+    line->cells[std::size_t(index)] = text;
+    if (index + 1 < kColumnCount) {
+        const QModelIndex changed = createIndex(line->row, index + 1);
+        if (index == kDuplicateCell)
+            emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::BackgroundRole});
+        else
+            emit dataChanged(changed, changed, {Qt::DisplayRole});
+    }
+    if (resort)
+        moveIntoPlace(line);
+}
+
+void DeviceTable::setCellOfIp(const QString& ip, int index, const QString& text) {
+    // The IP cell itself would take the lines out of the group being walked.
+    if (index <= 0 || index >= kCellCount)
+        return;
+    const auto group = byIp.constFind(ip);
+    if (group == byIp.cend())
+        return;
+    const IpCell cell{ip, index};
+    const auto same = sameTextOfIp.constFind(cell);
+    if (same != sameTextOfIp.cend() && *same == text)
+        return;
+    std::vector<DeviceLine*> visit = *group;
+    if (takesSortKey(index))
+        putInListOrder(visit);
+    for (DeviceLine* line : visit)
+        setCell(line, index, text);
+    sameTextOfIp.insert(cell, text);
 }
 
 void DeviceTable::clear() {
     beginResetModel();
     lines.clear();
+    waiting.clear();
     byIp.clear();
+    sameTextOfIp.clear();
     byCaption.clear();
-    markedDuplicates.clear();
-    outOfPlaceLines.clear();
+    byDevice.clear();
+    markedLines.clear();
+    markedFor.reset();
     endResetModel();
 }
 
-int DeviceTable::createLine(const QString& mac, const QString& ip) {
-    Line* target = nullptr;
-    for (Line* line : byCaption.value(mac)) {
-        if (line->cells[0] == ip && (!target || line->row > target->row))
-            target = line;
-    }
-
-    for (Line* line : markedDuplicates) {
-        line->cells[kDuplicateCell] = kNoMark;
-        const QModelIndex changed = createIndex(line->row, kDuplicateCell + 1);
-        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::BackgroundRole});
-    }
-    markedDuplicates.clear();
-    bool duplicate = false;
-    for (Line* line : byIp.value(ip)) {
-        if (line->caption == mac)
-            continue;
-        line->cells[kDuplicateCell] = kDuplicateMark;
-        markedDuplicates.push_back(line);
-        duplicate = true;
-        const QModelIndex changed = createIndex(line->row, kDuplicateCell + 1);
-        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::BackgroundRole});
-    }
-
+DeviceLine* DeviceTable::createLine(const QString& mac, const QString& ip) {
+    const Device device{mac, ip};
+    // Each index is looked up once; the entries of a new device or address get its line below.
+    std::vector<DeviceLine*>& ofDevice = byDevice[device];
+    std::vector<DeviceLine*>& withIp = byIp[ip];
+    DeviceLine* target = lastLineOf(ofDevice);
+    const bool duplicate = withIp.size() > ofDevice.size();
+    remark(device, target, duplicate, ofDevice, withIp);
     if (!target) {
-        auto line = std::make_unique<Line>();
+        auto line = std::make_unique<DeviceLine>();
         line->caption = mac;
-        // The IP goes in before the line is sorted in, so that a list sorted by IP places
-        // the new line by its address rather than as an empty one.
+        // The line is sorted in with its address and mark, so that a list sorted by either
+        // places it by them rather than as an empty line.
         line->cells[0] = ip;
+        line->cells[kDuplicateCell] = duplicate ? kDuplicateMark : kNoMark;
+        line->sortedAt = ++sortClock;
         target = line.get();
+        if (duplicate)
+            markedLines.insert(target);
         byCaption[mac].push_back(target);
-        indexIp(target, ip);
-        placeNewLine(std::move(line));
+        ofDevice.push_back(target);
+        withIp.push_back(target);
+        forgetSameText(ip);
+        waiting.push_back(std::move(line));
+        if (batchDepth == 0)
+            mergeWaitingLines();
     }
-    target->cells[kDuplicateCell] = duplicate ? kDuplicateMark : kNoMark;
+    markedFor = device;
+    return target;
+}
+
+// The marks describe the most recent answer: "D" on every line of its IP with another MAC,
+// and on its own line when there is such a one.
+void DeviceTable::remark(const Device& answer, const DeviceLine* target, bool duplicate,
+                         const std::vector<DeviceLine*>& ofDevice,
+                         const std::vector<DeviceLine*>& withIp) {
+    const auto& [mac, ip] = answer;
+    const auto marks = [&](const DeviceLine* line) {
+        return line->cells[0] == ip && (line->caption != mac || (line == target && duplicate));
+    };
+    std::vector<DeviceLine*> visit;
+    if (markedFor && markedFor->second == ip) {
+        // Same IP as the answer before: only the lines of its MAC and of this one can change.
+        if (markedFor->first != mac) {
+            const auto before = byDevice.constFind(*markedFor);
+            if (before != byDevice.cend())
+                visit.insert(visit.end(), before->begin(), before->end());
+        }
+        visit.insert(visit.end(), ofDevice.begin(), ofDevice.end());
+    } else {
+        for (DeviceLine* line : markedLines) {
+            if (line->cells[0] != ip)
+                visit.push_back(line);
+        }
+        visit.insert(visit.end(), withIp.begin(), withIp.end());
+    }
+    if (takesSortKey(kDuplicateCell))
+        putInListOrder(visit);
+    for (DeviceLine* line : visit)
+        setMark(line, marks(line));
+}
+
+void DeviceTable::setMark(DeviceLine* line, bool duplicate) {
+    const QString& mark = duplicate ? kDuplicateMark : kNoMark;
+    if (line->cells[kDuplicateCell] == mark)
+        return;
     if (duplicate)
-        markedDuplicates.push_back(target);
-    const QModelIndex changed = createIndex(target->row, kDuplicateCell + 1);
-    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::BackgroundRole});
-    return target->row;
+        markedLines.insert(line);
+    else
+        markedLines.erase(line);
+    changeCell(line, kDuplicateCell, mark);
+}
+
+DeviceLine* DeviceTable::lastLineOf(const std::vector<DeviceLine*>& lines) const {
+    DeviceLine* last = nullptr;
+    int lastRow = -1;
+    for (DeviceLine* line : lines) {
+        const int row = rowOf(line);
+        if (row > lastRow) {
+            last = line;
+            lastRow = row;
+        }
+    }
+    return last;
+}
+
+// The row the line will have once the waiting lines are merged: a waiting line goes behind
+// every listed line that sorts with it, and behind the waiting lines that took its text first.
+int DeviceTable::rowOf(const DeviceLine* line) const {
+    if (!line)
+        return -1;
+    const bool listed = line->row >= 0;
+    int row = listed ? line->row : listedPlaceOf(*line);
+    for (const auto& other : waiting) {
+        const int order = compareLines(*other, *line);
+        if (order < 0 || (!listed && order == 0 && other->sortedAt < line->sortedAt))
+            ++row;
+    }
+    return row;
+}
+
+void DeviceTable::beginBatch() {
+    ++batchDepth;
+}
+
+void DeviceTable::endBatch() {
+    if (batchDepth > 0 && --batchDepth == 0)
+        mergeWaiting();
 }
 
 std::vector<int> DeviceTable::rowsWithIp(const QString& ip) const {
+    mergeWaiting();
     std::vector<int> rows;
-    for (const Line* line : byIp.value(ip))
-        rows.push_back(line->row);
+    const auto group = byIp.constFind(ip);
+    if (group != byIp.cend()) {
+        for (const DeviceLine* line : *group)
+            rows.push_back(line->row);
+    }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 std::vector<int> DeviceTable::rowsWithCaption(const QString& mac) const {
+    mergeWaiting();
     std::vector<int> rows;
-    for (const Line* line : byCaption.value(mac))
-        rows.push_back(line->row);
+    const auto found = byCaption.constFind(mac);
+    if (found != byCaption.cend()) {
+        for (const DeviceLine* line : *found)
+            rows.push_back(line->row);
+    }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 int DeviceTable::firstRowWithCaption(const QString& mac) const {
-    const std::vector<int> rows = rowsWithCaption(mac);
-    return rows.empty() ? -1 : rows.front();
+    mergeWaiting();
+    const auto found = byCaption.constFind(mac);
+    if (found == byCaption.cend())
+        return -1;
+    int first = -1;
+    for (const DeviceLine* line : *found) {
+        if (first < 0 || line->row < first)
+            first = line->row;
+    }
+    return first;
 }
 
 int DeviceTable::lastRowWithCaption(const QString& mac) const {
-    const std::vector<int> rows = rowsWithCaption(mac);
-    return rows.empty() ? -1 : rows.back();
+    mergeWaiting();
+    const auto found = byCaption.constFind(mac);
+    if (found == byCaption.cend())
+        return -1;
+    int last = -1;
+    for (const DeviceLine* line : *found)
+        last = std::max(last, line->row);
+    return last;
 }
 
 void DeviceTable::columnClick(int column) {
     if (column < 0 || column >= kColumnCount)
         return;
+    mergeWaiting();
     if (column == sortColumn) {
         sortDescending = !sortDescending;
     } else {
@@ -157,99 +314,136 @@ void DeviceTable::columnClick(int column) {
     sortAll();
 }
 
+// Lines are compared thousands of times a second in a burst, mostly texts that share a long
+// beginning (MACs of one maker, addresses of one subnet): equal code units are skipped in one
+// go, and only where they differ are letters folded.
 int DeviceTable::compareText(const QString& a, const QString& b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t ca = a[i].unicode();
-        char16_t cb = b[i].unicode();
-        if (ca >= u'a' && ca <= u'z')
-            ca = char16_t(ca - 32);
-        if (cb >= u'a' && cb <= u'z')
-            cb = char16_t(cb - 32);
+    const auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
+    const char16_t* at = reinterpret_cast<const char16_t*>(a.constData());
+    const char16_t* bt = reinterpret_cast<const char16_t*>(b.constData());
+    const char16_t* const aEnd = at + std::min(a.size(), b.size());
+    for (;;) {
+        std::tie(at, bt) = std::mismatch(at, aEnd, bt);
+        if (at == aEnd)
+            break;
+        const char16_t ca = fold(*at);
+        const char16_t cb = fold(*bt);
         if (ca != cb)
             return ca < cb ? -1 : 1;
+        ++at;
+        ++bt;
     }
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
-const QString& DeviceTable::sortKey(const Line& line) const {
+const QString& DeviceTable::sortKey(const DeviceLine& line) const {
     if (sortColumn == 0)
         return line.caption;
     return line.cells[std::size_t(sortColumn - 1)];
 }
 
-int DeviceTable::compareLines(const Line& a, const Line& b) const {
+int DeviceTable::compareLines(const DeviceLine& a, const DeviceLine& b) const {
     const int result = compareText(sortKey(a), sortKey(b));
     return sortDescending ? -result : result;
 }
 
-int DeviceTable::compareRows(int rowA, int rowB) const {
-    if (rowA < 0 || rowB < 0 || rowA >= count() || rowB >= count())
-        return 0;
-    return compareLines(*lines[std::size_t(rowA)], *lines[std::size_t(rowB)]);
+int DeviceTable::listedPlaceOf(const DeviceLine& line) const {
+    const auto after =
+        std::upper_bound(lines.begin(), lines.end(), line,
+                         [this](const DeviceLine& a, const std::unique_ptr<DeviceLine>& b) {
+                             return compareLines(a, *b) < 0;
+                         });
+    return int(after - lines.begin());
 }
 
-void DeviceTable::placeNewLine(std::unique_ptr<Line> line) {
-    // A full stable re-sort of the list with the new line appended at its end gives: every
-    // line in order of (sort key, previous position). Lines that kept their key are still in
-    // that order, so only the lines whose key changed are moved, then the new line goes
-    // behind every line that compares equal to it.
-    if (!outOfPlaceLines.empty()) {
-        reorder([this] {
-            std::vector<std::unique_ptr<Line>> moved;
-            std::vector<std::unique_ptr<Line>> kept;
-            for (auto& existing : lines)
-                (existing->outOfPlace ? moved : kept).push_back(std::move(existing));
-            for (auto& movedLine : moved) {
-                const auto before = [this](const std::unique_ptr<Line>& a, const Line* b) {
-                    const int order = compareLines(*a, *b);
-                    return order < 0 || (order == 0 && a->row < b->row);
-                };
-                const auto at = std::lower_bound(kept.begin(), kept.end(), movedLine.get(), before);
-                kept.insert(at, std::move(movedLine));
-            }
-            lines = std::move(kept);
-        });
+void DeviceTable::putInListOrder(std::vector<DeviceLine*>& visit) const {
+    std::vector<std::pair<int, DeviceLine*>> byRow;
+    byRow.reserve(visit.size());
+    for (DeviceLine* line : visit)
+        byRow.emplace_back(rowOf(line), line);
+    std::sort(byRow.begin(), byRow.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < visit.size(); ++i)
+        visit[i] = byRow[i].second;
+}
+
+void DeviceTable::mergeWaiting() const {
+    if (!waiting.empty())
+        const_cast<DeviceTable*>(this)->mergeWaitingLines();
+}
+
+// Entering the waiting lines one by one would put each behind every line that sorts with it
+// and was listed or took its text before it; sorting them by (text, moment) and placing
+// each behind its equals among the listed lines gives the same order at once.
+void DeviceTable::mergeWaitingLines() {
+    Lines arriving = std::move(waiting);
+    waiting.clear();
+    std::stable_sort(arriving.begin(), arriving.end(), [this](const auto& a, const auto& b) {
+        const int order = compareLines(*a, *b);
+        return order < 0 || (order == 0 && a->sortedAt < b->sortedAt);
+    });
+    std::vector<int> places;
+    places.reserve(arriving.size());
+    for (const auto& line : arriving) {
+        places.push_back(listedPlaceOf(*line));
+        // Counts as listed from now on, though its row is known only once all runs are in.
+        line->row = places.back();
     }
-
-    const auto after = std::upper_bound(
-        lines.begin(), lines.end(), line.get(),
-        [this](const Line* a, const std::unique_ptr<Line>& b) { return compareLines(*a, *b) < 0; });
-    const int row = int(after - lines.begin());
-    beginInsertRows(QModelIndex(), row, row);
-    lines.insert(after, std::move(line));
-    renumber(row);
-    endInsertRows();
+    // Runs of lines that go to the same place, the last run first, so that the places of
+    // the runs above stay as they were found.
+    std::size_t end = arriving.size();
+    while (end > 0) {
+        std::size_t start = end - 1;
+        while (start > 0 && places[start - 1] == places[end - 1])
+            --start;
+        const int at = places[end - 1];
+        beginInsertRows(QModelIndex(), at, at + int(end - start) - 1);
+        lines.insert(lines.begin() + at,
+                     std::make_move_iterator(arriving.begin() + std::ptrdiff_t(start)),
+                     std::make_move_iterator(arriving.begin() + std::ptrdiff_t(end)));
+        endInsertRows();
+        end = start;
+    }
+    renumber(places.front(), int(lines.size()) - 1);
 }
 
-void DeviceTable::renumber(int from) {
-    for (std::size_t i = std::size_t(from); i < lines.size(); ++i)
-        lines[i]->row = int(i);
+void DeviceTable::moveIntoPlace(DeviceLine* line) {
+    const int from = line->row;
+    const auto before = [this](const DeviceLine& a, const std::unique_ptr<DeviceLine>& b) {
+        return compareLines(a, *b) < 0;
+    };
+    const auto begin = lines.begin();
+    const auto behind = begin + from + 1;
+    const int to = int(std::upper_bound(begin, begin + from, *line, before) - begin) +
+                   int(std::upper_bound(behind, lines.end(), *line, before) - behind);
+    if (to == from)
+        return;
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+    if (to > from)
+        std::rotate(begin + from, begin + from + 1, begin + to + 1);
+    else
+        std::rotate(begin + to, begin + from, begin + from + 1);
+    renumber(std::min(from, to), std::max(from, to));
+    endMoveRows();
+}
+
+void DeviceTable::renumber(int from, int to) {
+    for (int i = from; i <= to; ++i)
+        lines[std::size_t(i)]->row = i;
 }
 
 void DeviceTable::sortAll() {
-    reorder([this] {
-        std::stable_sort(lines.begin(), lines.end(),
-                         [this](const std::unique_ptr<Line>& a, const std::unique_ptr<Line>& b) {
-                             return compareLines(*a, *b) < 0;
-                         });
-    });
-}
-
-void DeviceTable::reorder(const std::function<void()>& sortLines) {
     emit layoutAboutToBeChanged();
     const QModelIndexList persistent = persistentIndexList();
-    std::vector<Line*> persistentLines;
+    std::vector<DeviceLine*> persistentLines;
     for (const QModelIndex& index : persistent)
         persistentLines.push_back(lines[std::size_t(index.row())].get());
 
-    sortLines();
-    for (auto& line : lines)
-        line->outOfPlace = false;
-    outOfPlaceLines.clear();
-    renumber(0);
+    std::stable_sort(lines.begin(), lines.end(),
+                     [this](const auto& a, const auto& b) { return compareLines(*a, *b) < 0; });
+    renumber(0, int(lines.size()) - 1);
 
     QModelIndexList updated;
     for (std::size_t i = 0; i < persistentLines.size(); ++i)
@@ -258,22 +452,40 @@ void DeviceTable::reorder(const std::function<void()>& sortLines) {
     emit layoutChanged();
 }
 
-void DeviceTable::indexIp(Line* line, const QString& ip) {
-    byIp[ip].push_back(line);
+void DeviceTable::indexIp(DeviceLine* line) {
+    byIp[line->cells[0]].push_back(line);
+    forgetSameText(line->cells[0]);
+    byDevice[Device{line->caption, line->cells[0]}].push_back(line);
 }
 
-void DeviceTable::unindexIp(Line* line) {
-    auto found = byIp.find(line->cells[0]);
-    if (found == byIp.end())
+void DeviceTable::unindexIp(DeviceLine* line) {
+    const auto group = byIp.find(line->cells[0]);
+    if (group != byIp.end()) {
+        removeFrom(*group, line);
+        if (group->empty())
+            byIp.erase(group);
+    }
+    const auto device = byDevice.find(Device{line->caption, line->cells[0]});
+    if (device != byDevice.end()) {
+        removeFrom(*device, line);
+        if (device->empty())
+            byDevice.erase(device);
+    }
+}
+
+void DeviceTable::forgetSameText(const QString& ip) {
+    if (sameTextOfIp.isEmpty())
         return;
-    auto& list = found.value();
+    for (int index = 1; index < kCellCount; ++index)
+        sameTextOfIp.remove(IpCell{ip, index});
+}
+
+void DeviceTable::removeFrom(std::vector<DeviceLine*>& list, DeviceLine* line) {
     list.erase(std::remove(list.begin(), list.end(), line), list.end());
-    if (list.empty())
-        byIp.erase(found);
 }
 
 int DeviceTable::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : int(lines.size());
 }
 
 int DeviceTable::columnCount(const QModelIndex& parent) const {
@@ -281,11 +493,12 @@ int DeviceTable::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DeviceTable::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= int(lines.size()))
         return {};
+    const DeviceLine& line = *lines[std::size_t(index.row())];
     if (index.column() == 0)
-        return caption(index.row());
-    return cell(index.row(), index.column() - 1);
+        return line.caption;
+    return line.cells[std::size_t(index.column() - 1)];
 }
 
 QVariant DeviceTable::headerData(int section, Qt::Orientation orientation, int role) const {

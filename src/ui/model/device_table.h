@@ -5,16 +5,28 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 #include <memory>
+#include <optional>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace ui {
 
+// One line of the device list. It keeps its address while it lives, whatever row it moves
+// to, so the code that fills a new line holds on to it instead of to a row.
+struct DeviceLine;
+
 // The lines of the device list: a caption (the MAC text) and nine text cells per line, in
-// display order. Lookups by MAC and by IP go through indexes kept next to the lines, and a new
-// line is sorted into place instead of re-sorting everything, so a burst of thousands of
-// answers stays cheap while the list looks exactly as if it were walked and re-sorted.
+// display order, always sorted by the sort column. Lines that compare equal stay in the order
+// in which they took their sort text: a new line, or a line whose sort cell changes, goes
+// behind every line that already shows that text.
+//
+// Lookups by MAC, by IP and by both go through indexes kept next to the lines, and the
+// duplicate marks are kept by counting, so an answer costs the same with 10 lines as with
+// 30,000, even when all of them share one address. Answers taken in together form a batch:
+// its new lines are merged into the list once at its end, in exactly the order entering them
+// one by one would give, with one insertion per run of adjacent new lines.
 class DeviceTable : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,16 +39,29 @@ public:
     explicit DeviceTable(QObject* parent = nullptr);
     ~DeviceTable() override;
 
-    int count() const { return int(lines.size()); }
+    // Every line, those a running batch has still to merge included.
+    int count() const;
+    // Rows as the list shows them. Reading or writing by row during a batch merges the lines
+    // that wait first, so a row always means the same line to every caller.
     const QString& caption(int row) const;
     const QString& cell(int row, int index) const;
     void setCell(int row, int index, const QString& text);
     void clear();
 
-    // Finds the line of this MAC and IP or appends one, and re-marks the duplicate column
-    // of every line: "D" where another MAC answered with this IP, " " elsewhere. The new
-    // line is sorted into place. Returns its row.
-    int createLine(const QString& mac, const QString& ip);
+    // Finds the line of this MAC and IP or adds one, and marks the duplicate column: "D" on
+    // every line of this IP with another MAC, and on the found line when there is one such,
+    // " " everywhere else. Only lines whose mark changes are touched.
+    DeviceLine* createLine(const QString& mac, const QString& ip);
+    int rowOf(const DeviceLine* line) const;
+    void setCell(DeviceLine* line, int index, const QString& text);
+    // Writes the text into this cell of every line that shows this IP. Writing the text
+    // every such line already got from the last call costs nothing.
+    void setCellOfIp(const QString& ip, int index, const QString& text);
+
+    // Between these, new lines wait and are merged into the list at the end. Batches nest;
+    // outside one, a new line goes into the list at once.
+    void beginBatch();
+    void endBatch();
 
     // Rows in list order.
     std::vector<int> rowsWithIp(const QString& ip) const;
@@ -48,11 +73,10 @@ public:
     int sortedColumn() const { return sortColumn; }
     bool descending() const { return sortDescending; }
     // A header click: the same column again inverts the direction, another column sorts
-    // ascending by it. The whole list is sorted at once.
+    // ascending by it. The whole list is sorted at once, equal lines keeping their order.
     void columnClick(int column);
     // The list's comparison: ASCII letters without regard to case, otherwise by UTF-16 code
-    // unit; negated when descending.
-    int compareRows(int rowA, int rowB) const;
+    // unit.
     static int compareText(const QString& a, const QString& b);
 
     // QAbstractTableModel
@@ -67,29 +91,52 @@ public:
     static const std::array<QString, kColumnCount>& columnCaptions();
 
 private:
-    struct Line {
-        QString caption;
-        std::array<QString, kCellCount> cells;
-        int row = 0;
-        bool outOfPlace = false; // its sort key changed since it was placed
-    };
+    using Lines = std::vector<std::unique_ptr<DeviceLine>>;
+    using Device = std::pair<QString, QString>; // MAC text and IP text
 
-    const QString& sortKey(const Line& line) const;
-    int compareLines(const Line& a, const Line& b) const;
-    void placeNewLine(std::unique_ptr<Line> line);
-    void renumber(int from);
+    using IpCell = std::pair<QString, int>; // an IP text and a cell index
+
+    const QString& sortKey(const DeviceLine& line) const;
+    int compareLines(const DeviceLine& a, const DeviceLine& b) const;
+    bool takesSortKey(int index) const { return sortColumn == index + 1; }
+    // Merging changes nothing a reader sees; it brings the model's rows up to date.
+    void mergeWaiting() const;
+    void mergeWaitingLines();
+    // The row a line would take among the listed lines: behind every one that sorts with it.
+    int listedPlaceOf(const DeviceLine& line) const;
+    // Lines to visit in list order, so that lines whose sort text changes go behind their
+    // equals in the order they stand.
+    void putInListOrder(std::vector<DeviceLine*>& visit) const;
+    void moveIntoPlace(DeviceLine* line);
+    void renumber(int from, int to);
     void sortAll();
-    // Runs sortLines, which may reorder `lines` freely, and keeps the selection and every
-    // other persistent index on its line.
-    void reorder(const std::function<void()>& sortLines);
-    void indexIp(Line* line, const QString& ip);
-    void unindexIp(Line* line);
+    void changeCell(DeviceLine* line, int index, const QString& text);
+    void setMark(DeviceLine* line, bool duplicate);
+    void remark(const Device& answer, const DeviceLine* target, bool duplicate,
+                const std::vector<DeviceLine*>& ofDevice, const std::vector<DeviceLine*>& withIp);
+    // The one furthest down the list.
+    DeviceLine* lastLineOf(const std::vector<DeviceLine*>& lines) const;
+    void indexIp(DeviceLine* line);
+    void unindexIp(DeviceLine* line);
+    void forgetSameText(const QString& ip);
+    static void removeFrom(std::vector<DeviceLine*>& list, DeviceLine* line);
 
-    std::vector<std::unique_ptr<Line>> lines;
-    QHash<QString, std::vector<Line*>> byIp;
-    QHash<QString, std::vector<Line*>> byCaption;
-    std::vector<Line*> markedDuplicates;
-    std::vector<Line*> outOfPlaceLines;
+    Lines lines;   // in the list, by row
+    Lines waiting; // new lines of the running batch, in arrival order
+    int batchDepth = 0;
+    quint64 sortClock = 0; // counts the moments lines take a sort text
+    QHash<QString, std::vector<DeviceLine*>> byIp;
+    // The text every line of an IP got in a cell from the last setCellOfIp(), as long as none
+    // of them has changed that cell since and no line has joined the IP. Mostly empty, so the
+    // cell writes of a scan burst pass it by.
+    QHash<IpCell, QString> sameTextOfIp;
+    QHash<QString, std::vector<DeviceLine*>> byCaption;
+    QHash<Device, std::vector<DeviceLine*>> byDevice;
+
+    // The duplicate marks, and the answer they describe while nothing else changed them.
+    std::unordered_set<DeviceLine*> markedLines;
+    std::optional<Device> markedFor;
+
     int sortColumn = 0;
     bool sortDescending = false;
     std::array<QString, kColumnCount> headers = columnCaptions();

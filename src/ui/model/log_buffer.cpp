@@ -1,6 +1,10 @@
 #include "ui/model/log_buffer.h"
 
+#include <QStringBuilder>
 #include <QTime>
+
+#include <chrono>
+#include <cstdint>
 
 namespace ui {
 
@@ -58,7 +62,7 @@ void LogBuffer::logString(const QString& entry, int entryType) {
 }
 
 void LogBuffer::logStringWithTime(const QString& entry) {
-    append(timeStamp() + u' ' + entry);
+    append(timeStamp() % u' ' % entry);
 }
 
 void LogBuffer::logStringWithIndent(const QString& entry) {
@@ -94,16 +98,20 @@ QString LogBuffer::timeStampFormat(const QLocale& locale) {
 }
 
 // Logging runs in bursts of thousands of lines a second; the text of a second is made once.
+// Reading the local time asks the C library for the time zone each time, so a plain clock
+// tells when a new second has begun, and only then is the local time read.
 QString LogBuffer::timeStamp() {
     thread_local const QLocale locale = QLocale::system();
     thread_local const QString format = timeStampFormat(locale);
-    thread_local int shownSecond = -1;
+    thread_local std::int64_t shownSecond = -1;
     thread_local QString shownText;
-    const QTime now = QTime::currentTime();
-    const int second = now.msecsSinceStartOfDay() / 1000;
+    const std::int64_t second = std::chrono::duration_cast<std::chrono::seconds>(
+                                    std::chrono::system_clock::now().time_since_epoch())
+                                    .count();
     if (second != shownSecond) {
         shownSecond = second;
-        shownText = locale.toString(QTime::fromMSecsSinceStartOfDay(second * 1000), format);
+        const int local = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+        shownText = locale.toString(QTime::fromMSecsSinceStartOfDay(local * 1000), format);
     }
     return shownText;
 }

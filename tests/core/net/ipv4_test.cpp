@@ -24,6 +24,7 @@ TEST(IpTextToInt, ConvertsLeadingZerosShiftedOctetsAndFailures) {
 TEST(IpText, CanonicalFormsFromValuesAndBytes) {
     EXPECT_EQ(intToIpText(0), "0.0.0.0");
     EXPECT_EQ(intToIpText(0xC0A80014u), "192.168.0.20");
+    EXPECT_EQ(intToIpText(0x0A6409FFu), "10.100.9.255");
     EXPECT_EQ(intToIpText(ipTextToInt("255.255.000.000")), "255.255.0.0");
     const std::array<quint8, 6> bytes{0xC0, 0xA8, 0x00, 0x14, 0x00, 0x00};
     EXPECT_EQ(ipTextFromBytes(bytes, 0), "192.168.0.20");

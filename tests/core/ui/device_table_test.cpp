@@ -1,9 +1,11 @@
 #include "ui/model/device_table.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+using ui::DeviceLine;
 using ui::DeviceTable;
 
 namespace {
@@ -22,11 +24,25 @@ QStringList marks(const DeviceTable& table) {
     return result;
 }
 
+int createdRow(DeviceTable& table, const QString& mac, const QString& ip) {
+    return table.rowOf(table.createLine(mac, ip));
+}
+
+// Changes of one display column reported since the spy was made.
+int changesOfColumn(const QSignalSpy& changes, int column) {
+    int count = 0;
+    for (const QList<QVariant>& change : changes) {
+        if (change.at(0).toModelIndex().column() == column)
+            ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 TEST(DeviceTable, NewLinesGetNineCellsAndTheNoDuplicateMark) {
     DeviceTable table;
-    const int row = table.createLine("00-00-00-00-00-0A", "10.0.0.5");
+    const int row = createdRow(table, "00-00-00-00-00-0A", "10.0.0.5");
     EXPECT_EQ(table.count(), 1);
     EXPECT_EQ(table.caption(row), "00-00-00-00-00-0A");
     EXPECT_EQ(table.cell(row, 0), "10.0.0.5");
@@ -38,6 +54,7 @@ TEST(DeviceTable, NewLinesGetNineCellsAndTheNoDuplicateMark) {
     EXPECT_TRUE(table.cell(0, 9).isEmpty());
     table.setCell(7, 1, "x");
     table.setCell(0, -1, "x");
+    table.setCell(nullptr, 1, "x");
     EXPECT_EQ(table.count(), 1);
 }
 
@@ -47,7 +64,7 @@ TEST(DeviceTable, DuplicateMarksDescribeTheMostRecentAnswer) {
     table.createLine("BB-00-00-00-00-02", "10.0.0.5");
     EXPECT_EQ(marks(table), QStringList({"D", "D"}));
     // The same device answering again is reused and keeps "D" while another MAC shares it.
-    EXPECT_EQ(table.createLine("BB-00-00-00-00-02", "10.0.0.5"), 1);
+    EXPECT_EQ(createdRow(table, "BB-00-00-00-00-02", "10.0.0.5"), 1);
     EXPECT_EQ(table.count(), 2);
     EXPECT_EQ(marks(table), QStringList({"D", "D"}));
     table.createLine("CC-00-00-00-00-03", "10.0.0.6");
@@ -59,6 +76,65 @@ TEST(DeviceTable, DuplicateMarksDescribeTheMostRecentAnswer) {
     EXPECT_EQ(table.cell(1, 0), "10.0.0.6");
     EXPECT_EQ(table.caption(3), "CC-00-00-00-00-03");
     EXPECT_EQ(marks(table), QStringList({" ", "D", " ", "D"}));
+    // A line that moves to the marked address leaves the marks as they are until the next
+    // answer, which marks by the addresses as they are then.
+    table.setCell(2, 0, "10.0.0.6");
+    EXPECT_EQ(marks(table), QStringList({" ", "D", " ", "D"}));
+    table.createLine("CC-00-00-00-00-03", "10.0.0.6");
+    EXPECT_EQ(marks(table), QStringList({" ", "D", "D", "D"}));
+}
+
+TEST(DeviceTable, ManyMacsOnOneAddressTouchOnlyTheMarksThatChange) {
+    DeviceTable table;
+    QSignalSpy changes(&table, &QAbstractItemModel::dataChanged);
+    constexpr int kDevices = 2000;
+    for (int device = 0; device < kDevices; ++device) {
+        changes.clear();
+        table.createLine(QStringLiteral("02-00-00-00-%1-%2")
+                             .arg(device / 256, 2, 16, QLatin1Char('0'))
+                             .arg(device % 256, 2, 16, QLatin1Char('0')),
+                         "10.0.0.5");
+        // The first line of the pair is marked with the second; after that only the new
+        // line comes marked.
+        ASSERT_LE(changes.count(), 1) << "answer " << device;
+    }
+    EXPECT_EQ(marks(table), QStringList(kDevices, "D"));
+    // The same device again, then another address: each line whose mark changes, once.
+    changes.clear();
+    table.createLine("02-00-00-00-00-07", "10.0.0.5");
+    EXPECT_EQ(changes.count(), 0);
+    table.createLine("02-00-00-00-00-07", "10.0.0.6");
+    EXPECT_EQ(changesOfColumn(changes, DeviceTable::kDuplicateCell + 1), kDevices);
+    EXPECT_EQ(marks(table), QStringList(kDevices + 1, " "));
+}
+
+TEST(DeviceTable, CellsByAddressAreWrittenOnceAndOnlyWhereTheyChange) {
+    DeviceTable table;
+    table.createLine("AA-00-00-00-00-01", "10.0.0.5");
+    table.createLine("BB-00-00-00-00-01", "10.0.0.5");
+    table.createLine("CC-00-00-00-00-01", "10.0.0.6");
+    QSignalSpy changes(&table, &QAbstractItemModel::dataChanged);
+    table.setCellOfIp("10.0.0.5", 1, "255.0.0.0");
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(table.cell(0, 1), "255.0.0.0");
+    EXPECT_EQ(table.cell(1, 1), "255.0.0.0");
+    EXPECT_TRUE(table.cell(2, 1).isEmpty());
+    changes.clear();
+    table.setCellOfIp("10.0.0.5", 1, "255.0.0.0");
+    EXPECT_EQ(changes.count(), 0);
+    // A line changed on its own, or a line that joins the address, is written again.
+    table.setCell(0, 1, "searching...");
+    table.createLine("DD-00-00-00-00-01", "10.0.0.5");
+    changes.clear();
+    table.setCellOfIp("10.0.0.5", 1, "255.0.0.0");
+    EXPECT_EQ(changesOfColumn(changes, 2), 2);
+    EXPECT_EQ(table.cell(3, 1), "255.0.0.0");
+    // Unknown addresses and the address cell itself change nothing.
+    changes.clear();
+    table.setCellOfIp("10.0.0.7", 1, "255.0.0.0");
+    table.setCellOfIp("10.0.0.5", 0, "10.0.0.9");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(table.rowsWithIp("10.0.0.5").size(), 3u);
 }
 
 TEST(DeviceTable, LookupsFollowCellChanges) {
@@ -75,7 +151,7 @@ TEST(DeviceTable, LookupsFollowCellChanges) {
     EXPECT_TRUE(table.rowsWithIp("10.0.0.7").empty());
     EXPECT_TRUE(table.rowsWithIp("10.000.000.005").empty());
     // A reused line is found by the new address now.
-    EXPECT_EQ(table.createLine("BB-00-00-00-00-02", "10.0.0.5"), 2);
+    EXPECT_EQ(createdRow(table, "BB-00-00-00-00-02", "10.0.0.5"), 2);
     table.clear();
     EXPECT_EQ(table.count(), 0);
     EXPECT_TRUE(table.rowsWithIp("10.0.0.5").empty());
@@ -106,49 +182,167 @@ TEST(DeviceTable, NewLinesAppearInMacOrderAndHeaderClicksSort) {
     EXPECT_FALSE(table.descending());
 }
 
-TEST(DeviceTable, CellChangesMoveALineOnlyAtTheNextInsertion) {
+TEST(DeviceTable, AChangedSortCellReSortsAtOnceBehindItsEquals) {
     DeviceTable table;
     table.columnClick(2); // netmask column, cell 1
-    const int a = table.createLine("AA-00-00-00-00-01", "10.0.0.1");
+    DeviceLine* a = table.createLine("AA-00-00-00-00-01", "10.0.0.1");
     table.setCell(a, 1, "255.0.0.0");
-    const int b = table.createLine("BB-00-00-00-00-01", "10.0.0.2");
+    DeviceLine* b = table.createLine("BB-00-00-00-00-01", "10.0.0.2");
+    EXPECT_EQ(captions(table), QStringList({"BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
     table.setCell(b, 1, "255.255.0.0");
-    // An empty netmask sorts first; the filled line stays where it was placed.
-    EXPECT_EQ(captions(table), QStringList({"BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
-    table.setCell(0, 1, "0.0.0.0");
-    EXPECT_EQ(captions(table), QStringList({"BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
-    table.createLine("CC-00-00-00-00-01", "10.0.0.3");
-    // Now the list is in order again: "" < "0.0.0.0" < "255.0.0.0".
+    EXPECT_EQ(captions(table), QStringList({"AA-00-00-00-00-01", "BB-00-00-00-00-01"}));
+    DeviceLine* c = table.createLine("CC-00-00-00-00-01", "10.0.0.3");
+    table.setCell(c, 1, "255.0.0.0");
     EXPECT_EQ(captions(table),
-              QStringList({"CC-00-00-00-00-01", "BB-00-00-00-00-01", "AA-00-00-00-00-01"}));
+              QStringList({"AA-00-00-00-00-01", "CC-00-00-00-00-01", "BB-00-00-00-00-01"}));
+    // B takes A's and C's netmask last, so it goes behind both.
+    table.setCell(table.rowOf(b), 1, "255.0.0.0");
+    EXPECT_EQ(captions(table),
+              QStringList({"AA-00-00-00-00-01", "CC-00-00-00-00-01", "BB-00-00-00-00-01"}));
+    table.setCell(a, 1, "255.255.255.0");
+    EXPECT_EQ(table.rowOf(a), 2);
 }
 
-TEST(DeviceTable, InsertionInPlaceMatchesAFullStableSort) {
-    // Random answers with random cell changes, checked against sorting everything again.
+TEST(DeviceTable, MarkChangesReSortAListSortedByTheDuplicateColumn) {
     DeviceTable table;
-    table.columnClick(3); // gateway column, cell 2
-    quint32 seed = 12345;
-    const auto next = [&seed] {
+    table.columnClick(DeviceTable::kDuplicateCell + 1);
+    const QString z = "EE-00-00-00-00-01";
+    const QString x = "CC-00-00-00-00-01";
+    const QString y = "AA-00-00-00-00-01";
+    table.createLine(z, "10.0.0.61");
+    table.createLine(x, "10.0.0.62");
+    table.createLine(y, "10.0.0.62");
+    EXPECT_EQ(captions(table), QStringList({z, x, y}));
+    EXPECT_EQ(marks(table), QStringList({" ", "D", "D"}));
+    table.createLine(z, "10.0.0.61");
+    EXPECT_EQ(captions(table), QStringList({z, x, y}));
+    EXPECT_EQ(marks(table), QStringList({" ", " ", " "}));
+}
+
+TEST(DeviceTable, ABatchMergesItsRunsOfNewLinesWithOneInsertionEach) {
+    DeviceTable table;
+    table.createLine("20-00-00-00-00-00", "10.0.0.20");
+    table.createLine("40-00-00-00-00-00", "10.0.0.40");
+    const QPersistentModelIndex forty(table.index(1, 0));
+    QSignalSpy inserted(&table, &QAbstractItemModel::rowsInserted);
+
+    table.beginBatch();
+    DeviceLine* last = table.createLine("50-00-00-00-00-00", "10.0.0.50");
+    table.createLine("10-00-00-00-00-00", "10.0.0.10");
+    table.createLine("45-00-00-00-00-00", "10.0.0.45");
+    table.createLine("05-00-00-00-00-00", "10.0.0.5");
+    // Waiting lines count and know their rows, but the view has not been told yet.
+    EXPECT_EQ(table.count(), 6);
+    EXPECT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.rowOf(last), 5);
+    EXPECT_EQ(inserted.count(), 0);
+    table.endBatch();
+
+    // The last run first, behind 40 (45 and 50), then the first in front (05 and 10).
+    ASSERT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(inserted.at(0).at(2).toInt(), 3);
+    EXPECT_EQ(inserted.at(1).at(1).toInt(), 0);
+    EXPECT_EQ(inserted.at(1).at(2).toInt(), 1);
+    EXPECT_EQ(captions(table),
+              QStringList({"05-00-00-00-00-00", "10-00-00-00-00-00", "20-00-00-00-00-00",
+                           "40-00-00-00-00-00", "45-00-00-00-00-00", "50-00-00-00-00-00"}));
+    EXPECT_EQ(forty.row(), 3);
+    EXPECT_EQ(table.rowOf(last), 5);
+
+    // Reading by row inside a batch brings the view up to date first.
+    table.beginBatch();
+    table.createLine("00-00-00-00-00-00", "10.0.0.1");
+    EXPECT_EQ(table.caption(0), "00-00-00-00-00-00");
+    EXPECT_EQ(table.rowCount(), 7);
+    table.endBatch();
+    EXPECT_EQ(inserted.count(), 3);
+}
+
+// Answers of a few devices sharing MACs and addresses, with the intake's cell writes and
+// netmask answers between them, entered one by one into one table and in batches of every
+// size into another: after each batch both lists are the same, rows of waiting lines are the
+// rows entering one by one gives, the lists stay sorted and the marks follow the rule.
+class DeviceTableBatches : public ::testing::TestWithParam<int> {};
+
+TEST_P(DeviceTableBatches, GiveTheOrderOfEnteringOneByOne) {
+    DeviceTable single;
+    DeviceTable batched;
+    // The merges and moves must keep the model's promises to its views.
+    QAbstractItemModelTester batchedCheck(&batched,
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const int column = GetParam();
+    for (DeviceTable* table : {&single, &batched}) {
+        table->columnClick(std::abs(column));
+        if (column < 0)
+            table->columnClick(std::abs(column));
+    }
+    quint32 seed = 20240611u + quint32(column + 10);
+    const auto next = [&seed](int bound) {
         seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7FFF;
+        return int((seed >> 16) % quint32(bound));
     };
-    for (int i = 0; i < 300; ++i) {
-        const QString mac = QStringLiteral("00-00-00-00-%1-%2")
-                                .arg(next() % 16, 2, 16, QLatin1Char('0'))
-                                .arg(next() % 16, 2, 16, QLatin1Char('0'))
-                                .toUpper();
-        const int row =
-            table.createLine(mac, QStringLiteral("10.0.%1.%2").arg(next() % 4).arg(next() % 9));
-        table.setCell(row, 2, QStringLiteral("g%1").arg(next() % 7));
-        if (next() % 3 == 0)
-            table.setCell(int(next() % table.count()), 2, QStringLiteral("g%1").arg(next() % 7));
-        // After the next insertion of a new line every line is in order.
-        table.createLine(mac, QStringLiteral("10.9.%1.1").arg(i));
-        for (int r = 1; r < table.count(); ++r)
-            ASSERT_LE(DeviceTable::compareText(table.cell(r - 1, 2), table.cell(r, 2)), 0)
-                << "rows " << r - 1 << " and " << r << " after answer " << i;
+    QString lastMac;
+    QString lastIp;
+    for (int round = 0; round < 40; ++round) {
+        const int batchSize = 1 + next(12);
+        batched.beginBatch();
+        for (int answer = 0; answer < batchSize; ++answer) {
+            const QString mac =
+                QStringLiteral("02-00-00-00-00-%1").arg(next(9), 2, 10, QLatin1Char('0'));
+            const QString ip = QStringLiteral("10.0.0.%1").arg(next(5));
+            if (next(6) == 0) {
+                const QString mask = QStringLiteral("255.%1.0.0").arg(next(3));
+                single.setCellOfIp(ip, 1, mask);
+                batched.setCellOfIp(ip, 1, mask);
+                continue;
+            }
+            DeviceLine* one = single.createLine(mac, ip);
+            DeviceLine* other = batched.createLine(mac, ip);
+            const QString type = QStringLiteral("type %1").arg(next(3));
+            const QString gateway = QStringLiteral("10.0.%1.1").arg(next(3));
+            for (auto [table, line] : {std::pair{&single, one}, std::pair{&batched, other}}) {
+                table->setCell(line, 4, type);
+                table->setCell(line, 2, gateway);
+            }
+            ASSERT_EQ(batched.rowOf(other), single.rowOf(one)) << "round " << round;
+            lastMac = mac;
+            lastIp = ip;
+        }
+        batched.endBatch();
+        ASSERT_EQ(captions(batched), captions(single)) << "round " << round;
+        for (int row = 0; row < single.count(); ++row) {
+            for (int index = 0; index < DeviceTable::kCellCount; ++index)
+                ASSERT_EQ(batched.cell(row, index), single.cell(row, index))
+                    << "round " << round << " row " << row << " cell " << index;
+        }
+        const int sortIndex = single.sortedColumn() - 1;
+        for (int row = 1; row < single.count(); ++row) {
+            const QString& before =
+                sortIndex < 0 ? single.caption(row - 1) : single.cell(row - 1, sortIndex);
+            const QString& after =
+                sortIndex < 0 ? single.caption(row) : single.cell(row, sortIndex);
+            const int order = DeviceTable::compareText(before, after);
+            ASSERT_LE(single.descending() ? -order : order, 0) << "round " << round;
+        }
+        if (lastMac.isEmpty())
+            continue;
+        bool shared = false;
+        for (int row = 0; row < single.count(); ++row)
+            shared = shared || (single.cell(row, 0) == lastIp && single.caption(row) != lastMac);
+        for (int row = 0; row < single.count(); ++row) {
+            const bool sameIp = single.cell(row, 0) == lastIp;
+            const bool marked = sameIp && (single.caption(row) != lastMac || shared);
+            ASSERT_EQ(single.cell(row, DeviceTable::kDuplicateCell), marked ? "D" : " ")
+                << "round " << round << " row " << row;
+        }
     }
 }
+
+// Sorted by MAC, IP, gateway (written after the line is made), device type, duplicate mark;
+// negative: the same column descending.
+INSTANTIATE_TEST_SUITE_P(SortColumns, DeviceTableBatches,
+                         ::testing::Values(0, -1, 1, 3, -3, 5, 7, -7));
 
 TEST(DeviceTable, CompareTextFoldsAsciiLettersOnly) {
     EXPECT_EQ(DeviceTable::compareText("abc", "ABC"), 0);
@@ -170,6 +364,11 @@ TEST(DeviceTable, ModelSignalsKeepPersistentIndexesOnTheirLines) {
     table.columnClick(0);
     EXPECT_EQ(b.row(), 0);
     EXPECT_EQ(table.data(table.index(b.row(), 1), Qt::DisplayRole).toString(), "10.0.0.2");
+    // A line moved by a changed sort cell takes its index along.
+    table.columnClick(2);
+    table.setCell(b.row(), 1, "255.0.0.0");
+    EXPECT_EQ(b.row(), 1);
+    EXPECT_EQ(table.data(table.index(b.row(), 0), Qt::DisplayRole).toString(), "BB-00-00-00-00-01");
     table.clear();
     EXPECT_FALSE(b.isValid());
 }

@@ -104,7 +104,8 @@ TEST(RepaintPacer, WhileABurstIsHeldBackTheListStillFindsEachLineWhereItIs) {
     for (const int device : {50, 10, 40, 20, 30, 15, 45, 5}) {
         const QString mac =
             QStringLiteral("02-00-00-00-00-%1").arg(device, 2, 10, QLatin1Char('0'));
-        const int row = table.createLine(mac, QStringLiteral("127.0.0.%1").arg(device));
+        const int row =
+            table.rowOf(table.createLine(mac, QStringLiteral("127.0.0.%1").arg(device)));
         QCoreApplication::processEvents();
         ASSERT_TRUE(pacer->isHolding() || row == 0);
         for (int other = 0; other < table.count(); ++other) {

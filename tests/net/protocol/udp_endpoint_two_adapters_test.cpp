@@ -60,7 +60,7 @@ protected:
     void open(const std::string& adapterIp) {
         ASSERT_NO_FATAL_FAILURE(
             testsupport::openEndpoint(endpoint, QString::fromStdString(adapterIp)));
-        taken.takeOnReadable(endpoint);
+        taken.takeOnArrival(endpoint);
     }
 
     std::unique_ptr<TestNetwork> network;

@@ -1,0 +1,191 @@
+// Bursts of answers against the real main window: the simulator's devices answering one scan
+// through a small receive buffer, a close in the middle of a burst, and what the window
+// tells when datagrams were lost or could not be read.
+#include "support/device_frames.h"
+#include "support/event_pump.h"
+#include "support/form_fixture.h"
+#include "support/loopback_devices.h"
+#include "support/simulator_process.h"
+
+#include "protocol/udp_endpoint.h"
+#include "ui/model/device_table.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace testsupport;
+
+namespace {
+
+// The query of short answers would start pumping inside the test; it is put off.
+FormFixture::Options burstOptions(int receiveBufferBytes, int scanMs = 3600000) {
+    FormFixture::Options options;
+    options.timerSection =
+        QStringLiteral("TimerScan=%1\nTimerSetParam=200\nTimerGetParams=3600000\n").arg(scanMs);
+    options.receiveBufferBytes = receiveBufferBytes;
+    return options;
+}
+
+// The senders of the scan answers in the order the intake logged them.
+QStringList intakeOrder(const FormFixture& f) {
+    QStringList senders;
+    for (const QString& line : f.log.lines()) {
+        if (line.startsWith(QLatin1String("MsgLen von  ")))
+            senders << line.mid(12).section(u' ', 0, 0);
+    }
+    return senders;
+}
+
+// The senders of the scan answers the simulator sent, in order.
+QStringList sendOrder(const std::vector<TrafficRecord>& traffic) {
+    QStringList senders;
+    for (const TrafficRecord& record : traffic) {
+        if (record.sent && record.bytes.size() > 1 && quint8(record.bytes[1]) == 0x81)
+            senders << QString::fromStdString(record.source).section(u':', 0, 0);
+    }
+    return senders;
+}
+
+int linesContaining(const FormFixture& f, const QString& text) {
+    int count = 0;
+    for (const QString& line : f.log.lines()) {
+        if (line.contains(text))
+            ++count;
+    }
+    return count;
+}
+
+int datagramsTakenIn(const FormFixture& f) {
+    return linesContaining(f, QStringLiteral("Socketmessage FD_READ "));
+}
+
+SimulatorProcess::Settings generated(int devices) {
+    SimulatorProcess::Settings settings;
+    settings.arguments = {"--generate", std::to_string(devices), "--quiet"};
+    settings.yieldsToTheProgram = true;
+    return settings;
+}
+
+protocol::UdpEndpoint& endpointOf(app::TForm1& form) {
+    return *form.findChild<protocol::UdpEndpoint*>();
+}
+
+// Takes the burst in until every device is listed, or nothing more has been read for a
+// while (the rest was lost).
+bool pumpUntilListedOrIdle(app::TForm1& form, const protocol::UdpEndpoint& endpoint, int devices) {
+    quint64 read = 0;
+    QElapsedTimer idle;
+    idle.start();
+    return pumpUntil(
+        [&] {
+            if (endpoint.datagramsRead() != read) {
+                read = endpoint.datagramsRead();
+                idle.restart();
+            }
+            return form.deviceLines->count() == devices || idle.elapsed() > 3000;
+        },
+        120000);
+}
+
+} // namespace
+
+TEST(ScanBurst, TenThousandAnswersThroughASmallReceiveBufferAreAllListedInArrivalOrder) {
+    constexpr int kDevices = 10000;
+    FormFixture f(burstOptions(64 * 1024));
+    f.log.setMaxLines(10000000);
+    SimulatorProcess simulator(generated(kDevices));
+    f.activate();
+    auto& form = f.form();
+    const protocol::UdpEndpoint& endpoint = endpointOf(form);
+    ASSERT_TRUE(pumpUntilListedOrIdle(form, endpoint, kDevices));
+    EXPECT_EQ(form.deviceLines->count(), kDevices) << endpoint.datagramsDropped() << " dropped";
+    EXPECT_EQ(endpoint.datagramsDropped(), 0u);
+    const QStringList taken = intakeOrder(f);
+    const QStringList sent = sendOrder(simulator.waitForTraffic(
+        [](const std::vector<TrafficRecord>& records) {
+            return sendOrder(records).size() == kDevices;
+        },
+        std::chrono::seconds(30)));
+    const auto differ = std::mismatch(taken.begin(), taken.end(), sent.begin(), sent.end());
+    EXPECT_TRUE(differ.first == taken.end() && differ.second == sent.end())
+        << "first out of order at " << (differ.first - taken.begin());
+    EXPECT_TRUE(f.boxes.messages().empty());
+}
+
+TEST(ScanBurst, ClosingDuringABurstTakesInWhatWasReadAndNothingAfter) {
+    FormFixture f(burstOptions(0));
+    f.log.setMaxLines(10000000);
+    SimulatorProcess simulator(generated(30000));
+    f.activate();
+    auto& form = f.form();
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() >= 200; }, 60000));
+    form.doCloseSocket(0, 0);
+    EXPECT_FALSE(form.socketOpen);
+    const protocol::UdpEndpoint& endpoint = endpointOf(form);
+    // Every datagram read before the close was taken in by it, the echo of the scan included.
+    const int taken = datagramsTakenIn(f);
+    EXPECT_EQ(quint64(taken), endpoint.datagramsRead());
+    const int listed = form.deviceLines->count();
+    EXPECT_EQ(listed + 1, taken);
+
+    simulator.waitForTraffic(
+        [](const std::vector<TrafficRecord>& records) {
+            return sendOrder(records).size() == 30000;
+        },
+        std::chrono::seconds(60));
+    pumpRounds(200);
+    EXPECT_EQ(datagramsTakenIn(f), taken);
+    EXPECT_EQ(form.deviceLines->count(), listed);
+}
+
+TEST(ScanBurst, AnswersTheSystemDroppedAreReportedOnceWhenTheOperationEnds) {
+    constexpr int kDevices = 10000;
+    // Too small to hold more than a few answers, however fast they are read.
+    FormFixture f(burstOptions(2048));
+    SimulatorProcess simulator(generated(10000));
+    f.activate();
+    simulator.waitForTraffic(
+        [](const std::vector<TrafficRecord>& records) {
+            return sendOrder(records).size() == kDevices;
+        },
+        std::chrono::seconds(60));
+    pumpRounds(200);
+    auto& form = f.form();
+    form.doCloseSocket(0, 0);
+    const int listed = form.deviceLines->count();
+    const quint64 dropped = endpointOf(form).datagramsDropped();
+    ASSERT_GT(dropped, 0u);
+    EXPECT_EQ(quint64(listed) + dropped, quint64(kDevices));
+    EXPECT_EQ(f.logCountEndingWith(
+                  QStringLiteral(" Datagrams dropped by the system for want of receive buffer: %1")
+                      .arg(dropped)),
+              1);
+    EXPECT_EQ(form.statusText(),
+              QString::number(dropped) + " " + form.translate("answers_were_lost_scan_again"));
+    EXPECT_TRUE(f.boxes.messages().empty());
+}
+
+TEST(ScanBurst, ADatagramTooLongToReadStopsNothingAndIsCountedAfterTheScan) {
+    FormFixture f(burstOptions(0, 600));
+    LoopbackDevices devices;
+    f.activate();
+    ScanAnswerFields first{.mac = "02-00-00-00-00-05", .ip = "127.0.0.5"};
+    ScanAnswerFields last{.mac = "02-00-00-00-00-07", .ip = "127.0.0.7"};
+    QByteArray tooLong = scanAnswerFrame(ScanAnswerFields{.mac = "02-00-00-00-00-06"});
+    tooLong.append(QByteArray(1600, '\x55'));
+    devices.answerScan({{"127.0.0.5", scanAnswerFrame(first)},
+                        {"127.0.0.6", tooLong},
+                        {"127.0.0.7", scanAnswerFrame(last)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+    EXPECT_EQ(form.deviceLines->count(), 2);
+    EXPECT_EQ(form.deviceLines->caption(1), last.mac);
+    EXPECT_TRUE(f.boxes.messages().empty());
+    EXPECT_EQ(f.logCountEndingWith(" Socketmessage FD_READ error 90 from 127.0.0.6"), 1);
+    EXPECT_EQ(f.logCountEndingWith(" Datagrams that could not be read: 1"), 1);
+    EXPECT_EQ(form.statusText(), "1 " + form.translate("datagrams_could_not_be_read"));
+    EXPECT_EQ(linesContaining(f, "Datagrams dropped"), 0);
+}
