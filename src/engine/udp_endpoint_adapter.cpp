@@ -2,15 +2,14 @@
 
 #include "protocol/udp_endpoint.h"
 
-#include <cerrno>
-
 namespace engine {
 
 UdpEndpointAdapter::UdpEndpointAdapter() : endpoint(std::make_unique<protocol::UdpEndpoint>()) {
-    QObject::connect(endpoint.get(), &protocol::UdpEndpoint::readable, endpoint.get(), [this] {
-        if (listener)
-            listener->datagramsArrived();
-    });
+    QObject::connect(endpoint.get(), &protocol::UdpEndpoint::datagramsArrived, endpoint.get(),
+                     [this] {
+                         if (listener)
+                             listener->datagramsArrived();
+                     });
     QObject::connect(endpoint.get(), &protocol::UdpEndpoint::writable, endpoint.get(), [this] {
         if (listener)
             listener->writable();
@@ -45,23 +44,17 @@ bool UdpEndpointAdapter::startEvents(int* error) {
 
 std::vector<ReceivedDatagram> UdpEndpointAdapter::takeDatagrams(std::size_t maxCount) {
     std::vector<ReceivedDatagram> taken;
-    while (taken.size() < maxCount) {
-        protocol::ReceiveBuffer buffer{};
-        qsizetype received = 0;
-        ReceivedDatagram datagram;
-        if (!endpoint->receive(buffer, &received, &datagram.sourceIp, &datagram.error)) {
-            // A datagram too long for the buffer was consumed; any other failure ends the
-            // batch, and the endpoint announces what is still waiting.
-            taken.push_back(datagram);
-            if (datagram.error != EMSGSIZE)
-                break;
-            continue;
-        }
-        if (received == 0)
-            break;
-        datagram.bytes = QByteArray(reinterpret_cast<const char*>(buffer.data()), received);
-        taken.push_back(std::move(datagram));
+    // A failure of the sockets themselves comes first and ends the batch, as it would have
+    // ended the reading.
+    if (const int failure = endpoint->takeReceiveFailure(); failure != 0) {
+        taken.push_back(ReceivedDatagram{{}, {}, failure});
+        return taken;
     }
+    std::vector<protocol::ReceivedDatagram> read = endpoint->takeDatagrams(maxCount);
+    taken.reserve(read.size());
+    for (protocol::ReceivedDatagram& datagram : read)
+        taken.push_back(ReceivedDatagram{std::move(datagram.bytes), std::move(datagram.sourceIp),
+                                         datagram.error});
     return taken;
 }
 
@@ -73,9 +66,8 @@ bool UdpEndpointAdapter::close(int* error) {
     return endpoint->close(error);
 }
 
-// This endpoint does not learn of the datagrams the system drops.
 quint64 UdpEndpointAdapter::droppedCount() const {
-    return 0;
+    return endpoint->datagramsDropped();
 }
 
 } // namespace engine

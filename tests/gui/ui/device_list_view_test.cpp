@@ -21,9 +21,10 @@ TEST(DeviceListView, TheRestartColumnIsNotShownButItsTextStaysReadable) {
     // A scan empties the list and fills it again; the column stays out of sight throughout.
     for (int scan = 0; scan < 2; ++scan) {
         table.clear();
-        const int row =
+        ui::DeviceLine* line =
             table.createLine(QStringLiteral("02-00-00-00-00-01"), QStringLiteral("10.0.0.1"));
-        table.setCell(row, ui::DeviceTable::kRestartCell, QStringLiteral("restartSupported"));
+        table.setCell(line, ui::DeviceTable::kRestartCell, QStringLiteral("restartSupported"));
+        const int row = table.rowOf(line);
 
         const QHeaderView* header = view.header();
         EXPECT_TRUE(header->isSectionHidden(kRestartColumn));
