@@ -36,12 +36,11 @@ int runScanMode(bench::TimedApplication& application, bench::ScanSettings settin
         settings.simulator = settings.shippedDir + QStringLiteral("torvane-sim");
     const bench::ScanResult result = bench::runScan(application, settings);
     std::printf("mode=scan\ndevices=%d\nscan_ms=%d\nstate_window=%d\nreceive_buffer=%d\n"
-                "scan_ended=%d\nlisted=%d\ndatagrams_taken_in=%d\ndatagrams_read=%ld\n"
+                "scan_ended=%d\nlisted=%d\ndatagrams_read=%ld\n"
                 "dropped=%ld\nkernel_drops=%ld\n",
                 settings.devices, settings.scanMs, int(!settings.arguments.isEmpty()),
                 settings.receiveBufferBytes, int(result.scanEnded), result.listed,
-                result.datagramsTakenIn, result.datagramsRead, result.datagramsDropped,
-                result.kernelDrops);
+                result.datagramsRead, result.datagramsDropped, result.kernelDrops);
     printStats("intake_turn", result.intake);
     std::printf("intake_per_answer_us=%.2f\nlast_answer_after_ms=%.1f\nanswers_sent=%d\n"
                 "sending_ms=%.1f\nlast_listed_ms=%.1f\nrss_before_scan_kib=%ld\n"

@@ -80,12 +80,6 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     ScanResult result;
     std::optional<Clock::time_point> scanStart;
     std::optional<Clock::time_point> scanEnd;
-    // Counted as the lines come, since the log keeps only the last thousand.
-    int takenIn = 0;
-    QObject::connect(&log, &ui::LogBuffer::lineAppended, [&](const QString& line) {
-        if (line.contains(QLatin1String("Socketmessage FD_READ ")))
-            ++takenIn;
-    });
     std::chrono::system_clock::time_point lastListed{};
     QObject::connect(form->deviceLines, &QAbstractItemModel::rowsInserted, [&] {
         if (!scanEnd)
@@ -100,7 +94,6 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
             return;
         scanEnd = Clock::now();
         result.listed = form->deviceLines->count();
-        result.datagramsTakenIn = takenIn;
         result.datagramsRead = long(endpoint.datagramsRead());
         result.datagramsDropped = long(endpoint.datagramsDropped());
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
@@ -133,8 +126,8 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
             break;
         intakeNs += double(delivery.threadTime.count());
     }
-    if (result.datagramsTakenIn > 0)
-        result.intakePerAnswerUs = intakeNs / 1000.0 / result.datagramsTakenIn;
+    if (result.listed > 0)
+        result.intakePerAnswerUs = intakeNs / 1000.0 / result.listed;
     result.intake = statsOf(std::move(times));
     if (scanStart && firstStart)
         result.lastAnswerAfterMs = millisecondsBetween(*scanStart, lastEnd);

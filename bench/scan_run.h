@@ -23,7 +23,6 @@ struct ScanSettings {
 struct ScanResult {
     bool scanEnded = false;
     int listed = 0;               // lines in the list when the scan period ended
-    int datagramsTakenIn = 0;     // by the intake before then
     long datagramsRead = 0;       // by the endpoint before then
     long datagramsDropped = 0;    // by the system on the endpoint's sockets, as the endpoint counts
     long kernelDrops = 0;         // growth of the namespace's UDP receive buffer errors

@@ -19,7 +19,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <iterator>
+#include <limits>
 
 namespace protocol {
 
@@ -35,7 +37,15 @@ constexpr std::size_t kCostPerDatagram = 192;
 // A socket that keeps failing is tried again after this pause, not in a busy loop.
 constexpr int kPauseAfterFailureMs = 50;
 
-constexpr std::size_t kControlBytes = CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(quint32));
+constexpr std::size_t kControlBytes =
+    CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(quint32)) + CMSG_SPACE(sizeof(timespec));
+// Datagrams from several sockets are handed over in the order the system received them, by
+// their time stamps. One stamped this long before a pass over the sockets began has surely
+// been queued by then (the system stamps a datagram a moment before it queues it, on loopback
+// up to a scheduling delay), so everything older is in and can go in order; the rest waits
+// for the next pass.
+constexpr qint64 kSettleNs = 10'000'000;
+constexpr int kSettleMs = 10;
 
 // The thread wakes for every few datagrams and must read them before the system's buffer
 // fills. A short time slice lets the scheduler run it as soon as it wakes, instead of after
@@ -64,6 +74,12 @@ void askForPromptWakeUps() {
     attributes.nice = nice;
     attributes.runtime = kSliceNs;
     ::syscall(SYS_sched_setattr, 0, &attributes, 0);
+}
+
+qint64 systemTimeNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
 } // namespace
@@ -122,7 +138,6 @@ bool DatagramReceiver::start(const std::vector<Source>& readFrom, int* error) {
         const std::lock_guard lock(mutex);
         stopping = false;
     }
-    sources = readFrom;
     thread = std::thread([this, readFrom] { run(readFrom); });
     return true;
 }
@@ -140,12 +155,6 @@ void DatagramReceiver::stop() {
     thread.join();
     ::close(wakeDescriptor);
     wakeDescriptor = -1;
-    // Drops after the last datagram read are not reported with any datagram.
-    for (const Source& source : sources) {
-        if (const auto total = droppedBySystem(source.descriptor))
-            noteDrops(source.descriptor, *total);
-    }
-    sources.clear();
 }
 
 void DatagramReceiver::reset() {
@@ -216,17 +225,28 @@ quint64 DatagramReceiver::dropCount() const {
     return total;
 }
 
+// A datagram read, with what puts it in its place among those of all sockets.
+struct DatagramReceiver::Arrival {
+    qint64 stampNs = 0; // when the system received it
+    quint64 readAt = 0; // in the order of reading, for equal stamps
+    std::size_t cost = 0;
+    ReceivedDatagram datagram;
+};
+
 void DatagramReceiver::run(std::vector<Source> readFrom) {
     askForPromptWakeUps();
     ReadBuffers buffers;
+    std::vector<Arrival> held;
+    // Per socket, the stamp of the latest datagram read from it.
+    std::vector<qint64> latestStamps(readFrom.size(), std::numeric_limits<qint64>::min());
     std::vector<pollfd> watched;
     for (const Source& source : readFrom)
         watched.push_back({source.descriptor, POLLIN, 0});
     watched.push_back({wakeDescriptor, POLLIN, 0});
     for (;;) {
         if (!waitForRoom())
-            return;
-        if (::poll(watched.data(), nfds_t(watched.size()), -1) < 0) {
+            break;
+        if (::poll(watched.data(), nfds_t(watched.size()), held.empty() ? -1 : kSettleMs) < 0) {
             if (errno != EINTR) {
                 noteFailure(errno);
                 ::poll(&watched.back(), 1, kPauseAfterFailureMs);
@@ -234,15 +254,27 @@ void DatagramReceiver::run(std::vector<Source> readFrom) {
             continue;
         }
         if (watched.back().revents != 0)
-            return;
-        for (std::size_t i = 0; i < readFrom.size(); ++i) {
-            if (watched[i].revents != 0 && !drain(readFrom[i], buffers))
-                return;
+            break;
+        const qint64 passStart = systemTimeNs();
+        bool ending = false;
+        for (std::size_t i = 0; i < readFrom.size() && !ending; ++i) {
+            if (watched[i].revents != 0)
+                ending = !drain(readFrom[i], buffers, held, latestStamps[i]);
         }
+        if (ending)
+            break;
+        // With one socket busy and the others quiet, nothing can come in between.
+        const auto busy =
+            std::count_if(latestStamps.begin(), latestStamps.end(),
+                          [passStart](qint64 stamp) { return stamp > passStart - kSettleNs; });
+        release(held, busy <= 1 ? std::numeric_limits<qint64>::max() : passStart - kSettleNs);
     }
+    // What was read goes to the taker, also when reading ends.
+    release(held, std::numeric_limits<qint64>::max());
 }
 
-bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers) {
+bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers, std::vector<Arrival>& held,
+                             qint64& latestStamp) {
     for (;;) {
         const int count = ::recvmmsg(source.descriptor, buffers.headers.data(), kDatagramsPerRead,
                                      MSG_DONTWAIT, nullptr);
@@ -256,15 +288,16 @@ bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers) {
             }
             return true;
         }
-        std::vector<ReceivedDatagram> read;
-        read.reserve(std::size_t(count));
-        std::size_t bytes = 0;
+        const qint64 readNs = systemTimeNs();
         // Each datagram tells how many the system had dropped before it; 0 goes untold.
         quint32 dropsSoFar = 0;
         for (int i = 0; i < count; ++i) {
             msghdr& message = buffers.headers[std::size_t(i)].msg_hdr;
             const auto& entry = buffers.entries[std::size_t(i)];
             int interfaceIndex = 0;
+            Arrival arrival;
+            arrival.stampNs = readNs;
+            arrival.readAt = ++readCounter;
             for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
                  header = CMSG_NXTHDR(&message, header)) {
                 if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
@@ -275,30 +308,55 @@ bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers) {
                     quint32 drops = 0;
                     std::memcpy(&drops, CMSG_DATA(header), sizeof drops);
                     dropsSoFar = std::max(dropsSoFar, drops);
+                } else if (header->cmsg_level == SOL_SOCKET &&
+                           header->cmsg_type == SCM_TIMESTAMPNS) {
+                    timespec stamp{};
+                    std::memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+                    arrival.stampNs = qint64(stamp.tv_sec) * 1'000'000'000 + stamp.tv_nsec;
                 }
             }
             if (source.onlyFromInterface != 0 && interfaceIndex != source.onlyFromInterface)
                 continue;
-            ReceivedDatagram datagram;
+            ReceivedDatagram& datagram = arrival.datagram;
             datagram.sourceIp = net::intToIpText(ntohl(entry.source.sin_addr.s_addr));
             if (message.msg_flags & MSG_TRUNC)
                 datagram.error = EMSGSIZE;
             else
                 datagram.bytes = QByteArray(entry.bytes.data(),
                                             qsizetype(buffers.headers[std::size_t(i)].msg_len));
-            bytes += std::size_t(datagram.bytes.size()) + kCostPerDatagram;
-            read.push_back(std::move(datagram));
+            arrival.cost = std::size_t(datagram.bytes.size()) + kCostPerDatagram;
+            latestStamp = std::max(latestStamp, arrival.stampNs);
+            held.push_back(std::move(arrival));
         }
         for (int i = 0; i < count; ++i)
             buffers.renew(std::size_t(i));
         if (dropsSoFar > 0)
             noteDrops(source.descriptor, dropsSoFar);
-        deliver(std::move(read), bytes);
         if (count < int(kDatagramsPerRead))
             return true;
         if (!waitForRoom())
             return false;
     }
+}
+
+void DatagramReceiver::release(std::vector<Arrival>& held, qint64 horizonNs) {
+    const auto settled = std::partition(held.begin(), held.end(), [horizonNs](const Arrival& one) {
+        return one.stampNs <= horizonNs;
+    });
+    if (settled == held.begin())
+        return;
+    std::sort(held.begin(), settled, [](const Arrival& a, const Arrival& b) {
+        return a.stampNs != b.stampNs ? a.stampNs < b.stampNs : a.readAt < b.readAt;
+    });
+    std::vector<ReceivedDatagram> inOrder;
+    inOrder.reserve(std::size_t(settled - held.begin()));
+    std::size_t bytes = 0;
+    for (auto one = held.begin(); one != settled; ++one) {
+        bytes += one->cost;
+        inOrder.push_back(std::move(one->datagram));
+    }
+    held.erase(held.begin(), settled);
+    deliver(std::move(inOrder), bytes);
 }
 
 void DatagramReceiver::deliver(std::vector<ReceivedDatagram> read, std::size_t bytes) {

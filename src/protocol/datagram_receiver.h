@@ -24,10 +24,11 @@ struct ReceivedDatagram {
     int error = 0;
 };
 
-// Reads the datagrams of one or two sockets on a thread of its own, as fast as the system
-// delivers them, into a queue that another thread takes them from in the order they were
-// read. A busy taker therefore never makes the system's receive buffer overflow; the queue
-// itself is bounded, and while it is full the thread leaves datagrams to the system.
+// Reads the datagrams of some sockets on a thread of its own, as fast as the system delivers
+// them, into a queue that another thread takes them from in the order the system received
+// them (SO_TIMESTAMPNS on every socket), across all the sockets. A busy taker therefore never
+// makes the system's receive buffers overflow; the queue itself is bounded, and while it is
+// full the thread leaves datagrams to the system.
 class DatagramReceiver {
 public:
     struct Source {
@@ -44,7 +45,8 @@ public:
     DatagramReceiver(const DatagramReceiver&) = delete;
     DatagramReceiver& operator=(const DatagramReceiver&) = delete;
 
-    // Starts reading these sockets (SO_RXQ_OVFL should be on, for the drop count). The
+    // Starts reading these sockets (SO_TIMESTAMPNS on, for the order, and SO_RXQ_OVFL, for
+    // the drop count). The
     // queue and the counts go on from where they are, so the thread may be started again
     // with another set of sockets.
     bool start(const std::vector<Source>& sources, int* error);
@@ -64,22 +66,29 @@ public:
     // on the sockets, both since the last reset().
     quint64 readCount() const;
     quint64 dropCount() const;
+    // The system's running count of drops on a socket, as learned besides the datagrams
+    // (which tell it only when they come after a drop).
+    void noteDrops(int descriptor, quint32 total);
 
 private:
     struct ReadBuffers;
+    struct Arrival;
 
     void run(std::vector<Source> sources);
     // Reads one socket until it has nothing more; false when the thread is to end.
-    bool drain(const Source& source, ReadBuffers& buffers);
+    bool drain(const Source& source, ReadBuffers& buffers, std::vector<Arrival>& held,
+               qint64& latestStamp);
+    // Hands over, in the order the system received them, the datagrams it received up to the
+    // horizon.
+    void release(std::vector<Arrival>& held, qint64 horizonNs);
     void deliver(std::vector<ReceivedDatagram> read, std::size_t bytes);
-    void noteDrops(int descriptor, quint32 total);
     void noteFailure(int error);
     bool waitForRoom();
 
     std::function<void()> announce;
     std::thread thread;
     int wakeDescriptor = -1;
-    std::vector<Source> sources;
+    quint64 readCounter = 0; // the thread's own
 
     mutable std::mutex mutex;
     std::condition_variable roomMade;

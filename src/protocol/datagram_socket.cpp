@@ -82,6 +82,14 @@ void DatagramSocket::enlargeReceiveBuffer(int bytes) {
         ::setsockopt(descriptor_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
+int DatagramSocket::receiveBufferSize() const {
+    int bytes = 0;
+    socklen_t length = sizeof bytes;
+    if (::getsockopt(descriptor_, SOL_SOCKET, SO_RCVBUF, &bytes, &length) != 0)
+        return 0;
+    return bytes;
+}
+
 bool DatagramSocket::bind(quint32 address, quint16 port, int* error) {
     const sockaddr_in local = socketAddress(address, port);
     if (::bind(descriptor_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {

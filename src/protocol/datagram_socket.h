@@ -34,6 +34,8 @@ public:
     // Asks for a buffer beyond the unprivileged limit first; the plain request is the
     // fallback, which the system silently caps.
     void enlargeReceiveBuffer(int bytes);
+    // What the system granted, its bookkeeping included; 0 when it does not tell.
+    int receiveBufferSize() const;
     bool bind(quint32 address, quint16 port, int* error);
 
     // outInterface 0 leaves the way out to the routing table.

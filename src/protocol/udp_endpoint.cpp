@@ -9,11 +9,27 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace protocol {
 
 namespace {
+
+// The answers of a whole segment, about 10,000 devices, must find room in the system's
+// buffers even while the receive thread waits for a processor: what the large request is
+// granted (the system doubles the figure).
+constexpr qint64 kBurstBytes = 2 * qint64(UdpEndpoint::kDefaultReceiveBufferBytes);
+// Where the system grants less per socket, further sockets on the same address share the
+// answers (by sender) and add their buffers, up to this many in all.
+constexpr int kMostSockets = 32;
+
+int socketsFor(int grantedBytes) {
+    if (grantedBytes <= 0)
+        return 1;
+    return int(
+        std::clamp<qint64>((kBurstBytes + grantedBytes - 1) / grantedBytes, 1, kMostSockets));
+}
 
 // Reads a dotted address the way the socket library does, short and octal forms included.
 std::optional<quint32> socketLibraryAddress(const QString& text) {
@@ -46,10 +62,28 @@ struct UdpEndpoint::Impl {
         return false;
     }
 
-    // Every socket reports with each datagram how many the system had dropped before it.
+    // Every socket stamps each datagram with the time it was received, for the order across
+    // sockets, and reports how many the system had dropped before it.
     void prepareSocket(DatagramSocket& prepared) {
         prepared.enlargeReceiveBuffer(receiveBufferBytes);
         prepared.enableOption(SOL_SOCKET, SO_RXQ_OVFL, nullptr);
+        prepared.enableOption(SOL_SOCKET, SO_TIMESTAMPNS, nullptr);
+    }
+
+    // Further sockets on the bound address, each with a buffer of its own; one that cannot
+    // be added leaves the group as it is.
+    void addCompanions(quint32 address, int count) {
+        for (int i = 0; i < count; ++i) {
+            auto companion = std::make_unique<DatagramSocket>();
+            if (!companion->open(nullptr))
+                return;
+            prepareSocket(*companion);
+            if (!companion->enableOption(SOL_SOCKET, SO_REUSEADDR, nullptr) ||
+                !companion->enableOption(SOL_SOCKET, SO_REUSEPORT, nullptr) ||
+                !companion->bind(address, kDevicePort, nullptr))
+                return;
+            companions.push_back(std::move(companion));
+        }
     }
 
     bool openBroadcastReceiver(int* error) {
@@ -64,8 +98,24 @@ struct UdpEndpoint::Impl {
         return false;
     }
 
+    // Drops after the last datagram read are told by no datagram; the sockets are asked.
+    void learnDrops() {
+        const auto learn = [this](const DatagramSocket& asked) {
+            if (!asked.isOpen())
+                return;
+            if (const auto total = droppedBySystem(asked.descriptor()))
+                receiver.noteDrops(asked.descriptor(), *total);
+        };
+        learn(socket);
+        for (const auto& companion : companions)
+            learn(*companion);
+        learn(broadcasts);
+    }
+
     bool startReceiving(int* error) {
         std::vector<DatagramReceiver::Source> sources{{socket.descriptor(), 0}};
+        for (const auto& companion : companions)
+            sources.push_back({companion->descriptor(), 0});
         // Broadcasts from other interfaces are left out, as if they had never arrived.
         if (broadcasts.isOpen())
             sources.push_back({broadcasts.descriptor(), adapterInterface});
@@ -74,6 +124,8 @@ struct UdpEndpoint::Impl {
 
     const int receiveBufferBytes;
     DatagramSocket socket;
+    // Share the unicast answers with the socket (SO_REUSEPORT); everything is sent through it.
+    std::vector<std::unique_ptr<DatagramSocket>> companions;
     DatagramSocket broadcasts;
     quint32 adapterAddress = 0;
     // 0 while unknown or when every interface is bound: sends then follow the routing table.
@@ -126,8 +178,13 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         }
     }
     int failure = 0;
-    const bool bound = impl->socket.enableOption(SOL_SOCKET, SO_REUSEADDR, &failure) &&
-                       impl->socket.bind(*address, kDevicePort, &failure);
+    // Sockets that all take the limited broadcasts would each hand over a copy of them.
+    const int companions =
+        *address == INADDR_ANY ? 0 : socketsFor(impl->socket.receiveBufferSize()) - 1;
+    const bool bound =
+        impl->socket.enableOption(SOL_SOCKET, SO_REUSEADDR, &failure) &&
+        (companions == 0 || impl->socket.enableOption(SOL_SOCKET, SO_REUSEPORT, &failure)) &&
+        impl->socket.bind(*address, kDevicePort, &failure);
     // The program goes on with a socket it could not bind because the port is taken, so
     // that one still sends its broadcasts out of the chosen adapter.
     if (bound || failure == EADDRINUSE) {
@@ -138,6 +195,8 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         reportError(error, failure);
         return false;
     }
+    if (impl->companions.empty())
+        impl->addCompanions(*address, companions);
     // A socket bound to every interface receives limited broadcasts itself.
     if (interfaceIndex == 0)
         return true;
@@ -187,6 +246,7 @@ quint64 UdpEndpoint::datagramsRead() const {
 }
 
 quint64 UdpEndpoint::datagramsDropped() const {
+    impl->learnDrops();
     return impl->receiver.dropCount();
 }
 
@@ -208,9 +268,11 @@ bool UdpEndpoint::close(int* error) {
         return false;
     // The thread lets go of the descriptors before they are released and maybe reused.
     impl->receiver.stop();
+    impl->learnDrops();
     ++impl->eventsGeneration;
     if (impl->broadcasts.isOpen())
         impl->broadcasts.close(nullptr);
+    impl->companions.clear();
     impl->adapterAddress = 0;
     impl->adapterInterface = 0;
     return impl->socket.close(error);

@@ -20,10 +20,13 @@ namespace protocol {
 // arrive) the endpoint keeps a receiver for limited broadcasts that takes only those arriving
 // on the adapter's own interface. Limited broadcasts leave through the adapter's interface.
 //
-// Once started, a thread of the endpoint reads both sockets as fast as datagrams arrive, so
-// that the answers of thousands of devices do not overflow the system's receive buffer while
-// the UI thread is busy, whatever buffer the system grants; the UI thread takes them from
-// a queue in the order they were read.
+// Once started, a thread of the endpoint reads the sockets as fast as datagrams arrive, so
+// that the answers of thousands of devices do not overflow the system's receive buffers while
+// the UI thread is busy; the UI thread takes them from a queue in the order the system
+// received them. Where the system grants a socket less buffer than a segment's burst of
+// answers needs (an ordinary user's limit), further sockets on the adapter address share the
+// unicast answers by sender (SO_REUSEPORT) and add their buffers, so that a burst fits even
+// while the thread waits for a processor.
 //
 // Error numbers are errno values; EADDRINUSE plays the role the platform's "address in use"
 // number plays in the log and message texts. Every call made while no socket exists fails
@@ -47,8 +50,9 @@ public:
     // Creates the datagram socket. On failure handle() stays 0 and *error is set, so the
     // next create() tries again. While a socket exists it does nothing and succeeds.
     bool create(int* error);
-    // Binds adapterIp:55808 (address reuse on, so a simulator may share the port) and opens
-    // the broadcast receiver for the adapter's interface. The text is read the way the
+    // Binds adapterIp:55808 (address reuse on, so a simulator may share the port), with the
+    // further sockets the granted buffer calls for, and opens the broadcast receiver for the
+    // adapter's interface. The text is read the way the
     // socket library reads dotted addresses; a text it cannot read, or an address that no
     // local interface holds, fails with EADDRNOTAVAIL. "0.0.0.0" binds every interface.
     bool bind(const QString& adapterIp, int* error);

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
-#include <sched.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -96,10 +95,6 @@ SimulatorProcess::SimulatorProcess(Settings settings)
     UniqueFd writeEnd(pipeFds[1]);
     pid_ = spawnProcess(command, settings.ns, outputPath_, writeEnd.get());
     writeEnd.reset();
-    if (settings.yieldsToTheProgram) {
-        const sched_param none{};
-        sched_setscheduler(pid_, SCHED_IDLE, &none);
-    }
 
     pollfd ready{readEnd.get(), POLLIN, 0};
     char answer[16]{};

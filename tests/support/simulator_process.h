@@ -35,10 +35,6 @@ public:
         std::vector<std::string> arguments;   // further arguments, e.g. {"--generate", "100"}
         const NetworkNamespace* ns = nullptr; // null: the test's own namespace
         std::string assignInterface = "lo";   // where device addresses go; empty: nowhere
-        // Real devices do not take the PC's processors; a simulator that stands for them in a
-        // test of the program's speed runs only where no other thread wants a processor
-        // (SCHED_IDLE), so that it never keeps the program from running.
-        bool yieldsToTheProgram = false;
     };
 
     // Returns once the simulator listens; throws std::runtime_error with its output when it

@@ -103,14 +103,10 @@ void TForm1::takeInDatagrams() {
     const bool more = intakeAgain || !endpointEmptied || intakeNext < intakeBacklog.size();
     const int failure = endpoint->takeReceiveFailure();
     intakeRunning = false;
-    // Input, timers and redraws get their turn before the next batch; and so does the
-    // endpoint's receive thread, which may be waiting for this processor while the system's
-    // buffer fills (the scheduler would otherwise let this thread run on until its tick).
-    if (more) {
+    // Input, timers and redraws get their turn before the next batch.
+    if (more)
         QMetaObject::invokeMethod(
             endpoint.get(), [this] { takeInDatagrams(); }, Qt::QueuedConnection);
-        QThread::yieldCurrentThread();
-    }
     if (failure != 0) {
         log().logStringWithTime(QStringLiteral("Socketmessage received of type: 1"));
         services.boxes.showMessage(translate(QStringLiteral("Socket_error")) +

@@ -21,7 +21,18 @@ const QString kNoMark = QStringLiteral(" ");
 
 } // namespace
 
-DeviceTable::DeviceTable(QObject* parent) : QAbstractTableModel(parent) {}
+DeviceTable::DeviceTable(QObject* parent) : QAbstractTableModel(parent) {
+    reserveIndexes();
+}
+
+// Room for the lines of a whole segment from the start: growing an index on the way moves
+// every entry it holds, in the middle of a burst.
+void DeviceTable::reserveIndexes() {
+    constexpr qsizetype kSegmentLines = 16384;
+    byIp.reserve(kSegmentLines);
+    byCaption.reserve(kSegmentLines);
+    byDevice.reserve(kSegmentLines);
+}
 
 DeviceTable::~DeviceTable() = default;
 
@@ -91,9 +102,17 @@ void DeviceTable::changeCell(DeviceLine* line, int index, const QString& text) {
     }
     const bool resort = takesSortKey(index);
     if (line->row < 0) {
-        line->cells[std::size_t(index)] = text;
-        if (resort)
-            line->sortedAt = ++sortClock;
+        if (!resort) {
+            line->cells[std::size_t(index)] = text;
+            return;
+        }
+        const auto at = std::find_if(waiting.begin(), waiting.end(),
+                                     [line](const auto& one) { return one.get() == line; });
+        std::unique_ptr<DeviceLine> moving = std::move(*at);
+        waiting.erase(at);
+        moving->cells[std::size_t(index)] = text;
+        moving->sortedAt = ++sortClock;
+        addWaiting(std::move(moving));
         return;
     }
     // The waiting lines find their places among lines that are all in order.
@@ -138,6 +157,7 @@ void DeviceTable::clear() {
     sameTextOfIp.clear();
     byCaption.clear();
     byDevice.clear();
+    reserveIndexes();
     markedLines.clear();
     markedFor.reset();
     endResetModel();
@@ -166,7 +186,7 @@ DeviceLine* DeviceTable::createLine(const QString& mac, const QString& ip) {
         ofDevice.push_back(target);
         withIp.push_back(target);
         forgetSameText(ip);
-        waiting.push_back(std::move(line));
+        addWaiting(std::move(line));
         if (batchDepth == 0)
             mergeWaitingLines();
     }
@@ -234,14 +254,31 @@ DeviceLine* DeviceTable::lastLineOf(const std::vector<DeviceLine*>& lines) const
 int DeviceTable::rowOf(const DeviceLine* line) const {
     if (!line)
         return -1;
-    const bool listed = line->row >= 0;
-    int row = listed ? line->row : listedPlaceOf(*line);
-    for (const auto& other : waiting) {
-        const int order = compareLines(*other, *line);
-        if (order < 0 || (!listed && order == 0 && other->sortedAt < line->sortedAt))
-            ++row;
+    if (line->row >= 0) {
+        const auto waitingBefore =
+            std::partition_point(waiting.begin(), waiting.end(), [&](const auto& other) {
+                return compareLines(*other, *line) < 0;
+            });
+        return line->row + int(waitingBefore - waiting.begin());
     }
-    return row;
+    const auto at = std::lower_bound(waiting.begin(), waiting.end(), line,
+                                     [this](const std::unique_ptr<DeviceLine>& a,
+                                            const DeviceLine* b) { return waitsBefore(*a, *b); });
+    return listedPlaceOf(*line) + int(at - waiting.begin());
+}
+
+bool DeviceTable::waitsBefore(const DeviceLine& a, const DeviceLine& b) const {
+    const int order = compareLines(a, b);
+    return order < 0 || (order == 0 && a.sortedAt < b.sortedAt);
+}
+
+void DeviceTable::addWaiting(std::unique_ptr<DeviceLine> line) {
+    const auto at =
+        std::upper_bound(waiting.begin(), waiting.end(), line.get(),
+                         [this](const DeviceLine* a, const std::unique_ptr<DeviceLine>& b) {
+                             return waitsBefore(*a, *b);
+                         });
+    waiting.insert(at, std::move(line));
 }
 
 void DeviceTable::beginBatch() {
@@ -375,15 +412,11 @@ void DeviceTable::mergeWaiting() const {
 }
 
 // Entering the waiting lines one by one would put each behind every line that sorts with it
-// and was listed or took its text before it; sorting them by (text, moment) and placing
-// each behind its equals among the listed lines gives the same order at once.
+// and was listed or took its text before it; the waiting lines, kept in the order of (text,
+// moment), each placed behind its equals among the listed lines give the same order at once.
 void DeviceTable::mergeWaitingLines() {
     Lines arriving = std::move(waiting);
     waiting.clear();
-    std::stable_sort(arriving.begin(), arriving.end(), [this](const auto& a, const auto& b) {
-        const int order = compareLines(*a, *b);
-        return order < 0 || (order == 0 && a->sortedAt < b->sortedAt);
-    });
     std::vector<int> places;
     places.reserve(arriving.size());
     for (const auto& line : arriving) {

@@ -104,6 +104,9 @@ private:
     void mergeWaitingLines();
     // The row a line would take among the listed lines: behind every one that sorts with it.
     int listedPlaceOf(const DeviceLine& line) const;
+    // The order of the waiting lines: by text, then by the moment they took it.
+    bool waitsBefore(const DeviceLine& a, const DeviceLine& b) const;
+    void addWaiting(std::unique_ptr<DeviceLine> line);
     // Lines to visit in list order, so that lines whose sort text changes go behind their
     // equals in the order they stand.
     void putInListOrder(std::vector<DeviceLine*>& visit) const;
@@ -116,13 +119,15 @@ private:
                 const std::vector<DeviceLine*>& ofDevice, const std::vector<DeviceLine*>& withIp);
     // The one furthest down the list.
     DeviceLine* lastLineOf(const std::vector<DeviceLine*>& lines) const;
+    void reserveIndexes();
     void indexIp(DeviceLine* line);
     void unindexIp(DeviceLine* line);
     void forgetSameText(const QString& ip);
     static void removeFrom(std::vector<DeviceLine*>& list, DeviceLine* line);
 
-    Lines lines;   // in the list, by row
-    Lines waiting; // new lines of the running batch, in arrival order
+    Lines lines; // in the list, by row
+    // New lines of the running batch, in the order they will be merged in.
+    Lines waiting;
     int batchDepth = 0;
     quint64 sortClock = 0; // counts the moments lines take a sort text
     QHash<QString, std::vector<DeviceLine*>> byIp;

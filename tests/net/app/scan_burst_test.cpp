@@ -65,7 +65,6 @@ int datagramsTakenIn(const FormFixture& f) {
 SimulatorProcess::Settings generated(int devices) {
     SimulatorProcess::Settings settings;
     settings.arguments = {"--generate", std::to_string(devices), "--quiet"};
-    settings.yieldsToTheProgram = true;
     return settings;
 }
 
@@ -118,7 +117,7 @@ TEST(ScanBurst, TenThousandAnswersThroughASmallReceiveBufferAreAllListedInArriva
 TEST(ScanBurst, ClosingDuringABurstTakesInWhatWasReadAndNothingAfter) {
     FormFixture f(burstOptions(0));
     f.log.setMaxLines(10000000);
-    SimulatorProcess simulator(generated(30000));
+    SimulatorProcess simulator(generated(20000));
     f.activate();
     auto& form = f.form();
     ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() >= 200; }, 60000));
@@ -130,33 +129,40 @@ TEST(ScanBurst, ClosingDuringABurstTakesInWhatWasReadAndNothingAfter) {
     EXPECT_EQ(quint64(taken), endpoint.datagramsRead());
     const int listed = form.deviceLines->count();
     EXPECT_EQ(listed + 1, taken);
-
-    simulator.waitForTraffic(
-        [](const std::vector<TrafficRecord>& records) {
-            return sendOrder(records).size() == 30000;
-        },
-        std::chrono::seconds(60));
-    pumpRounds(200);
+    // Nothing is taken in afterwards, however long the burst goes on.
+    pumpUntil([] { return false; }, 1000);
     EXPECT_EQ(datagramsTakenIn(f), taken);
     EXPECT_EQ(form.deviceLines->count(), listed);
 }
 
+// As if the receive thread got no processor while a burst came: the answers the system's
+// buffers could not hold are lost, and the window says how many.
 TEST(ScanBurst, AnswersTheSystemDroppedAreReportedOnceWhenTheOperationEnds) {
-    constexpr int kDevices = 10000;
-    // Too small to hold more than a few answers, however fast they are read.
+    constexpr int kDevices = 1000;
     FormFixture f(burstOptions(2048));
-    SimulatorProcess simulator(generated(10000));
+    LoopbackDevices devices;
     f.activate();
-    simulator.waitForTraffic(
-        [](const std::vector<TrafficRecord>& records) {
-            return sendOrder(records).size() == kDevices;
-        },
-        std::chrono::seconds(60));
-    pumpRounds(200);
+    ASSERT_TRUE(devices.waitFor(QByteArray::fromHex("0101FD")));
     auto& form = f.form();
+    protocol::UdpEndpoint& endpoint = endpointOf(form);
+    endpoint.stopReceiving();
+    for (int device = 0; device < kDevices; ++device) {
+        ScanAnswerFields fields;
+        fields.mac = QStringLiteral("02-00-00-00-%1-%2")
+                         .arg(device / 256, 2, 16, QLatin1Char('0'))
+                         .arg(device % 256, 2, 16, QLatin1Char('0'))
+                         .toUpper();
+        fields.ip = QStringLiteral("127.0.%1.%2").arg(3 + device / 250).arg(1 + device % 250);
+        ASSERT_TRUE(devices.send({fields.ip, scanAnswerFrame(fields)}));
+    }
+    int error = 0;
+    ASSERT_TRUE(endpoint.startEvents(&error)) << error;
+    ASSERT_TRUE(
+        pumpUntil([&] { return quint64(datagramsTakenIn(f)) == endpoint.datagramsRead(); }));
     form.doCloseSocket(0, 0);
+
     const int listed = form.deviceLines->count();
-    const quint64 dropped = endpointOf(form).datagramsDropped();
+    const quint64 dropped = endpoint.datagramsDropped();
     ASSERT_GT(dropped, 0u);
     EXPECT_EQ(quint64(listed) + dropped, quint64(kDevices));
     EXPECT_EQ(f.logCountEndingWith(
