@@ -199,7 +199,8 @@ DeviceLine* DeviceTable::createLine(const QString& mac, const QString& ip) {
 void DeviceTable::remark(const Device& answer, const DeviceLine* target, bool duplicate,
                          const std::vector<DeviceLine*>& ofDevice,
                          const std::vector<DeviceLine*>& withIp) {
-    const auto& [mac, ip] = answer;
+    const QString& mac = answer.first;
+    const QString& ip = answer.second;
     const auto marks = [&](const DeviceLine* line) {
         return line->cells[0] == ip && (line->caption != mac || (line == target && duplicate));
     };
