@@ -13,13 +13,13 @@ namespace {
 
 constexpr int kLongestWaitMs = 600000;
 
-struct OptionSpec {
+struct OptionDefinition {
     const char* name;
     bool takesValue;
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionSpec kOptions[] = {
+const OptionDefinition kOptions[] = {
     {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
     {"--timeout", true, std::nullopt},   {"--format", true, std::nullopt},
     {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
@@ -27,10 +27,10 @@ const OptionSpec kOptions[] = {
     {"--gateway", true, Command::Set},   {"--dhcp", true, Command::Set},
     {"--dry-run", false, Command::Apply}};
 
-const OptionSpec* findOption(const QString& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == QLatin1String(spec.name))
-            return &spec;
+const OptionDefinition* findOption(const QString& name) {
+    for (const OptionDefinition& definition : kOptions) {
+        if (name == QLatin1String(definition.name))
+            return &definition;
     }
     return nullptr;
 }
@@ -115,14 +115,14 @@ private:
     void option(const QString& argument, const QStringList& arguments, qsizetype& i) {
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionDefinition* definition = findOption(name);
+        if (!definition) {
             error = QStringLiteral("unknown option %1").arg(name);
             return;
         }
-        if (spec->only && command != spec->only) {
+        if (definition->only && command != definition->only) {
             error = QStringLiteral("%1 belongs after the command %2")
-                        .arg(name, commandName(*spec->only));
+                        .arg(name, commandName(*definition->only));
             return;
         }
         if (seen.contains(name)) {
@@ -130,7 +130,7 @@ private:
             return;
         }
         seen.insert(name);
-        if (!spec->takesValue) {
+        if (!definition->takesValue) {
             if (equals >= 0)
                 error = QStringLiteral("%1 takes no value").arg(name);
             else if (name == QLatin1String("--verbose"))
