@@ -73,7 +73,7 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
         if (!scanStart && !form->ButtonScan->isEnabled())
             scanStart = Clock::now();
     });
-    application.beforeEvent(form->TimerScan, QEvent::Timer, [&] {
+    QObject::connect(&form->engine().events(), &engine::Events::scanFinished, [&] {
         if (scanEnd)
             return;
         scanEnd = Clock::now();

@@ -23,6 +23,9 @@ signals:
     void deviceChanged(engine::DeviceId id);
     void readsProgressed(int done, int total);
     void scanFinished(engine::ScanSummary summary);
+    // The reads are over; the endpoint is closed after the grace period unless a scan
+    // period still runs.
+    void readsFinished();
 
     void statusChanged(engine::Status status);
     void failed(engine::Failure failure);

@@ -119,6 +119,18 @@ int DeviceTable::createLine(const QString& mac, const QString& ip) {
     return target->row;
 }
 
+int DeviceTable::appendLine(const QString& mac, const QString& ip) {
+    auto line = std::make_unique<Line>();
+    line->caption = mac;
+    line->cells[0] = ip;
+    line->cells[kDuplicateCell] = kNoMark;
+    Line* added = line.get();
+    byCaption[mac].push_back(added);
+    indexIp(added, ip);
+    placeNewLine(std::move(line));
+    return added->row;
+}
+
 std::vector<int> DeviceTable::rowsWithIp(const QString& ip) const {
     std::vector<int> rows;
     for (const Line* line : byIp.value(ip))

@@ -37,6 +37,9 @@ public:
     // of every line: "D" where another MAC answered with this IP, " " elsewhere. The new
     // line is sorted into place. Returns its row.
     int createLine(const QString& mac, const QString& ip);
+    // Adds a line for a device whose duplicate mark its owner keeps (" " to begin with),
+    // sorted into place. Returns its row.
+    int appendLine(const QString& mac, const QString& ip);
 
     // Rows in list order.
     std::vector<int> rowsWithIp(const QString& ip) const;

@@ -9,7 +9,8 @@
 namespace testsupport {
 
 // The programs an installation holds, each with its manual page in section 1.
-inline const std::vector<std::string> kInstalledPrograms = {"torvanescan", "torvane-sim", "torvane-cli"};
+inline const std::vector<std::string> kInstalledPrograms = {"torvanescan", "torvane-sim",
+                                                            "torvane-cli"};
 
 // The build folder of this test build.
 std::string buildDir();
