@@ -8,9 +8,9 @@
 #include "unattended_boxes.h"
 
 #include "app/form1.h"
-#include "gdf/form/gw_config.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/registry.h"
+#include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
