@@ -9,10 +9,10 @@
 #include "unattended_boxes.h"
 
 #include "app/form1.h"
-#include "gdf/form/gw_config.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/registry.h"
 #include "protocol/udp_endpoint.h"
+#include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
 #include "ui/model/log_buffer.h"
@@ -89,7 +89,7 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
         if (!scanStart && !form->ButtonScan->isEnabled())
             scanStart = Clock::now();
     });
-    application.beforeEvent(form->TimerScan, QEvent::Timer, [&] {
+    QObject::connect(&form->engine().events(), &engine::Events::scanFinished, [&] {
         if (scanEnd)
             return;
         scanEnd = Clock::now();

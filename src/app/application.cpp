@@ -2,11 +2,11 @@
 
 #include "app/demo_capture.h"
 #include "app/form1.h"
-#include "gdf/form/gw_config.h"
 #include "platform/data_folder.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/form/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"

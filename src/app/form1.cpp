@@ -4,7 +4,6 @@
 #include "i18n/language_select.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
-#include "protocol/udp_endpoint.h"
 #include "ui/device_list_view.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
@@ -72,11 +71,8 @@ QPushButton* makeActionButton(const QString& name, QAction* action, QWidget* par
 } // namespace
 
 TForm1::TForm1(const Services& given, QWidget* parent)
-    : QMainWindow(parent), services(given),
-      endpoint(std::make_unique<protocol::UdpEndpoint>(
-          given.receiveBufferBytes > 0 ? given.receiveBufferBytes
-                                       : protocol::UdpEndpoint::kDefaultReceiveBufferBytes,
-          this)) {
+    : QMainWindow(parent), services(given), endpoint(given.receiveBufferBytes, this),
+      deviceEngine(std::make_unique<engine::DeviceEngine>(endpoint, clock, given.log)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TORVANE Scan"));
     setAccessibleName(QStringLiteral("TORVANE Scan"));
@@ -108,11 +104,7 @@ TForm1::TForm1(const Services& given, QWidget* parent)
     Splitter1->setSizes({kDesignClientWidth - kEditorPanelWidth, kEditorPanelWidth});
     layout->addWidget(Splitter1, 1);
     buildStatusBar();
-    buildTimers();
-
-    connect(endpoint.get(), &protocol::UdpEndpoint::datagramsArrived, this,
-            &TForm1::takeInDatagrams);
-    connect(endpoint.get(), &protocol::UdpEndpoint::writable, this, &TForm1::socketWritable);
+    connectEngine();
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(kDesignClientWidth, kDesignClientHeight + menuBar()->sizeHint().height());
@@ -196,9 +188,10 @@ void TForm1::buildListArea() {
     Splitter1->addWidget(PanelListview);
 
     ListView1->setTextColour([this](const QString& caption) -> std::optional<QColor> {
-        if (caption != lastChangedMacAddr || lastChangedMacAddr.isEmpty())
+        const QString& changed = deviceEngine->transaction().lastChangedMac();
+        if (caption != changed || changed.isEmpty())
             return std::nullopt;
-        switch (answerState) {
+        switch (answerState()) {
         case asPending:
             // The toolkit's nearest match to the colour of inactive captions.
             return palette().color(QPalette::Disabled, QPalette::WindowText);
@@ -312,32 +305,13 @@ void TForm1::buildStatusBar() {
     StatusBar1->addWidget(StatusPanel1, 1);
 }
 
-void TForm1::buildTimers() {
-    const auto makeTimer = [this](const char* name, int interval) {
-        auto* timer = new QTimer(this);
-        timer->setObjectName(QString::fromLatin1(name));
-        timer->setInterval(interval);
-        return timer;
-    };
-    TimerScan = makeTimer("TimerScan", 2500);
-    TimerSetParam = makeTimer("TimerSetParam", 200);
-    TimerGetParams = makeTimer("TimerGetParams", 1500);
-    connect(TimerScan, &QTimer::timeout, this, &TForm1::TimerScanTimer);
-    connect(TimerGetParams, &QTimer::timeout, this, &TForm1::TimerGetParamsTimer);
-    connect(TimerSetParam, &QTimer::timeout, this, &TForm1::TimerSetParamTimer);
-}
-
 void TForm1::setWindows(const Windows& given) {
     windows = given;
 }
 
 void TForm1::FormCreate() {
     Reg = std::make_unique<platform::Registry>(services.registry);
-    queryParamsQueue.clear();
     firstactivate = true;
-    setParameterTimerCount = 0;
-    setAnswer = false;
-    askForRestart = false;
     language = std::make_unique<i18n::LanguageSelect>(
         &services.registry, QStringLiteral("\\SOFTWARE\\Kestrelwald\\"), services.programDir,
         services.userLocaleId.value_or(i18n::windowsLocaleId(QLocale::system())));
@@ -382,8 +356,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormClose() {
     saveWindowProps();
     int error = 0;
-    if (endpoint->handle() != 0)
-        endpoint->close(&error);
+    if (endpoint.handle() != 0)
+        endpoint.close(&error);
 }
 
 void TForm1::actExitExecute() {
@@ -417,19 +391,6 @@ void TForm1::setStatusText(const QString& text) {
 
 QString TForm1::translate(const QString& key) const {
     return language->translate(key);
-}
-
-void TForm1::pump() {
-    QCoreApplication::processEvents();
-}
-
-int TForm1::FSocket() const {
-    return endpoint->handle();
-}
-
-void TForm1::enableTimer(QTimer* timer) {
-    if (!timer->isActive())
-        timer->start();
 }
 
 void TForm1::setHourglassCursor() {

@@ -1,23 +1,24 @@
 #pragma once
 
+#include "engine/device_engine.h"
+#include "engine/qt_clock.h"
+#include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/message_boxes.h"
-#include "protocol/datagram_receiver.h"
 #include "protocol/frame.h"
+#include "ui/model/device_table.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QPersistentModelIndex>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class QAction;
@@ -40,13 +41,9 @@ class RegistryStore;
 namespace i18n {
 class LanguageSelect;
 }
-namespace protocol {
-class UdpEndpoint;
-}
 namespace ui {
 struct DeviceLine;
 class DeviceListView;
-class DeviceTable;
 class LogBuffer;
 class Panel;
 class TOptions;
@@ -77,25 +74,10 @@ struct Services {
 
 enum TAnswerState { asSuccess, asFailed, asPending };
 
-// The address change whose answers are awaited: the device it writes to and the values it
-// sends, so that its answers are told from stray ones and the list takes what was sent,
-// whatever the editor shows by the time an answer comes.
-struct ChangeInProgress {
-    int serial = 0;
-    QString mac;
-    QString addressBefore; // the device's address when the change started
-    QString addressAfter;  // its address once it has taken the new IP
-    QString lineAddress;   // finds the line until the IP answer has moved it
-    QString netmask;       // empty when not sent
-    QString gateway;
-    bool dhcpOn = false;
-    QStringList notSent;          // the values left out for want of a valid address
-    QList<quint8> awaitedAnswers; // the answer codes of the requests sent and not answered
-};
-
-// The main window: device list, editor panel, adapter choice, timers and every protocol
-// operation. Operations wait for answers by pumping the event loop in place, so every
-// handler here tolerates being entered while another one is on the stack.
+// The main window: device list, editor panel, adapter choice and status bar over the device
+// engine. Clicks become engine calls with the values of the edits; the engine's events
+// become list lines, colours, status texts, message boxes and controls. Nothing here waits
+// for an answer.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -123,25 +105,10 @@ public:
     void Help2Click();
     void About1Click();
 
-    // Endpoint
-    void createSocket();
-    // The reply intake: takes in the datagrams the endpoint has read, a bounded batch at a
-    // time, and comes back by itself for the rest after the event loop has turned.
-    void takeInDatagrams();
-    void socketWritable();
-    void doCloseSocket(int wParam, int lParam);
-
-    // Scan and parameter query
+    // Scan
     void ButtonScanClick();
-    void TimerScanTimer();
-    void TimerGetParamsTimer();
-    bool getParams(const QString& mac, protocol::TSetAddrType adrType);
-    void deviceDestination(const QString& deviceIp);
 
     // Device list
-    ui::DeviceLine* createListViewLine(const QString& macaddress, const QString& ipaddress);
-    void insertSubitemToListView(const QString& forIpAddr, const QString& toAdd,
-                                 protocol::TSetAddrType addrTyp);
     void ListView1Click();
     void ListView1ColumnClick(int column);
     void ListView1MouseMove(const QPoint& position);
@@ -159,24 +126,17 @@ public:
     // Blink and restart
     void actBlinkExecute();
     void actRestartExecute();
-    void setRestart(const QString& macAddr);
 
     // Address change transaction
     void actChangeIPConfigExecute();
-    void setAddr(const QString& addrToSet, protocol::TSetAddrType addrType, bool permanent);
-    void setDhcp(bool value);
-    void StartSave();
-    void markChanged(const QString& ssourceip, protocol::TSetAddrType addTyp);
+    // One tick of the watch for a change's first answer (its timer ticks by itself).
     void TimerSetParamTimer();
     void reselectDevice();
-    bool dhcpChanged();
-    static QString normalizeAddr(const QString& text);
 
     // The display name of a device type code, from the description file.
     std::optional<QString> deviceTypeName(int code) const;
 
     // Adapter choice
-    QString findAdapterSubnetMask(const QString& adapterIp);
     void ComboBoxAdapterChange();
 
     // The state of the last operation, panel 1 of the status bar.
@@ -186,7 +146,36 @@ public:
 
     QString translate(const QString& key) const;
     ui::LogBuffer& log() const { return services.log; }
-    void pump();
+
+    // The engine behind the window, and what it says of the operations under way.
+    engine::DeviceEngine& engine() { return *deviceEngine; }
+    const engine::DeviceEngine& engine() const { return *deviceEngine; }
+    TAnswerState answerState() const;
+    int answerCount() const;
+    bool askForRestart() const;
+    // The requests of the change that have not left yet.
+    QList<QByteArray> messagesToSend() const;
+    int setParameterTimerCount() const;
+    bool changeWatchRunning() const;
+    bool scanRunning() const;
+    bool readsRunning() const;
+    QStringList queryParamsQueue() const;
+    bool socketOpen() const;
+    int FSocket() const;
+    QString netmask() const;
+    QString gatewayip() const;
+    const QString& oldIP() const { return oldIp; }
+    const engine::Intervals& timerIntervals() const { return intervals; }
+    void setTimerIntervals(const engine::Intervals& given);
+    // The state texts, as shown in the list's cells.
+    QString NotAvailText;
+    QString NotAvailTextShort;
+    QString SearchingText;
+    QString NotConfigurabelText;
+    QString NotConfigurabelHintText;
+    QString dhcpNotSupportedText;
+    QString dhcpNotActiveText;
+    QString dhcpActiveText;
 
     // Components
     ui::Panel* PanelSelectNetwork = nullptr;
@@ -228,39 +217,13 @@ public:
     QAction* actBlink = nullptr;
     QAction* actRestart = nullptr;
     QAction* actChangeIPConfig = nullptr;
-    QTimer* TimerScan = nullptr;
-    QTimer* TimerSetParam = nullptr;
-    QTimer* TimerGetParams = nullptr;
 
     // Fields
     bool firstactivate = true;
     gdf::DeviceTypeTable deviceTypes; // geraete, gwerte and igeraete
     std::unique_ptr<i18n::LanguageSelect> language;
     net::tNetworkInterfaceList networkInterfaceList;
-    QString SockAddr; // destination of the next datagram (address; the port is fixed)
-    QString netmask;
-    QString gatewayip;
-    QString lastChangedMacAddr;
     std::unique_ptr<platform::Registry> Reg;
-    int setParameterTimerCount = 0;
-    bool setAnswer = false;
-    TAnswerState answerState = asSuccess;
-    int answerCount = 0;
-    QString oldIP;
-    QStringList queryParamsQueue;
-    QString NotAvailText;
-    QString NotAvailTextShort;
-    QString SearchingText;
-    QString NotConfigurabelText;
-    QString NotConfigurabelHintText;
-    QString dhcpNotSupportedText;
-    QString dhcpNotActiveText;
-    QString dhcpActiveText;
-    bool askForRestart = false;
-    QList<QByteArray> messagesToSend;
-    bool socketOpen = false;
-
-    int FSocket() const;
 
 signals:
     // An operation has ended and the endpoint was closed.
@@ -281,7 +244,7 @@ private:
     void buildListArea();
     void buildEditorPanel();
     void buildStatusBar();
-    void buildTimers();
+    void connectEngine();
     void FormClose();
     void applyTimerIntervals();
     // Registers the settings pages, reads the stored settings and gives every caption the
@@ -293,57 +256,43 @@ private:
     void applyDescriptionFile(const platform::IniFile& cfg, const QString& path);
     void showBox(const QString& text, const QString& captionKey, platform::MessageBoxes::Icon icon);
 
-    void takeIn(const protocol::ReceivedDatagram& datagram);
-    // translate(), once per key and intake batch: the language cannot change within one, and
-    // a burst asks for the same text thousands of times.
+    // Engine events
+    void showDevice(engine::DeviceId id);
+    // A list the system or a broken datagram left incomplete must not look complete.
+    void reportUnreadDatagrams(const engine::ScanSummary& summary);
+    ui::DeviceTable::Cells cellsOf(const engine::DeviceRecord& device) const;
+    // translate(), once per key and batch of answers: the language cannot change within one,
+    // and a burst asks for the same text thousands of times.
     QString translateInBatch(const QString& key);
-    void takeInEverythingRead();
-    void reportUnreadDatagrams();
-    void handleDatagram(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
-    void scanAnswer(const protocol::ReceiveBuffer& buffer);
-    void showReadAnswered();
-    void netmaskAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
-    void gatewayAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
-    bool sendFrame(const QByteArray& frame, int* error);
-    void changeAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp);
-    void blinkAnswer(const protocol::ReceiveBuffer& buffer);
-    bool fieldCheck(bool checkIp, bool checkNetmask, bool checkGateway);
-    void discardQueuedRequests(const QString& reason);
-    void endChange(const QString& reason);
-    void endChangeForScan();
-    bool acceptChangeAnswer(quint8 code, const QString& sourceIp);
-    void failTransaction();
-    void dropQueuedReads();
-    QString readProgressText() const;
+    QString addressText(const engine::AddressField& field) const;
+    QString dhcpText(engine::DhcpMode mode) const;
+    void showFailure(const engine::Failure& failure);
+    void showRefusal(const engine::Refusal& refusal);
+    void offerRestart(bool dhcpTicked);
+    void endpointWasClosed(const engine::CloseResult& result);
+    // A box is shown after the engine's event has been handled, never inside it.
+    void showLater(std::function<void()> show);
+    engine::AddressInput editInput(const QLineEdit* edit) const;
+    std::optional<engine::DeviceId> deviceOfRow(int row) const;
+    std::optional<engine::Target> focusedTarget() const;
     bool commandDeviceChosen(const QString& refusalKey);
     void showEditorHint(QLineEdit* edit, const QString& hint);
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Enabling a running timer leaves its countdown as it is.
-    static void enableTimer(QTimer* timer);
     void setHourglassCursor();
     void setDefaultCursor();
 
     Services services;
     Windows windows;
-    // Also a child of the window, so that tools find it; the pointer deletes it first.
-    std::unique_ptr<protocol::UdpEndpoint> endpoint;
-    bool intakeRunning = false;
-    // Taken from the endpoint but not handled yet: an intake stops after a bound.
-    std::vector<protocol::ReceivedDatagram> intakeBacklog;
-    std::size_t intakeNext = 0;
-    // Datagrams were announced while an intake ran.
-    bool intakeAgain = false;
-    // Closes asked for by answers' handlers during an intake (WParam, LParam of each).
-    std::vector<std::pair<int, int>> closesAfterIntake;
-    // Datagrams of the open endpoint that could not be read whole.
-    quint64 unreadableDatagrams = 0;
-    // Texts translated during the running intake batch.
+    engine::UdpEndpointAdapter endpoint;
+    engine::QtClock clock;
+    std::unique_ptr<engine::DeviceEngine> deviceEngine;
+    engine::Intervals intervals;
+    // The list line of each device of the scan, by its id. Lines live until the list is
+    // emptied, which empties this too.
+    std::vector<ui::DeviceLine*> lineOfDevice;
     QHash<QString, QString> batchTranslations;
+    QString oldIp; // the selected line's IP when the IP edit last changed
     bool hourglass = false;
-    std::optional<ChangeInProgress> changeInProgress;
-    int changesStarted = 0;
-    int readDrops = 0;   // how often a scan start has dropped the queued reads
-    int devicesRead = 0; // devices whose netmask and gateway were asked for since the scan
 };
 
 } // namespace app

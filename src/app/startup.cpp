@@ -54,13 +54,15 @@ void TForm1::applyTimerIntervals() {
     log().logStringOnly(QStringLiteral("Setting timer intervals from config.ini"));
     // An interval of 0 or below would make a timer fire without pause (or not at all):
     // such a value keeps the design interval.
-    const std::pair<QTimer*, int> timers[] = {{TimerScan, intervals->scan},
-                                              {TimerSetParam, intervals->setParam},
-                                              {TimerGetParams, intervals->getParams}};
+    engine::Intervals chosen = timerIntervals();
+    const std::pair<int*, int> timers[] = {{&chosen.scanPeriod, intervals->scan},
+                                           {&chosen.changeWatch, intervals->setParam},
+                                           {&chosen.readPace, intervals->getParams}};
     for (const auto& [timer, interval] : timers) {
         if (interval > 0)
-            timer->setInterval(interval);
+            *timer = interval;
     }
+    setTimerIntervals(chosen);
 }
 
 void TForm1::FormActivate() {
@@ -79,6 +81,7 @@ void TForm1::FormActivate() {
     ComboBoxAdapter->clear();
     ComboBoxAdapter->addItems(addresses);
     net::getNetworkInterfaces(networkInterfaceList);
+    deviceEngine->setInterfaces(networkInterfaceList);
 
     QString storedAdapter;
     try {
@@ -199,12 +202,9 @@ void TForm1::Settings1Click() {
             QStringLiteral("Configuration_warning"), platform::MessageBoxes::Icon::Warning);
 }
 
-QString TForm1::findAdapterSubnetMask(const QString& adapterIp) {
-    return net::findAdapterSubnetMask(networkInterfaceList, adapterIp, log());
-}
-
 void TForm1::ComboBoxAdapterChange() {
     // A new choice takes effect with the next endpoint and the next destination choice.
+    deviceEngine->setAdapter(ComboBoxAdapter->currentText());
 }
 
 std::optional<QString> TForm1::deviceTypeName(int code) const {

@@ -3,10 +3,10 @@
 #include "app/form1.h"
 #include "app/main_window_texts.h"
 
-#include "gdf/form/gw_config.h"
-#include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
 #include "platform/message_boxes.h"
+#include "ui/gw_config.h"
+#include "ui/init_captions.h"
 #include "ui/language_page.h"
 #include "ui/options_dialog.h"
 #include "ui/settings_error.h"

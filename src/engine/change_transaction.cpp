@@ -44,11 +44,6 @@ ChangeTransaction::ChangeTransaction(EndpointSession& session, Clock& clock, Log
                                      Events& events, DeviceSet& devices)
     : session(session), log(log), events(events), devices(devices), watch(clock), step(clock) {}
 
-bool ChangeTransaction::holdsEndpoint() const {
-    return current == Phase::AwaitingAnswer || current == Phase::Stepping ||
-           current == Phase::AwaitingRestart;
-}
-
 std::vector<QByteArray> ChangeTransaction::unsentFrames() const {
     std::vector<QByteArray> frames;
     for (const Queued& queued : unsent)
@@ -250,6 +245,7 @@ void ChangeTransaction::applied(const Queued& answered) {
             if (marked != device)
                 emit events.deviceChanged(marked);
         }
+        emit events.changeValueConfirmed(Field::Ip, newIp);
         break;
     case Field::Netmask:
     case Field::Gateway: {

@@ -75,7 +75,6 @@ public:
     void watchTick();
 
     Phase phase() const { return current; }
-    bool holdsEndpoint() const;
     AnswerState answerState() const { return state; }
     const QString& lastChangedMac() const { return lastMac; }
     bool restartWanted() const { return askForRestart; }

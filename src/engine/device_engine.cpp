@@ -10,7 +10,9 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
     });
-    session.setStillNeeded([this] { return scan.holdsEndpoint() || changes.holdsEndpoint(); });
+    // Only a scan period keeps the endpoint from an operation that ends; a change or the
+    // reads open it again when they send next.
+    session.setStillNeeded([this] { return scan.holdsEndpoint(); });
     changes.setRestartDevice([this](const QString& mac, const QString& ip) {
         commands.restart(Target{mac, ip});
     });

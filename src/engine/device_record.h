@@ -54,8 +54,11 @@ struct DeviceRecord {
     DhcpMode dhcp = DhcpMode::Unknown;
     int typeCode = 0;
     QString revision;
-    // Another device, with another MAC, answered with the same IP.
-    bool duplicateIp = false;
+    // The mark of the list's "Duplicate IP" column, which describes the latest answer: set
+    // while the latest answer came from this device's IP under another MAC, or from this
+    // device while another MAC shares its IP. Whether any other device shares the IP says
+    // DeviceSet::ipUsedByOtherMac().
+    bool duplicateMark = false;
     RestartSupport restart = RestartSupport::Unknown;
 
     Completion completion() const;

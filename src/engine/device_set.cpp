@@ -15,6 +15,8 @@ void DeviceSet::clear() {
     byIp.clear();
     byMac.clear();
     macsOfIp.clear();
+    markedIp.clear();
+    marking = false;
 }
 
 DeviceSet::Entered DeviceSet::enter(const QString& mac, const QString& ip) {
@@ -23,8 +25,10 @@ DeviceSet::Entered DeviceSet::enter(const QString& mac, const QString& ip) {
         if (records[std::size_t(id)].ip == ip)
             entered.id = id;
     }
-    if (entered.id >= 0)
+    if (entered.id >= 0) {
+        remark(entered.id, entered.marksChanged);
         return entered;
+    }
     entered.added = true;
     entered.id = count();
     DeviceRecord record;
@@ -33,9 +37,8 @@ DeviceSet::Entered DeviceSet::enter(const QString& mac, const QString& ip) {
     record.ip = ip;
     records.push_back(std::move(record));
     byMac[mac].push_back(entered.id);
-    const int macsBefore = macCountOf(ip);
     addToIp(entered.id);
-    remark(ip, macsBefore, entered.id, entered.marksChanged);
+    remark(entered.id, entered.marksChanged);
     return entered;
 }
 
@@ -44,13 +47,9 @@ std::vector<DeviceId> DeviceSet::setIp(DeviceId id, const QString& ip) {
     const QString old = records[std::size_t(id)].ip;
     if (old == ip)
         return changed;
-    const int oldMacsBefore = macCountOf(old);
     removeFromIp(id);
-    remark(old, oldMacsBefore, -1, changed);
     records[std::size_t(id)].ip = ip;
-    const int newMacsBefore = macCountOf(ip);
     addToIp(id);
-    remark(ip, newMacsBefore, id, changed);
     return changed;
 }
 
@@ -69,11 +68,6 @@ bool DeviceSet::ipUsedByOtherMac(const QString& ip, const QString& mac) const {
     if (found == macsOfIp.constEnd())
         return false;
     return found->size() > (found->contains(mac) ? 1 : 0);
-}
-
-int DeviceSet::macCountOf(const QString& ip) const {
-    const auto macs = macsOfIp.constFind(ip);
-    return macs == macsOfIp.constEnd() ? 0 : int(macs->size());
 }
 
 void DeviceSet::addToIp(DeviceId id) {
@@ -98,23 +92,38 @@ void DeviceSet::removeFromIp(DeviceId id) {
         macsOfIp.erase(macs);
 }
 
-void DeviceSet::remark(const QString& ip, int macsBefore, DeviceId moved,
-                       std::vector<DeviceId>& changed) {
-    const bool duplicate = macCountOf(ip) > 1;
-    const auto mark = [&](DeviceId id) {
-        DeviceRecord& record = records[std::size_t(id)];
-        if (record.duplicateIp != duplicate) {
-            record.duplicateIp = duplicate;
-            changed.push_back(id);
-        }
-    };
-    // The others' marks change only when the IP gains its second MAC or loses it.
-    if ((macsBefore > 1) != duplicate) {
-        for (const DeviceId id : withIp(ip))
-            mark(id);
-    } else if (moved >= 0) {
-        mark(moved);
+void DeviceSet::setMark(DeviceId id, bool duplicate, std::vector<DeviceId>& changed) {
+    DeviceRecord& record = records[std::size_t(id)];
+    if (record.duplicateMark != duplicate) {
+        record.duplicateMark = duplicate;
+        changed.push_back(id);
     }
+}
+
+void DeviceSet::remark(DeviceId answered, std::vector<DeviceId>& changed) {
+    const DeviceRecord& answer = records[std::size_t(answered)];
+    const QString ip = answer.ip;
+    const QString mac = answer.mac;
+    const bool duplicate = ipUsedByOtherMac(ip, mac);
+    // Another answer from the marked address keeps the others' marks as they are.
+    if (marking && markedIp == ip && duplicate) {
+        setMark(answered, true, changed);
+        for (const DeviceId id : withMac(mac)) {
+            if (id != answered && records[std::size_t(id)].ip == ip)
+                setMark(id, false, changed);
+        }
+        return;
+    }
+    if (marking) {
+        for (const DeviceId id : withIp(markedIp))
+            setMark(id, false, changed);
+    }
+    marking = duplicate;
+    markedIp = ip;
+    if (!duplicate)
+        return;
+    for (const DeviceId id : withIp(ip))
+        setMark(id, id == answered || records[std::size_t(id)].mac != mac, changed);
 }
 
 } // namespace engine

@@ -11,9 +11,10 @@
 namespace engine {
 
 // The devices of one scan, in the order they first answered, found by MAC and by IP
-// without a search. A device is marked as a duplicate while another device with another MAC
-// has its IP; the marks follow from a count per IP, so that thousands of answers from one
-// address cost no more than as many from different ones.
+// without a search. The duplicate marks describe the latest answer: the devices that share
+// its IP under another MAC, and its own device with them. Only marks that change are
+// touched, so that thousands of answers from one address cost no more than as many from
+// different ones.
 class DeviceSet {
 public:
     struct Entered {
@@ -32,7 +33,8 @@ public:
     void clear();
     // The record of this MAC and IP; a new one when there is none (the latest of several).
     Entered enter(const QString& mac, const QString& ip);
-    // Gives a record another IP; returns the devices whose duplicate mark changed.
+    // Gives a record another IP; the marks stay until the next answer. Returns the devices
+    // whose duplicate mark changed.
     std::vector<DeviceId> setIp(DeviceId id, const QString& ip);
     // Every field but the IP, which only setIp() changes.
     DeviceRecord& edit(DeviceId id) { return records[std::size_t(id)]; }
@@ -44,18 +46,20 @@ public:
     bool ipUsedByOtherMac(const QString& ip, const QString& mac) const;
 
 private:
-    int macCountOf(const QString& ip) const;
     void addToIp(DeviceId id);
     void removeFromIp(DeviceId id);
-    // Marks the devices of ip after device `moved` came or went there, the IP having had
-    // macsBefore different MACs; those whose mark changed are appended to changed.
-    void remark(const QString& ip, int macsBefore, DeviceId moved, std::vector<DeviceId>& changed);
+    // Marks after an answer of device `answered`; those whose mark changed are appended.
+    void remark(DeviceId answered, std::vector<DeviceId>& changed);
+    void setMark(DeviceId id, bool duplicate, std::vector<DeviceId>& changed);
 
     std::vector<DeviceRecord> records;
     QHash<QString, std::vector<DeviceId>> byIp;
     QHash<QString, std::vector<DeviceId>> byMac;
     // Per IP, how many of its devices have each MAC: one MAC only means no duplicate.
     QHash<QString, QHash<QString, int>> macsOfIp;
+    // The IP of the latest answer while its devices carry marks.
+    QString markedIp;
+    bool marking = false;
 };
 
 } // namespace engine

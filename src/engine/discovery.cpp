@@ -21,7 +21,7 @@ void Discovery::setIntervals(int scanPeriodMs, int readIntervalMs) {
 }
 
 bool Discovery::holdsEndpoint() const {
-    return scanRunning() || readsRunning() || readGap.isActive();
+    return scanRunning();
 }
 
 void Discovery::startScan() {
@@ -157,14 +157,15 @@ void Discovery::endScanPeriod() {
     emit events.statusChanged(Status::ScanFinished);
     const ScanSummary summary{session.unreadable(), session.dropped() - droppedBefore};
     if (summary.unreadable > 0)
-        log.logStringOnly(
+        log.logStringWithTime(
             QStringLiteral("Datagrams that could not be read: %1").arg(summary.unreadable));
     if (summary.dropped > 0)
-        log.logStringOnly(
-            QStringLiteral("Answers lost for want of receive buffer: %1").arg(summary.dropped));
+        log.logStringWithTime(
+            QStringLiteral("Datagrams dropped by the system for want of receive buffer: %1")
+                .arg(summary.dropped));
     emit events.scanFinished(summary);
     // With reads still under way, their end closes the endpoint.
-    if (!holdsEndpoint())
+    if (!readsRunning())
         scanEndPause.startOnce(kScanEndPauseMs, [this] { session.requestClose({}); });
 }
 
@@ -184,6 +185,9 @@ void Discovery::readTick() {
     log.logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queue.size()));
     ++readsTaken;
     reportProgress();
+    // Another operation (a blink while the reads go on) may have closed the endpoint.
+    if (!session.isOpen())
+        session.open();
     const bool netmaskSent = readParam(mac, Field::Netmask);
     readGap.startOnce(kReadGapMs, [this, mac, netmaskSent] {
         // The gateway is not asked for when the netmask could not be.
@@ -213,6 +217,7 @@ void Discovery::finishReads() {
         if (changed)
             emit events.deviceChanged(record.id);
     }
+    emit events.readsFinished();
     // During the scan period the endpoint stays open for the scan's answers.
     if (!scanRunning())
         session.requestClose({});

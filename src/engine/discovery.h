@@ -52,7 +52,7 @@ public:
 
     bool scanRunning() const { return scanPeriod.isActive(); }
     bool readsRunning() const { return readTicks.isActive(); }
-    // The scan or its reads still need the endpoint.
+    // The scan period still needs the endpoint.
     bool holdsEndpoint() const;
     const std::deque<QString>& readQueue() const { return queue; }
     // The values of the last netmask and gateway answers.

@@ -61,6 +61,8 @@ bool EndpointSession::takeBatch() {
     }
     takingIn = true;
     const std::vector<ReceivedDatagram> batch = endpoint.takeDatagrams(kBatchSize);
+    if (!batch.empty())
+        emit events.batchBegins();
     for (const ReceivedDatagram& datagram : batch) {
         log.logStringWithTime(QStringLiteral("Socketmessage received of type: 1"));
         const int error = datagram.error != 0 ? datagram.error
@@ -70,7 +72,9 @@ bool EndpointSession::takeBatch() {
         if (error != 0) {
             // One bad datagram is counted and passed over; the scan reports the count.
             ++unreadableCount;
-            log.logStringWithTime(QStringLiteral("Socketmessage FD_READ error %1").arg(error));
+            log.logStringWithTime(QStringLiteral("Socketmessage FD_READ error %1 from %2")
+                                      .arg(error)
+                                      .arg(datagram.sourceIp));
             continue;
         }
         log.logStringWithTime(
@@ -81,6 +85,8 @@ bool EndpointSession::takeBatch() {
         std::copy(datagram.bytes.cbegin(), datagram.bytes.cend(), buffer.begin());
         dispatch(buffer, datagram.sourceIp);
     }
+    if (!batch.empty())
+        emit events.batchEnds();
     takingIn = false;
     return batch.size() == kBatchSize;
 }

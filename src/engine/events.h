@@ -19,10 +19,17 @@ class Events : public QObject {
 signals:
     // Discovery
     void devicesCleared();
+    // The events between these come from datagrams taken in together; a front end may hold
+    // its updates back until the batch ends.
+    void batchBegins();
+    void batchEnds();
     void deviceAdded(engine::DeviceId id);
     void deviceChanged(engine::DeviceId id);
     void readsProgressed(int done, int total);
     void scanFinished(engine::ScanSummary summary);
+    // The reads are over; the endpoint is closed after the grace period unless a scan
+    // period still runs.
+    void readsFinished();
 
     void statusChanged(engine::Status status);
     void failed(engine::Failure failure);

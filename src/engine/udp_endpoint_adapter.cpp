@@ -4,7 +4,11 @@
 
 namespace engine {
 
-UdpEndpointAdapter::UdpEndpointAdapter() : endpoint(std::make_unique<protocol::UdpEndpoint>()) {
+UdpEndpointAdapter::UdpEndpointAdapter(int receiveBufferBytes, QObject* owner)
+    : endpoint(std::make_unique<protocol::UdpEndpoint>(
+          receiveBufferBytes > 0 ? receiveBufferBytes
+                                 : protocol::UdpEndpoint::kDefaultReceiveBufferBytes,
+          owner)) {
     QObject::connect(endpoint.get(), &protocol::UdpEndpoint::datagramsArrived, endpoint.get(),
                      [this] {
                          if (listener)

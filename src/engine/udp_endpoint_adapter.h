@@ -15,7 +15,9 @@ namespace engine {
 // The program's UDP endpoint as the engine's endpoint.
 class UdpEndpointAdapter : public Endpoint {
 public:
-    UdpEndpointAdapter();
+    // A receiveBufferBytes of 0 leaves the buffer to the endpoint. The endpoint becomes a
+    // child of owner, where tools and tests find it.
+    explicit UdpEndpointAdapter(int receiveBufferBytes = 0, QObject* owner = nullptr);
     ~UdpEndpointAdapter() override;
 
     void setListener(EndpointListener* listener) override;

@@ -4,10 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-namespace ui {
-class LogBuffer;
-}
-
 namespace net {
 
 // One IPv4 address of a local interface; an interface with several addresses gives one
@@ -43,9 +39,5 @@ bool getNetworkInterfaces(tNetworkInterfaceList& list);
 // very address, or else a loopback interface whose subnet holds it, since every address of
 // a loopback subnet is local. 0 when no interface holds it.
 int interfaceIndexHolding(const tNetworkInterfaceList& list, quint32 address);
-
-// The netmask of the first record whose address equals adapterIp as text; empty if none.
-QString findAdapterSubnetMask(const tNetworkInterfaceList& list, const QString& adapterIp,
-                              ui::LogBuffer& log);
 
 } // namespace net

@@ -29,7 +29,8 @@ DhcpColumn dhcpOf(engine::DhcpMode mode) {
 
 } // namespace
 
-DeviceRow deviceRow(const engine::DeviceRecord& record, const gdf::DeviceTypeTable& types) {
+DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet& devices,
+                    const gdf::DeviceTypeTable& types) {
     DeviceRow row;
     row.mac = record.mac;
     row.ip = record.ip;
@@ -42,7 +43,8 @@ DeviceRow deviceRow(const engine::DeviceRecord& record, const gdf::DeviceTypeTab
     if (const auto name = types.deviceTypeName(record.typeCode); name && !name->isEmpty())
         row.typeName = *name;
     row.revision = record.revision;
-    row.duplicateIp = record.duplicateIp;
+    // Another device, with another MAC, answered with the same IP.
+    row.duplicateIp = devices.ipUsedByOtherMac(record.ip, record.mac);
     return row;
 }
 
@@ -51,7 +53,7 @@ std::vector<DeviceRow> deviceRows(const engine::DeviceSet& devices,
     std::vector<DeviceRow> rows;
     rows.reserve(devices.all().size());
     for (const engine::DeviceRecord& record : devices.all())
-        rows.push_back(deviceRow(record, types));
+        rows.push_back(deviceRow(record, devices, types));
     sortByIp(rows);
     return rows;
 }

@@ -16,7 +16,8 @@ class DeviceTypeTable;
 namespace report {
 
 // One device of a scan as it is exported, its type named by the description file.
-DeviceRow deviceRow(const engine::DeviceRecord& record, const gdf::DeviceTypeTable& types);
+DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet& devices,
+                    const gdf::DeviceTypeTable& types);
 // Every device of the scan, sorted by IP address.
 std::vector<DeviceRow> deviceRows(const engine::DeviceSet& devices,
                                   const gdf::DeviceTypeTable& types);

@@ -86,10 +86,7 @@ bool FormFixture::waitForClose(int safetyLimitMs) {
 
 bool FormFixture::waitForScanEnd(int safetyLimitMs) {
     return pumpUntil(
-        [&] {
-            return !window->TimerScan->isActive() && !window->TimerGetParams->isActive() &&
-                   !window->socketOpen;
-        },
+        [&] { return !window->scanRunning() && !window->readsRunning() && !window->socketOpen(); },
         safetyLimitMs);
 }
 

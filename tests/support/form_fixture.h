@@ -1,11 +1,11 @@
 #pragma once
 
 #include "app/form1.h"
-#include "gdf/form/gw_config.h"
 #include "platform/monitors.h"
 #include "platform/registry.h"
 #include "support/fake_message_boxes.h"
 #include "support/fixed_monitors.h"
+#include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"

@@ -293,6 +293,20 @@ void DeviceTable::endBatch() {
         mergeWaiting();
 }
 
+DeviceLine* DeviceTable::addLine(const QString& caption, const Cells& cells) {
+    auto line = std::make_unique<DeviceLine>();
+    line->caption = caption;
+    line->cells = cells;
+    line->sortedAt = ++sortClock;
+    DeviceLine* added = line.get();
+    byCaption[caption].push_back(added);
+    indexIp(added);
+    addWaiting(std::move(line));
+    if (batchDepth == 0)
+        mergeWaitingLines();
+    return added;
+}
+
 std::vector<int> DeviceTable::rowsWithIp(const QString& ip) const {
     mergeWaiting();
     std::vector<int> rows;

@@ -57,6 +57,9 @@ public:
     // Writes the text into this cell of every line that shows this IP. Writing the text
     // every such line already got from the last call costs nothing.
     void setCellOfIp(const QString& ip, int index, const QString& text);
+    using Cells = std::array<QString, kCellCount>;
+    // Adds a line with these cells, sorted into place by them.
+    DeviceLine* addLine(const QString& caption, const Cells& cells);
 
     // Between these, new lines wait and are merged into the list at the end. Batches nest;
     // outside one, a new line goes into the list at once.

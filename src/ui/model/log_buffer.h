@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/log_sink.h"
+
 #include <QLocale>
 #include <QObject>
 #include <QString>
@@ -9,7 +11,7 @@ namespace ui {
 
 // The state window's lines, without the window: the whole program logs here.
 // The window shows them through the signals.
-class LogBuffer : public QObject {
+class LogBuffer : public QObject, public engine::LogSink {
     Q_OBJECT
 public:
     enum TEntry { entryTimestamped = 0, entryIndented = 1, entryOnly = 2 };
@@ -17,9 +19,9 @@ public:
     explicit LogBuffer(QObject* parent = nullptr);
 
     void logString(const QString& entry, int entryType);
-    void logStringWithTime(const QString& entry);
-    void logStringWithIndent(const QString& entry);
-    void logStringOnly(const QString& entry);
+    void logStringWithTime(const QString& entry) override;
+    void logStringWithIndent(const QString& entry) override;
+    void logStringOnly(const QString& entry) override;
     void scrollToEnd();
 
     void clear();

@@ -13,7 +13,7 @@ namespace {
 std::vector<bool> marks(const DeviceSet& set) {
     std::vector<bool> result;
     for (const auto& record : set.all())
-        result.push_back(record.duplicateIp);
+        result.push_back(record.duplicateMark);
     return result;
 }
 
@@ -45,28 +45,29 @@ TEST(DeviceSet, AnswersOfOneMacAndIpShareARecordAndANewIpMakesAnother) {
     EXPECT_TRUE(set.withMac("AA-00-00-00-00-01").empty());
 }
 
-TEST(DeviceSet, ADuplicateMarkStandsWhileAnotherMacHasTheSameIp) {
+TEST(DeviceSet, DuplicateMarksDescribeTheLatestAnswer) {
     DeviceSet set;
     EXPECT_TRUE(set.enter("AA-00-00-00-00-01", "10.0.0.5").marksChanged.empty());
     EXPECT_EQ(set.enter("BB-00-00-00-00-02", "10.0.0.5").marksChanged,
               (std::vector<DeviceId>{0, 1}));
-    // Another device elsewhere, or the same device answering again, changes no mark.
-    EXPECT_TRUE(set.enter("CC-00-00-00-00-03", "10.0.0.6").marksChanged.empty());
+    // The same device answering again keeps both marks.
     EXPECT_TRUE(set.enter("BB-00-00-00-00-02", "10.0.0.5").marksChanged.empty());
-    EXPECT_EQ(marks(set), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(marks(set), (std::vector<bool>{true, true}));
+    // An answer from another address takes them back.
+    EXPECT_EQ(set.enter("CC-00-00-00-00-03", "10.0.0.6").marksChanged,
+              (std::vector<DeviceId>{0, 1}));
+    EXPECT_EQ(marks(set), (std::vector<bool>{false, false, false}));
+    // A known MAC at a new address is a second device, sharing C's address.
+    EXPECT_EQ(set.enter("AA-00-00-00-00-01", "10.0.0.6").marksChanged,
+              (std::vector<DeviceId>{2, 3}));
+    EXPECT_EQ(marks(set), (std::vector<bool>{false, false, true, true}));
     EXPECT_TRUE(set.ipUsedByOtherMac("10.0.0.5", "AA-00-00-00-00-01"));
+    EXPECT_FALSE(set.ipUsedByOtherMac("10.0.0.8", "CC-00-00-00-00-03"));
+
+    // A change of address leaves the marks until the next answer.
+    EXPECT_TRUE(set.setIp(3, "10.0.0.9").empty());
+    EXPECT_TRUE(set.at(3).duplicateMark);
     EXPECT_FALSE(set.ipUsedByOtherMac("10.0.0.6", "CC-00-00-00-00-03"));
-    EXPECT_TRUE(set.ipUsedByOtherMac("10.0.0.6", "AA-00-00-00-00-01"));
-
-    // One MAC at one IP twice (a device moved onto its own second record) is no duplicate.
-    const auto own = set.enter("CC-00-00-00-00-03", "10.0.0.8");
-    EXPECT_TRUE(own.marksChanged.empty());
-    EXPECT_TRUE(set.setIp(own.id, "10.0.0.6").empty());
-    EXPECT_FALSE(set.at(own.id).duplicateIp);
-
-    // Moving B away clears A's mark; B, marked already, marks C's records where it arrives.
-    EXPECT_EQ(set.setIp(1, "10.0.0.6"), (std::vector<DeviceId>{0, 2, 3}));
-    EXPECT_EQ(marks(set), (std::vector<bool>{false, true, true, true}));
 }
 
 TEST(DeviceSet, AFloodFromOneIpChangesOnlyTheNewDevicesMark) {
@@ -83,8 +84,8 @@ TEST(DeviceSet, AFloodFromOneIpChangesOnlyTheNewDevicesMark) {
     EXPECT_EQ(set.count(), kDevices);
     // The second device marks the first as well; every later one only itself.
     EXPECT_EQ(changes, std::size_t(kDevices));
-    EXPECT_TRUE(set.at(0).duplicateIp);
-    EXPECT_TRUE(set.at(kDevices - 1).duplicateIp);
+    EXPECT_TRUE(set.at(0).duplicateMark);
+    EXPECT_TRUE(set.at(kDevices - 1).duplicateMark);
 }
 
 TEST(DeviceRecord, CompletionFollowsTheLeastCompleteAddress) {

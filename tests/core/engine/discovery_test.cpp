@@ -118,7 +118,7 @@ TEST(Scan, EachAnswerFillsItsRecordByItsLayout) {
         EXPECT_EQ(device.netmask.state, c.addresses) << c.name;
         EXPECT_EQ(device.gateway.state, c.addresses) << c.name;
         EXPECT_EQ(device.restart, c.restart) << c.name;
-        EXPECT_FALSE(device.duplicateIp) << c.name;
+        EXPECT_FALSE(device.duplicateMark) << c.name;
         if (c.addresses == AddressState::Value) {
             EXPECT_EQ(device.netmask.text, "255.0.0.0") << c.name;
             EXPECT_EQ(device.gateway.text, "127.0.0.254") << c.name;
@@ -161,16 +161,18 @@ TEST(Scan, TheSameDeviceAnsweringAgainKeepsItsRecordAndANewIpGivesAnother) {
     EXPECT_EQ(bench.engine.devices().at(1).ip, "192.168.0.7");
 }
 
-TEST(Scan, DevicesAnsweringWithOneIpAreMarkedAndStayMarked) {
+TEST(Scan, DevicesAnsweringWithOneIpAreMarkedUntilAnotherAddressAnswers) {
     EngineBench bench;
     bench.scan({{.mac = "02-00-00-00-00-01", .ip = "192.168.0.30"},
-                {.mac = "02-00-00-00-00-02", .ip = "192.168.0.30"},
-                {.mac = "02-00-00-00-00-03", .ip = "192.168.0.31"}});
-    EXPECT_TRUE(bench.engine.devices().at(0).duplicateIp);
-    EXPECT_TRUE(bench.engine.devices().at(1).duplicateIp);
-    EXPECT_FALSE(bench.engine.devices().at(2).duplicateIp);
+                {.mac = "02-00-00-00-00-02", .ip = "192.168.0.30"}});
+    EXPECT_TRUE(bench.engine.devices().at(0).duplicateMark);
+    EXPECT_TRUE(bench.engine.devices().at(1).duplicateMark);
     // The first device hears of its new mark.
     EXPECT_EQ(bench.events.matching("changed 0").size(), 2u);
+    bench.answer("192.168.0.31",
+                 testsupport::scanAnswerFrame({.mac = "02-00-00-00-00-03", .ip = "192.168.0.31"}));
+    EXPECT_FALSE(bench.engine.devices().at(0).duplicateMark);
+    EXPECT_FALSE(bench.engine.devices().at(1).duplicateMark);
 }
 
 TEST(Reads, ShortAnswersAreReadOneDevicePerIntervalNetmaskFirst) {

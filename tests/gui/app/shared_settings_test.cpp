@@ -1,6 +1,6 @@
 // Two running programs on one settings store: neither undoes what the other stored.
 #include "app/window_props.h"
-#include "gdf/form/gw_config.h"
+#include "ui/gw_config.h"
 #include "ui/options_dialog.h"
 
 #include "support/fake_message_boxes.h"

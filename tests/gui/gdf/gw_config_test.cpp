@@ -1,10 +1,10 @@
-#include "gdf/form/gw_config.h"
+#include "ui/gw_config.h"
 
 #include "gui/ui/message_texts.h"
-#include "i18n/form/init_captions.h"
 #include "i18n/language_select.h"
 #include "platform/registry.h"
 #include "support/lang_folder.h"
+#include "ui/init_captions.h"
 #include "ui/options_dialog.h"
 
 #include <QTemporaryDir>

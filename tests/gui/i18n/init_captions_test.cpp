@@ -1,4 +1,4 @@
-#include "i18n/form/init_captions.h"
+#include "ui/init_captions.h"
 
 #include "i18n/language_select.h"
 #include "support/lang_folder.h"

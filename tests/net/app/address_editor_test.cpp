@@ -116,20 +116,20 @@ TEST(AddressEditor, TheIpEditRemembersTheAddressOfTheEditorsLine) {
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "127.0.0.5"},
                 ScanAnswerFields{.mac = kOtherMac, .ip = "127.0.0.6"}});
     bench.load(kMac);
-    EXPECT_EQ(form.oldIP, "127.0.0.5");
+    EXPECT_EQ(form.oldIP(), "127.0.0.5");
 
     // Without a selection the line is found again by the MAC edit.
     form.ListView1->selectionModel()->clearSelection();
     form.EditIpAddr->setText("127.0.0.7");
     EXPECT_EQ(form.ListView1->selectedRow(), bench.rowOf(kMac));
-    EXPECT_EQ(form.oldIP, "127.0.0.5");
+    EXPECT_EQ(form.oldIP(), "127.0.0.5");
 
     // With no line for the MAC edit the last known address stays.
     form.ListView1->selectionModel()->clearSelection();
     form.EditMacAddr->setText("02-99-99-99-99-99");
     form.EditIpAddr->setText("127.0.0.8");
     EXPECT_LT(form.ListView1->selectedRow(), 0);
-    EXPECT_EQ(form.oldIP, "127.0.0.5");
+    EXPECT_EQ(form.oldIP(), "127.0.0.5");
     EXPECT_FALSE(red(form.EditIpAddr));
 }
 

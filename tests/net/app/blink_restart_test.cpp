@@ -52,7 +52,7 @@ TEST(BlinkRestart, WithoutAChosenDeviceEitherCommandAsksForOneAndSendsNothing) {
         EXPECT_EQ(box.buttons, Buttons::Ok);
     }
     EXPECT_TRUE(bench.framesSinceScan().empty());
-    EXPECT_TRUE(form.socketOpen); // opened before the question, left for the next operation
+    EXPECT_TRUE(form.socketOpen()); // opened before the question, left for the next operation
 }
 
 TEST(BlinkRestart, BlinkGoesToTheDeviceInTheAdaptersSubnetAndShowsItsAnswer) {
@@ -66,19 +66,21 @@ TEST(BlinkRestart, BlinkGoesToTheDeviceInTheAdaptersSubnetAndShowsItsAnswer) {
 
     // Any status but 1 leaves "Blinktest" standing.
     form.actBlinkExecute();
+    ASSERT_TRUE(bench.f.waitForClose());
     auto requests = bench.requestsSinceScan();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].bytes, kBlink);
     EXPECT_EQ(requests[0].destination, kDeviceIp);
     EXPECT_TRUE(bench.statusIs("Blinktest"));
     EXPECT_EQ(bench.stampedLineCount("Socketmessage FD_READ 4"), 1); // the answer came in
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
     EXPECT_TRUE(form.actBlink->isEnabled());
     EXPECT_TRUE(form.ButtonScan->isEnabled());
     EXPECT_TRUE(form.actRestart->isEnabled()); // a blink leaves Restart as it was
 
     scripted.status[0x04] = 1;
     form.actBlinkExecute();
+    ASSERT_TRUE(bench.f.waitForClose());
     EXPECT_EQ(bench.requestsSinceScan().size(), 2u);
     EXPECT_TRUE(bench.statusIs("Blinktest_not_allowed"));
     EXPECT_TRUE(bench.f.boxes.messages().empty());
@@ -90,13 +92,14 @@ TEST(BlinkRestart, RestartGoesToTheDeviceInTheAdaptersSubnet) {
     bench.scan({device()});
     bench.load(kMac);
     form.actRestartExecute();
+    ASSERT_TRUE(bench.f.waitForClose());
 
     const auto requests = bench.requestsSinceScan();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].bytes, kRestart);
     EXPECT_EQ(requests[0].destination, kDeviceIp);
     EXPECT_TRUE(bench.f.logContains("Send device restart!"));
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
     EXPECT_TRUE(form.actRestart->isEnabled());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
 }
@@ -150,11 +153,12 @@ TEST(BlinkRestart, WithoutAFocusedLineNoCommandIsSent) {
     ASSERT_EQ(form.EditMacAddr->text(), kMac);
     form.actBlinkExecute();
     form.actRestartExecute();
+    ASSERT_TRUE(bench.f.waitForClose());
 
     EXPECT_TRUE(bench.framesSinceScan().empty());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
     EXPECT_TRUE(bench.f.logContains("No device line, blink not sent"));
     EXPECT_TRUE(bench.f.logContains("No device line, restart not sent"));
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
     EXPECT_TRUE(form.ButtonScan->isEnabled());
 }

@@ -90,7 +90,7 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
     form.ButtonSet->click();
     // The temporary IP is confirmed and the permanent request leaves; its answer never comes.
     ASSERT_TRUE(pumpUntil([&] {
-        return cell(kMac, 0) == "127.0.0.41" && !form.TimerSetParam->isActive() &&
+        return cell(kMac, 0) == "127.0.0.41" && !form.changeWatchRunning() &&
                f.logCount(QStringLiteral("********* Start save")) == 2;
     }));
     EXPECT_TRUE(statusIs("Setting_IP_address"));
@@ -98,12 +98,13 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
     // Another line, Blink to get Scan back, and a new scan.
     load(kOtherMac);
     form.ButtonBlink->click();
+    ASSERT_TRUE(f.waitForClose());
     ASSERT_TRUE(form.ButtonScan->isEnabled());
     const int closes = f.closeCount();
     bool closedDuringScanPeriod = false;
     QObject watching;
     QObject::connect(&form, &app::TForm1::endpointClosed, &watching,
-                     [&] { closedDuringScanPeriod |= form.TimerScan->isActive(); });
+                     [&] { closedDuringScanPeriod |= form.scanRunning(); });
     form.ButtonScan->click();
     ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
 
@@ -144,6 +145,7 @@ TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollow
         return f.logContains("Change answer from 127.0.0.50, not the changed device, ignored");
     }));
     ASSERT_TRUE(pumpUntil([&] { return statusIs("Changes_not_saved"); }));
+    pumpRounds(1); // the box follows the status panel
 
     EXPECT_EQ(cell(kOtherMac, 2), "127.0.0.254");
     EXPECT_EQ(cell(kMac, 2), "127.0.0.254");
@@ -164,7 +166,7 @@ TEST_F(ChangeFaults, ALateConfirmationWritesWhatWasSentWhileTheEditorShowsAnothe
     form.EditNetMask->setText("255.255.000.000");
     form.ButtonSet->click();
     ASSERT_TRUE(pumpUntil([&] {
-        return cell(kMac, 1) == "255.255.0.0" && !form.TimerSetParam->isActive() &&
+        return cell(kMac, 1) == "255.255.0.0" && !form.changeWatchRunning() &&
                f.logCount(QStringLiteral("********* Start save")) == 2;
     }));
 

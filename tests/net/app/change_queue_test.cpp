@@ -59,16 +59,16 @@ TEST(ChangeQueue, AFailedSendEndsTheChangeAsFailedAndNothingOfItLeavesLater) {
     EXPECT_EQ(boxes[0].text, form.translate("Error_sending_save"));
     EXPECT_TRUE(boxes[0].caption.isEmpty());
     EXPECT_EQ(boxes[0].icon, Icon::None);
-    EXPECT_EQ(form.answerState, app::asFailed);
+    EXPECT_EQ(form.answerState(), app::asFailed);
     EXPECT_EQ(bench.lineColour(kMac), kRed);
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_TRUE(bench.f.logContains(
         discarded("the change failed", addressRequest(0x03, kMac, "127.0.0.50"))));
     EXPECT_TRUE(bench.f.logContains(
         discarded("the change failed", addressRequest(0x02, kMac, "127.0.0.50"))));
     // The change is over: no timeout follows, the controls are back.
-    EXPECT_FALSE(form.TimerSetParam->isActive());
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.changeWatchRunning());
+    EXPECT_FALSE(form.socketOpen());
     EXPECT_TRUE(form.ButtonScan->isEnabled());
     EXPECT_TRUE(form.ButtonSet->isEnabled());
     EXPECT_TRUE(bench.framesSinceScan().empty());
@@ -111,7 +111,7 @@ TEST(ChangeQueue, WhatATimedOutChangeDidNotSendNeverLeavesWithTheNext) {
               (std::vector<QByteArray>{addressRequest(0x03, kMac, "127.0.0.6"),
                                        addressRequest(0x09, kMac, "255.255.0.0"),
                                        addressRequest(0x06, kMac, "255.255.0.0")}));
-    EXPECT_EQ(form.answerState, app::asSuccess);
+    EXPECT_EQ(form.answerState(), app::asSuccess);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
 }
 
@@ -139,11 +139,11 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
             "Change answer from 127.0.0.99, not the changed device, ignored");
     }));
     pumpRounds(200);
-    EXPECT_EQ(form.answerCount, 1);
+    EXPECT_EQ(form.answerCount(), 1);
     ASSERT_EQ(bench.framesSinceScan().size(), 2u);
     EXPECT_EQ(bench.cell(kMac, 0), "127.0.0.6");
     EXPECT_EQ(bench.cell(kMac, 1), "255.0.0.0");
-    EXPECT_EQ(form.answerState, app::asPending);
+    EXPECT_EQ(form.answerState(), app::asPending);
 
     form.EditNetMask->setText("255.0.0.0");
     form.EditGatewayAddr->setText("127.0.0.1");
@@ -158,7 +158,7 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
                                        addressRequest(0x0A, kMac, "127.0.0.1"),
                                        addressRequest(0x08, kMac, "127.0.0.1")}));
     EXPECT_EQ(bench.cell(kMac, 2), "127.0.0.1");
-    EXPECT_EQ(form.answerCount, 2);
+    EXPECT_EQ(form.answerCount(), 2);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
 }
 
@@ -184,7 +184,7 @@ TEST(ChangeQueue, AnIpTypedWithLeadingZerosLeavesAndIsListedCanonically) {
     // The answers after the IP answer come from 127.0.0.20 and still find the line.
     EXPECT_EQ(bench.cell(kMac, 0), "127.0.0.20");
     EXPECT_EQ(bench.cell(kMac, 1), "255.255.0.0");
-    EXPECT_EQ(form.answerCount, 4);
+    EXPECT_EQ(form.answerCount(), 4);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
 }
 
@@ -217,9 +217,9 @@ TEST(ChangeQueue, WithoutALineForTheEditorsDeviceNothingIsQueuedOrSent) {
 
     EXPECT_TRUE(bench.f.logContains("No device line for 02-99-99-99-99-99, nothing to change"));
     EXPECT_LT(form.ListView1->selectedRow(), 0);
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }

@@ -62,22 +62,22 @@ void expectTimeoutOnTheThirteenthTick(DeviceBench& bench) {
     auto& form = bench.form;
     const std::size_t boxesBefore = bench.f.boxes.messages().size();
     bench.tickSetParamTimer(12);
-    EXPECT_EQ(form.setParameterTimerCount, 12);
-    EXPECT_TRUE(form.TimerSetParam->isActive());
+    EXPECT_EQ(form.setParameterTimerCount(), 12);
+    EXPECT_TRUE(form.changeWatchRunning());
     EXPECT_FALSE(bench.statusIs("Changes_not_saved"));
     EXPECT_EQ(bench.f.boxes.messages().size(), boxesBefore);
     bench.tickSetParamTimer(1);
     EXPECT_TRUE(bench.statusIs("Changes_not_saved"));
-    EXPECT_FALSE(form.TimerSetParam->isActive());
-    EXPECT_EQ(form.setParameterTimerCount, 0);
-    EXPECT_EQ(form.answerState, app::asFailed);
+    EXPECT_FALSE(form.changeWatchRunning());
+    EXPECT_EQ(form.setParameterTimerCount(), 0);
+    EXPECT_EQ(form.answerState(), app::asFailed);
     EXPECT_EQ(bench.lineColour(kMac), kRed);
     EXPECT_TRUE(form.ButtonSet->isEnabled());
     EXPECT_TRUE(form.actBlink->isEnabled());
     EXPECT_TRUE(form.actRestart->isEnabled());
     EXPECT_TRUE(form.ButtonScan->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
     const auto boxes = bench.f.boxes.messages();
     ASSERT_EQ(boxes.size(), boxesBefore + 1);
     expectPlainMessage(boxes.back(), form.translate("Parameter_setting_timeout"));
@@ -98,7 +98,7 @@ TEST(ChangeTimeout, NoAnswerDeclaresTheTimeoutOnTheThirteenthTick) {
 
     EXPECT_EQ(bench.framesSinceScan(),
               std::vector<QByteArray>{addressRequest(0x03, kMac, kOtherIp)});
-    EXPECT_EQ(form.answerState, app::asPending);
+    EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_EQ(bench.lineColour(kMac), bench.pendingColour());
     EXPECT_FALSE(form.ButtonSet->isEnabled());
     EXPECT_FALSE(form.ButtonScan->isEnabled());
@@ -121,7 +121,8 @@ TEST(ChangeTimeout, TheRunningTimerDeclaresTheTimeout) {
     ScriptedDevice silent{.mac = kMac, .ip = kDeviceIp, .answersLeft = 0};
     ASSERT_TRUE(
         bench.saveAndWaitUntil(silent, [&] { return bench.statusIs("Changes_not_saved"); }));
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    pumpRounds(1); // the box follows the status panel
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_EQ(bench.lineColour(kMac), kRed);
     const auto boxes = bench.f.boxes.messages();
     ASSERT_EQ(boxes.size(), 1u);
@@ -136,7 +137,7 @@ TEST(ChangeTimeout, AFirstAppliedAnswerStopsTheTimerAndSilenceThenKeepsThePendin
     form.EditIpAddr->setText(kOtherIp);
     ScriptedDevice oneAnswer{.mac = kMac, .ip = kDeviceIp, .answersLeft = 1};
     ASSERT_TRUE(bench.saveAndWaitUntil(oneAnswer, [&] {
-        return bench.framesSinceScan().size() == 2 && !form.TimerSetParam->isActive();
+        return bench.framesSinceScan().size() == 2 && !form.changeWatchRunning();
     }));
     pumpRounds(50);
 
@@ -145,8 +146,8 @@ TEST(ChangeTimeout, AFirstAppliedAnswerStopsTheTimerAndSilenceThenKeepsThePendin
                                        addressRequest(0x02, kMac, kOtherIp)}));
     EXPECT_EQ(bench.cell(kMac, 0), kOtherIp);
     EXPECT_TRUE(bench.statusIs("Setting_IP_address"));
-    EXPECT_EQ(form.setParameterTimerCount, 0);
-    EXPECT_EQ(form.answerState, app::asPending);
+    EXPECT_EQ(form.setParameterTimerCount(), 0);
+    EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_EQ(bench.lineColour(kMac), bench.pendingColour());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
     EXPECT_FALSE(form.ButtonSet->isEnabled());
@@ -186,7 +187,7 @@ TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
     const QString statusBefore = form.statusText();
     ScriptedDevice refusing{
         .mac = kMac, .ip = kDeviceIp, .status = {{refusal.code, refusal.status}}};
-    ASSERT_TRUE(bench.saveAndWaitUntil(refusing, [&] { return form.answerCount == 1; }));
+    ASSERT_TRUE(bench.saveAndWaitUntil(refusing, [&] { return form.answerCount() == 1; }));
     pumpRounds(200);
 
     const QByteArray first = dhcp ? dhcpRequest(true) : addressRequest(0x03, kMac, kOtherIp);
@@ -195,18 +196,18 @@ TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
               refusal.statusKey ? form.translate(refusal.statusKey) : statusBefore);
     EXPECT_EQ(bench.cell(kMac, 0), kDeviceIp);
     EXPECT_EQ(bench.cell(kMac, 3), form.dhcpNotActiveText);
-    EXPECT_FALSE(form.askForRestart);
-    EXPECT_EQ(form.answerState, app::asPending);
+    EXPECT_FALSE(form.askForRestart());
+    EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_TRUE(bench.f.boxes.messages().empty());
     const QByteArray next =
         dhcp ? addressRequest(0x03, kMac, kOtherIp) : addressRequest(0x02, kMac, kOtherIp);
     if (refusal.statusKey) {
         // A refusal stops the change: what it had not sent is dropped at once.
-        EXPECT_TRUE(form.messagesToSend.isEmpty());
+        EXPECT_TRUE(form.messagesToSend().isEmpty());
         EXPECT_TRUE(bench.f.logContains(discarded("the device refused", next)));
     } else {
         // Another status is only counted; the rest waits, and goes with the timeout.
-        EXPECT_FALSE(form.messagesToSend.isEmpty());
+        EXPECT_FALSE(form.messagesToSend().isEmpty());
     }
 
     expectTimeoutOnTheThirteenthTick(bench);
@@ -241,8 +242,8 @@ TEST(ChangeChecks, AnAddressUsedByAnotherLineIsRefusedAlsoWhenTypedWithLeadingZe
     expectErrorBox(boxes[0], form, form.translate("ip_already_in_use"));
     EXPECT_EQ(form.EditIpAddr->text(), kOtherIp);
     EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 
@@ -260,8 +261,8 @@ TEST(ChangeChecks, ADuplicateWhileSwitchingDhcpOnIsRefusedBeforeAnythingIsQueued
     const auto boxes = bench.f.boxes.messages();
     ASSERT_EQ(boxes.size(), 1u);
     expectErrorBox(boxes[0], form, form.translate("ip_already_in_use"));
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_EQ(form.statusText(), statusBefore);
     EXPECT_EQ(bench.lineColour(kMac), std::nullopt);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -287,7 +288,7 @@ TEST(ChangeChecks, ALinkLocalAddressIsRefusedAlsoWhenItsFirstPieceHasALeadingZer
     for (const auto& box : boxes)
         expectErrorBox(box, form, form.translate("This_is_a_link_local_address"));
     EXPECT_EQ(form.EditIpAddr->text(), "169.254.10.20");
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 
@@ -310,8 +311,8 @@ TEST(ChangeChecks, TheFieldCheckNamesEveryInvalidFieldAndSendsNothing) {
     EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
     EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditNetMask));
     EXPECT_FALSE(app::TForm1::isShownInvalid(form.EditGatewayAddr));
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 
@@ -361,23 +362,37 @@ TEST(ChangeChecks, AnInvalidAddressIsNotSentWhenDhcpIsSwitchedOn) {
                    form.translate("errorText_wrong_value_for") + "  " +
                        form.translate("errorText_ip") +
                        form.translate("errorText_will_not_be_set"));
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
-    EXPECT_FALSE(form.TimerSetParam->isActive());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
+    EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
 
 TEST(ChangeChecks, NoRequestIsQueuedForATextThatIsNoAddress) {
     DeviceBench bench;
     auto& form = bench.form;
-    bench.scan({device()});
+    bench.scan({device(0x11)});
     bench.load(kMac);
-    for (const QString& text :
-         {QStringLiteral("1.2.3"), form.NotAvailText, QStringLiteral("255.255.255.255")}) {
-        form.setAddr(text, protocol::atNetmask, false);
-        EXPECT_TRUE(form.messagesToSend.isEmpty()) << text.toStdString();
-        EXPECT_TRUE(bench.f.logContains("Not queued, no valid address: " + text));
+    // Switching DHCP off writes every address; texts that are no address are refused or,
+    // the "not available" text, left out.
+    form.CheckBoxDhcpEnabled->setChecked(false);
+    form.EditIpAddr->setText(kDeviceIp);
+    form.EditGatewayAddr->setText("127.0.0.254");
+    for (const QString& text : {QStringLiteral("1.2.3"), QStringLiteral("255.255.255.255")}) {
+        form.EditNetMask->setText(text);
+        form.actChangeIPConfigExecute();
+        pumpRounds(10);
+        EXPECT_TRUE(form.messagesToSend().isEmpty()) << text.toStdString();
     }
-    form.setAddr("255.255.0.0", protocol::atNetmask, true);
-    EXPECT_EQ(form.messagesToSend, QList<QByteArray>{addressRequest(0x06, kMac, "255.255.0.0")});
-    form.messagesToSend.clear();
+    EXPECT_EQ(bench.f.boxes.messages().size(), 2u);
+    EXPECT_TRUE(bench.framesSinceScan().empty());
+
+    form.EditNetMask->setText(form.NotAvailText);
+    ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
+    ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
+    EXPECT_TRUE(bench.f.logContains("Not queued, no valid address: " + form.NotAvailText));
+    for (const QByteArray& frame : bench.framesSinceScan()) {
+        EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskTemporary);
+        EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskPermanent);
+    }
+    EXPECT_EQ(bench.framesSinceScan().size(), 5u);
 }

@@ -77,20 +77,22 @@ TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer)
     startWith(gatewayFile("ip-status = 1\n"));
     form.EditIpAddr->setText("127.0.0.41");
     form.actChangeIPConfigExecute();
-    ASSERT_TRUE(pumpUntil([&] { return form.answerCount == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.answerCount() == 1; }));
     pumpRounds(200);
     EXPECT_EQ(form.statusText(), form.translate("Setting_not_allowed"));
     EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.40");
     EXPECT_EQ(requestsReceived(*simulator, 0x03), 1u);
     EXPECT_EQ(requestsReceived(*simulator, 0x02), 0u);
-    EXPECT_TRUE(form.messagesToSend.isEmpty());
+    EXPECT_TRUE(form.messagesToSend().isEmpty());
 }
 
 TEST_F(ChangeAgainstSimulator, BlinkIsAnsweredAndRestartReachesTheDevice) {
     startWith(gatewayFile("blink-status = 1\n"));
     form.actBlinkExecute();
+    ASSERT_TRUE(f.waitForClose());
     EXPECT_EQ(form.statusText(), form.translate("Blinktest_not_allowed"));
     form.actRestartExecute();
+    ASSERT_TRUE(f.waitForClose());
     simulator->waitForTraffic(
         [](const std::vector<TrafficRecord>& records) {
             for (const TrafficRecord& record : records) {
@@ -102,5 +104,5 @@ TEST_F(ChangeAgainstSimulator, BlinkIsAnsweredAndRestartReachesTheDevice) {
         std::chrono::seconds(10));
     EXPECT_EQ(requestsReceived(*simulator, 0x04), 1u);
     EXPECT_EQ(requestsReceived(*simulator, 0x0B), 1u);
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
 }

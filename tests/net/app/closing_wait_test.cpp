@@ -54,5 +54,5 @@ TEST(ClosingWait, AnAnswerArrivingWhileAConfirmedChangeClosesIsTakenIn) {
                             return line.contains(QLatin1String("CloseSocket closed"));
                         }).base();
     EXPECT_LT(lateAnswer, closed);
-    EXPECT_FALSE(form.socketOpen);
+    EXPECT_FALSE(form.socketOpen());
 }

@@ -8,6 +8,7 @@
 #include "ui/model/device_table.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -162,12 +163,16 @@ int DeviceBench::linesStartingWith(const QString& start) const {
 }
 
 void DeviceBench::tickSetParamTimerByHand() {
-    form.TimerSetParam->setInterval(std::chrono::hours(1));
+    engine::Intervals intervals = form.timerIntervals();
+    intervals.changeWatch = 3600000;
+    form.setTimerIntervals(intervals);
 }
 
 void DeviceBench::tickSetParamTimer(int ticks) {
     for (int tick = 0; tick < ticks; ++tick)
         form.TimerSetParamTimer();
+    // The window shows its message boxes once the engine's event has been handled.
+    QCoreApplication::processEvents();
 }
 
 bool DeviceBench::statusIs(const char* key) const {

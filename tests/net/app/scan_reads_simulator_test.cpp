@@ -54,7 +54,7 @@ protected:
         f = std::make_unique<FormFixture>(options);
         f->log.setMaxLines(1000000);
         QObject::connect(&f->form(), &app::TForm1::endpointClosed, &watching,
-                         [this] { closedDuringScanPeriod |= f->form().TimerScan->isActive(); });
+                         [this] { closedDuringScanPeriod |= f->form().scanRunning(); });
         f->activate();
     }
 
@@ -117,7 +117,7 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     std::optional<bool> scanOfferedWhileClosing;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (!scanOfferedWhileClosing && form.socketOpen && !form.TimerGetParams->isActive() &&
+        if (!scanOfferedWhileClosing && form.socketOpen() && !form.readsRunning() &&
             f->logContains("Stop timer getParams"))
             scanOfferedWhileClosing = form.ButtonScan->isEnabled();
     });
@@ -144,7 +144,8 @@ TEST_F(ScanReads, ABlinkDuringTheReadsDoesNotCutThemOff) {
     form.ListView1->selectRow(0);
     form.ListView1Click();
     form.ButtonBlink->click();
-    EXPECT_FALSE(form.socketOpen);
+    ASSERT_TRUE(f->waitForClose());
+    EXPECT_FALSE(form.socketOpen());
     ASSERT_TRUE(f->waitForScanEnd(30000));
 
     expectEveryDeviceRead();

@@ -71,7 +71,7 @@ TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
     EXPECT_EQ(cell(f, 2, 3), form.dhcpNotSupportedText);
     EXPECT_EQ(cell(f, 2, 7), "restartNOTSupported");
     EXPECT_EQ(cell(f, 2, 4), "not defined (887)");
-    EXPECT_TRUE(form.queryParamsQueue.isEmpty());
+    EXPECT_TRUE(form.queryParamsQueue().isEmpty());
     EXPECT_FALSE(f.logContains(QStringLiteral("Start trimer get Params")));
     EXPECT_TRUE(f.logContains(QStringLiteral("MsgLen von  127.0.0.10 vor entscheidung 27")));
     EXPECT_TRUE(f.logContains(QStringLiteral("int 17")));
@@ -92,8 +92,8 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     EXPECT_EQ(cell(f, 0, 2), form.SearchingText);
     EXPECT_EQ(cell(f, 0, 3), form.NotAvailTextShort);
     EXPECT_TRUE(cell(f, 0, 7).isEmpty());
-    EXPECT_EQ(form.queryParamsQueue, QStringList({"02-00-00-00-00-01", "02-00-00-00-00-02"}));
-    EXPECT_TRUE(form.TimerGetParams->isActive());
+    EXPECT_EQ(form.queryParamsQueue(), QStringList({"02-00-00-00-00-01", "02-00-00-00-00-02"}));
+    EXPECT_TRUE(form.readsRunning());
 
     // Each device is asked for its netmask, then its gateway, at its own address.
     for (const auto& [mac, ip] : {std::pair{a.mac, a.ip}, std::pair{b.mac, b.ip}}) {
@@ -112,8 +112,8 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
         EXPECT_EQ(cell(f, row, 1), "255.255.0.0");
         EXPECT_EQ(cell(f, row, 2), "127.0.9.9");
     }
-    EXPECT_EQ(form.netmask, "255.255.0.0");
-    EXPECT_EQ(form.gatewayip, "127.0.9.9");
+    EXPECT_EQ(form.netmask(), "255.255.0.0");
+    EXPECT_EQ(form.gatewayip(), "127.0.9.9");
     EXPECT_TRUE(f.logContains(QStringLiteral("Getting list Index: 02-00-00-00-00-01")));
     EXPECT_TRUE(f.logContains(QStringLiteral("        Insert to List for 127.0.0.21")));
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")));
@@ -185,13 +185,11 @@ TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
     // The DHCP box forces the broadcast even for a device in the adapter's subnet.
     auto& form = f.form();
     form.CheckBoxDhcpEnabled->setChecked(true);
-    form.deviceDestination(QStringLiteral("127.0.0.44"));
-    EXPECT_EQ(form.SockAddr, "255.255.255.255");
+    EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "255.255.255.255");
     form.CheckBoxDhcpEnabled->setChecked(false);
-    form.deviceDestination(QStringLiteral("127.0.0.44"));
-    EXPECT_EQ(form.SockAddr, "127.0.0.44");
-    form.deviceDestination(QStringLiteral("127.0.0.1")); // the adapter's own address
-    EXPECT_EQ(form.SockAddr, "255.255.255.255");
+    EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "127.0.0.44");
+    // The adapter's own address.
+    EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.1")), "255.255.255.255");
     EXPECT_TRUE(f.logContains(QStringLiteral("Subnetmask found 255.0.0.0")));
 }
 
@@ -227,6 +225,7 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
         return {{silent.ip, readAnswerFrame(0x85, "255.255.255.0")}};
     });
     form.ListView1Click();
+    ASSERT_TRUE(f.waitForClose());
     devices.stopAnswering();
     EXPECT_TRUE(answered);
     // The answer reaches the list while the click closes the endpoint, whether or not it

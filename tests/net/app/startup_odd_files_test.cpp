@@ -35,7 +35,7 @@ TEST(StartupOddFiles, NoneHangsTheStartAndEachIsReported) {
         // config.ini: a line in the state window, the design intervals.
         const QStringList logged = f.log.lines().filter("config.ini cannot be read (");
         EXPECT_EQ(logged.size(), 1);
-        EXPECT_EQ(f.form().TimerScan->interval(), 2500);
+        EXPECT_EQ(f.form().timerIntervals().scanPeriod, 2500);
         // The language file and the description file: message boxes; with no language
         // file every text is its key.
         QStringList texts;
@@ -55,7 +55,7 @@ TEST(StartupOddFiles, NoneHangsTheStartAndEachIsReported) {
         EXPECT_EQ(f.form().versionText(),
                   QStringLiteral("V %1 [GDF 1]").arg(platform::GetProductVersionString()));
         // The start-up went on to its first scan, and every odd file is still as it was.
-        EXPECT_TRUE(f.form().TimerScan->isActive());
+        EXPECT_TRUE(f.form().scanRunning());
         for (const QString& path : {config, lang, gdf})
             EXPECT_TRUE(oddFileIsIntact(path, kind)) << path.toStdString();
     }

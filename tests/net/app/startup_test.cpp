@@ -33,8 +33,8 @@ FormFixture::Options withoutConfig() {
 }
 
 std::array<int, 3> intervals(FormFixture& f) {
-    return {f.form().TimerScan->interval(), f.form().TimerSetParam->interval(),
-            f.form().TimerGetParams->interval()};
+    return {f.form().timerIntervals().scanPeriod, f.form().timerIntervals().changeWatch,
+            f.form().timerIntervals().readPace};
 }
 
 const QString kLoggedIntervals = QStringLiteral("Setting timer intervals from config.ini");
@@ -129,7 +129,7 @@ TEST(StartupDescriptionFile, ABadKeyIsReportedAndTheStartUpGoesOn) {
     EXPECT_EQ(f.form().deviceTypeName(0x0101), QString("First"));
     EXPECT_FALSE(f.form().deviceTypeName(0x0102));
     // Buttons disabled and the first scan under way, as after any start.
-    EXPECT_TRUE(f.form().TimerScan->isActive());
+    EXPECT_TRUE(f.form().scanRunning());
     EXPECT_FALSE(f.form().ButtonSet->isEnabled());
 }
 
@@ -168,7 +168,7 @@ TEST(StartupSequence, RunsOnceAndEndsWithTheFirstScan) {
     FormFixture f;
     f.activate();
     EXPECT_FALSE(f.form().firstactivate);
-    EXPECT_TRUE(f.form().TimerScan->isActive());
+    EXPECT_TRUE(f.form().scanRunning());
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);
     f.activate(); // a later activation does nothing
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);

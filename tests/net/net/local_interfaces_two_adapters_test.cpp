@@ -1,4 +1,5 @@
 // The host's interfaces on a PC with two adapters and a third one that is down.
+#include "engine/destination.h"
 #include "net/local_interfaces.h"
 
 #include "interface_record.h"
@@ -85,7 +86,7 @@ TEST_F(InterfacesOfTwoAdapters, TheChosenAdaptersNetmaskIsFound) {
     tNetworkInterfaceList list;
     ASSERT_TRUE(net::getNetworkInterfaces(list));
     ui::LogBuffer log;
-    EXPECT_EQ(net::findAdapterSubnetMask(list, "10.1.2.3", log), "255.255.0.0");
+    EXPECT_EQ(engine::adapterSubnetMask(list, "10.1.2.3", log), "255.255.0.0");
     EXPECT_EQ(log.lines().mid(1),
               QStringList({"Anzahl network interfaces 5", "Subnetmask found 255.255.0.0"}));
 }

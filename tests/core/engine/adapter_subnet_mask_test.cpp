@@ -1,10 +1,10 @@
-#include "net/local_interfaces.h"
+#include "engine/destination.h"
 
 #include "ui/model/log_buffer.h"
 
 #include <gtest/gtest.h>
 
-using net::findAdapterSubnetMask;
+using engine::adapterSubnetMask;
 using net::tNetworkInterface;
 using net::tNetworkInterfaceList;
 
@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(AdapterSubnetMask, TheFirstRecordWithTheAddressGivesTheMaskAndIsLogged) {
-    EXPECT_EQ(findAdapterSubnetMask(interfaces, "192.168.1.10", log), "255.255.255.0");
+    EXPECT_EQ(adapterSubnetMask(interfaces, "192.168.1.10", log), "255.255.255.0");
     EXPECT_EQ(logged(),
               QStringList({"Anzahl network interfaces 4", "Subnetmask found 255.255.255.0"}));
 }
@@ -36,14 +36,14 @@ TEST_F(AdapterSubnetMask, TheFirstRecordWithTheAddressGivesTheMaskAndIsLogged) {
 TEST_F(AdapterSubnetMask, OnlyTheExactTextMatches) {
     for (const char* adapter : {"192.168.001.10", " 192.168.1.10", "192.168.1.1", ""}) {
         log.clear();
-        EXPECT_EQ(findAdapterSubnetMask(interfaces, adapter, log), QString()) << adapter;
+        EXPECT_EQ(adapterSubnetMask(interfaces, adapter, log), QString()) << adapter;
         EXPECT_EQ(log.lines().filter("Subnetmask found").size(), 0) << adapter;
         EXPECT_TRUE(log.lines().contains("Anzahl network interfaces 4")) << adapter;
     }
 }
 
 TEST_F(AdapterSubnetMask, AnEmptyListFindsNothing) {
-    EXPECT_EQ(findAdapterSubnetMask({}, "192.168.1.10", log), QString());
+    EXPECT_EQ(adapterSubnetMask({}, "192.168.1.10", log), QString());
     EXPECT_EQ(logged(), QStringList({"Anzahl network interfaces 0"}));
 }
 

@@ -1,4 +1,4 @@
-// The main window's handling of its device list: entering answers, clicks, sorting, hints.
+// The main window's handling of its device list: clicks, sorting, hints.
 #include "app/form1.h"
 
 #include "ui/device_list_view.h"
@@ -9,43 +9,18 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringBuilder>
 #include <QToolTip>
 
 namespace app {
-
-ui::DeviceLine* TForm1::createListViewLine(const QString& macaddress, const QString& ipaddress) {
-    log().logStringOnly(QStringLiteral("insert at Index ") %
-                        QString::number(deviceLines->count() + 1));
-    return deviceLines->createLine(macaddress, ipaddress);
-}
-
-void TForm1::insertSubitemToListView(const QString& forIpAddr, const QString& toAdd,
-                                     protocol::TSetAddrType addrTyp) {
-    log().logStringWithIndent(QStringLiteral("Insert to List for ") + forIpAddr);
-    int cellIndex = -1;
-    if (addrTyp == protocol::atNetmask)
-        cellIndex = 1;
-    else if (addrTyp == protocol::atGateway)
-        cellIndex = 2;
-    else if (addrTyp == protocol::atDhcp)
-        cellIndex = 3;
-    if (cellIndex > 0)
-        deviceLines->setCellOfIp(forIpAddr, cellIndex, toAdd);
-}
 
 void TForm1::ListView1Click() {
     if (ListView1->selectedRow() < 0)
         return;
     ButtonSet->setEnabled(true);
     actBlink->setEnabled(true);
-    pump();
     actRestart->setEnabled(deviceLines->cell(ListView1->focusedRow(), 7) ==
                            QLatin1String("restartSupported"));
     const int row = ListView1->selectedRow();
-    if (row < 0)
-        return;
-    const QPersistentModelIndex line(deviceLines->index(row, 0));
     const QString dhcp = deviceLines->cell(row, 3);
     if (dhcp == dhcpActiveText) {
         CheckBoxDhcpEnabled->setEnabled(true);
@@ -63,27 +38,11 @@ void TForm1::ListView1Click() {
     EditIpAddr->setText(deviceLines->cell(row, 0));
     EditNetMask->setText(deviceLines->cell(row, 1));
     EditGatewayAddr->setText(deviceLines->cell(row, 2));
-    pump();
-    if (EditNetMask->text() != NotAvailText && EditGatewayAddr->text() != NotAvailText)
-        return;
-    createSocket();
-    if (EditNetMask->text() == NotAvailText) {
-        getParams(EditMacAddr->text(), protocol::atNetmask);
-        pump();
-        if (line.isValid() && deviceLines->cell(line.row(), 1) != NotAvailText) {
-            EditNetMask->setText(deviceLines->cell(line.row(), 1));
-            EditNetMask->setEnabled(true);
-        }
-    }
-    if (EditGatewayAddr->text() == NotAvailText) {
-        getParams(EditMacAddr->text(), protocol::atGateway);
-        pump();
-        if (line.isValid() && deviceLines->cell(line.row(), 2) != NotAvailText) {
-            EditGatewayAddr->setText(deviceLines->cell(line.row(), 2));
-            EditGatewayAddr->setEnabled(true);
-        }
-    }
-    doCloseSocket(0, 0);
+    const bool netmaskMissing = EditNetMask->text() == NotAvailText;
+    const bool gatewayMissing = EditGatewayAddr->text() == NotAvailText;
+    // The answers fill the line; the endpoint is closed after the grace period.
+    if (netmaskMissing || gatewayMissing)
+        deviceEngine->readMissing(EditMacAddr->text(), netmaskMissing, gatewayMissing);
 }
 
 void TForm1::ListView1ColumnClick(int column) {

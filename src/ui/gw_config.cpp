@@ -1,4 +1,4 @@
-#include "gdf/form/gw_config.h"
+#include "ui/gw_config.h"
 
 #include "i18n/language_select.h"
 #include "platform/message_boxes.h"

@@ -51,7 +51,7 @@ void TForm1::EditIpAddrChange() {
         const int row = ListView1->selectedRow();
         // With lines but none of them the loaded device, the last known old address stays.
         if (row >= 0)
-            oldIP = deviceLines->cell(row, 0);
+            oldIp = deviceLines->cell(row, 0);
     }
     colourByValidity(EditIpAddr);
     ButtonSet->setEnabled(!net::isLinkLocalIp(EditIpAddr->text()));
@@ -85,6 +85,8 @@ void TForm1::showEditorHint(QLineEdit* edit, const QString& hint) {
 }
 
 void TForm1::actDhcpChangedExecute() {
+    // The destination rule broadcasts every device request while the box is ticked.
+    deviceEngine->setDhcpTicked(CheckBoxDhcpEnabled->isChecked());
     QLineEdit* const edits[] = {EditIpAddr, EditNetMask, EditGatewayAddr};
     if (CheckBoxDhcpEnabled->isChecked()) {
         for (QLineEdit* edit : edits)
