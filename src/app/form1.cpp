@@ -120,6 +120,10 @@ TForm1::~TForm1() {
 void TForm1::buildMenus() {
     File1 = menuBar()->addMenu(QStringLiteral("File"));
     File1->setObjectName(QStringLiteral("File1"));
+    actSaveDeviceList = File1->addAction(QStringLiteral("Save device list…"));
+    actSaveDeviceList->setObjectName(QStringLiteral("actSaveDeviceList"));
+    connect(actSaveDeviceList, &QAction::triggered, this, &TForm1::actSaveDeviceListExecute);
+    File1->addSeparator();
     Cl1 = actExit;
     File1->addAction(Cl1);
     connect(actExit, &QAction::triggered, this, &TForm1::actExitExecute);

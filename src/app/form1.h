@@ -101,6 +101,9 @@ public:
 
     // Menu commands
     void actExitExecute();
+    // Writes the devices of the scan to a CSV file the user chooses, as the command line's
+    // scan --format csv prints them.
+    void actSaveDeviceListExecute();
     void Settings1Click();
     void Help2Click();
     void About1Click();
@@ -205,6 +208,7 @@ public:
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QMenu* File1 = nullptr;
+    QAction* actSaveDeviceList = nullptr;
     QAction* Cl1 = nullptr;
     QAction* Settings1 = nullptr;
     QMenu* Help1 = nullptr;

@@ -17,6 +17,7 @@ const QString kColumnKeyPrefix = QStringLiteral("ListView1Column");
 
 // ButtonBlink and ButtonRestart show the captions of actBlink and actRestart.
 const QStringList kComponentKeys = {QStringLiteral("File1"),
+                                    QStringLiteral("actSaveDeviceList"),
                                     QStringLiteral("actExit"),
                                     QStringLiteral("Settings1"),
                                     QStringLiteral("Help1"),

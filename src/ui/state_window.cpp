@@ -1,10 +1,10 @@
 #include "ui/state_window.h"
 
+#include "platform/output_file.h"
+
 #include <QAction>
-#include <QDir>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -103,19 +103,7 @@ void TStatusFenster::Savetofile1Click() {
         text += line.toUtf8();
         text += '\n';
     }
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    // QSaveFile::commit() misses a failed buffered write, hence the explicit flush.
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
-                         file.flush() && file.commit();
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        boxes.messageBox(QStringLiteral("Cannot create file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), reason),
-                         QString(), platform::MessageBoxes::Icon::Error,
-                         platform::MessageBoxes::Buttons::Ok);
-    }
+    platform::saveUserFile(fileName, text, boxes);
 }
 
 void TStatusFenster::showEvent(QShowEvent* event) {
