@@ -7,6 +7,8 @@
 #include "engine/log_sink.h"
 #include "net/ipv4.h"
 
+#include <QStringBuilder>
+
 namespace engine {
 
 Discovery::Discovery(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
@@ -57,7 +59,8 @@ void Discovery::dropReads() {
 void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     emit events.statusChanged(Status::ScanningOk);
     const protocol::ScanAnswer answer = protocol::decodeScanAnswer(buffer);
-    log.logStringOnly(QStringLiteral("insert at Index %1").arg(devices.count() + 1));
+    // Thousands of answers a second pass here: the lines are built without parsing a format.
+    log.logStringOnly(QStringLiteral("insert at Index ") % QString::number(devices.count() + 1));
     const DeviceSet::Entered entered = devices.enter(answer.mac, answer.ip);
     const DeviceId id = entered.id;
     devices.edit(id).typeCode = answer.deviceType;
@@ -68,11 +71,11 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
         if (marked != id)
             emit events.deviceChanged(marked);
     }
-    log.logStringOnly(
-        QStringLiteral("MsgLen von  %1 vor entscheidung %2").arg(answer.ip).arg(answer.length));
+    log.logStringOnly(QStringLiteral("MsgLen von  ") % answer.ip %
+                      QStringLiteral(" vor entscheidung ") % QString::number(answer.length));
     DeviceRecord& record = devices.edit(id);
     if (!answer.carriesParams) {
-        log.logStringOnly(QStringLiteral("Add to list index %1").arg(lineIndex(id)));
+        log.logStringOnly(QStringLiteral("Add to list index ") % QString::number(lineIndex(id)));
         queue.push_back(answer.mac);
         record.netmask = AddressField::of(AddressState::Searching);
         record.gateway = AddressField::of(AddressState::Searching);
@@ -85,8 +88,9 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
         log.logStringOnly(QStringLiteral("Adresse schon da "));
         record.netmask = AddressField::value(answer.netmask);
         record.gateway = AddressField::value(answer.gateway);
-        log.logStringOnly(QStringLiteral("int %1").arg(answer.dhcpByte));
-        log.logStringOnly(QStringLiteral("int buf dann and mask %1").arg(answer.dhcpByte & 0x30));
+        log.logStringOnly(QStringLiteral("int ") % QString::number(answer.dhcpByte));
+        log.logStringOnly(QStringLiteral("int buf dann and mask ") %
+                          QString::number(answer.dhcpByte & 0x30));
         record.restart = RestartSupport::Supported;
         switch (protocol::dhcpStateOf(answer.dhcpByte)) {
         case protocol::DhcpState::NotActive:

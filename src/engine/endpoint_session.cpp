@@ -3,6 +3,8 @@
 #include "engine/events.h"
 #include "engine/log_sink.h"
 
+#include <QStringBuilder>
+
 #include <cerrno>
 
 namespace engine {
@@ -77,8 +79,8 @@ bool EndpointSession::takeBatch() {
                                       .arg(datagram.sourceIp));
             continue;
         }
-        log.logStringWithTime(
-            QStringLiteral("Socketmessage FD_READ %1").arg(datagram.bytes.size()));
+        log.logStringWithTime(QStringLiteral("Socketmessage FD_READ ") %
+                              QString::number(datagram.bytes.size()));
         if (datagram.bytes.isEmpty() || !dispatch)
             continue;
         protocol::ReceiveBuffer buffer{};
