@@ -85,8 +85,9 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
         if (!scanEnd)
             lastListed = std::chrono::system_clock::now();
     });
-    application.beforeEvent(form->ButtonScan, QEvent::EnabledChange, [&] {
-        if (!scanStart && !form->ButtonScan->isEnabled())
+    const QPushButton* scanButton = form->findChild<QPushButton*>(QStringLiteral("ButtonScan"));
+    application.beforeEvent(scanButton, QEvent::EnabledChange, [&] {
+        if (!scanStart && !scanButton->isEnabled())
             scanStart = Clock::now();
     });
     QObject::connect(&form->engine().events(), &engine::Events::scanFinished, [&] {

@@ -35,9 +35,9 @@ protected:
         f.activate();
         ASSERT_TRUE(f.waitForScanEnd());
         ASSERT_EQ(form.deviceLines->count(), 1);
-        form.ListView1->selectRow(0);
+        parts.ListView1->selectRow(0);
         form.ListView1Click();
-        ASSERT_EQ(form.EditMacAddr->text(), kMac);
+        ASSERT_EQ(parts.EditMacAddr->text(), kMac);
     }
 
     bool save() {
@@ -50,14 +50,15 @@ protected:
     std::unique_ptr<SimulatorProcess> simulator;
     FormFixture f;
     app::TForm1& form = f.form();
+    const WindowParts& parts = f.parts();
 };
 
 } // namespace
 
 TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDeviceThere) {
     startWith(gatewayFile());
-    form.EditIpAddr->setText("127.0.0.41");
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditIpAddr->setText("127.0.0.41");
+    parts.EditNetMask->setText("255.255.0.0");
     ASSERT_TRUE(save());
     EXPECT_EQ(form.statusText(), form.translate("Operation_finished"));
     EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
@@ -75,7 +76,7 @@ TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDevic
 
 TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer) {
     startWith(gatewayFile("ip-status = 1\n"));
-    form.EditIpAddr->setText("127.0.0.41");
+    parts.EditIpAddr->setText("127.0.0.41");
     form.actChangeIPConfigExecute();
     ASSERT_TRUE(pumpUntil([&] { return form.answerCount() == 1; }));
     pumpRounds(200);

@@ -98,9 +98,10 @@ TEST_F(ScanReads, ReadsEndingEarlyLeaveTheEndpointOpenForAnswersLaterInTheScanPe
 TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     start(olderDevices(4), timers(300, 600));
     app::TForm1& form = f->form();
+    const WindowParts& parts = f->parts();
     // The scan period is over, the reads go on: Scan is back at once, without the hourglass.
     ASSERT_TRUE(pumpUntil([&] { return form.statusText() == progress(1, 4); }));
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The first device's answers leave the count standing.
     ASSERT_TRUE(pumpUntil([&] {
@@ -109,7 +110,7 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     }));
     EXPECT_EQ(form.statusText(), progress(1, 4));
 
-    form.ButtonScan->click();
+    parts.ButtonScan->click();
     EXPECT_TRUE(f->logContains("Scan started, netmask and gateway reads dropped for 3 devices"));
     EXPECT_EQ(form.statusText(), form.translate("Scanning"));
     // When the reads end, the endpoint is closed after a wait; a scan pressed meanwhile would
@@ -119,12 +120,12 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (!scanOfferedWhileClosing && form.socketOpen() && !form.readsRunning() &&
             f->logContains("Stop timer getParams"))
-            scanOfferedWhileClosing = form.ButtonScan->isEnabled();
+            scanOfferedWhileClosing = parts.ButtonScan->isEnabled();
     });
     probe.start(20);
     ASSERT_TRUE(f->waitForScanEnd(30000));
     EXPECT_EQ(scanOfferedWhileClosing, false);
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
 
     ASSERT_EQ(form.deviceLines->count(), 4);
     expectEveryDeviceRead();
@@ -139,11 +140,12 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
 TEST_F(ScanReads, ABlinkDuringTheReadsDoesNotCutThemOff) {
     start(olderDevices(3), timers(300, 600));
     app::TForm1& form = f->form();
+    const WindowParts& parts = f->parts();
     ASSERT_TRUE(pumpUntil([&] { return form.statusText() == progress(1, 3); }));
     // Blink closes the endpoint when it is sent; the next read opens it again.
-    form.ListView1->selectRow(0);
+    parts.ListView1->selectRow(0);
     form.ListView1Click();
-    form.ButtonBlink->click();
+    parts.ButtonBlink->click();
     ASSERT_TRUE(f->waitForClose());
     EXPECT_FALSE(form.socketOpen());
     ASSERT_TRUE(f->waitForScanEnd(30000));

@@ -33,11 +33,11 @@ TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
     LoopbackDevices devices;
     f.activate();
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scanning"));
-    EXPECT_FALSE(f.form().ButtonScan->isEnabled());
+    EXPECT_FALSE(f.parts().ButtonScan->isEnabled());
     devices.waitFor(kScanRequest);
     ASSERT_TRUE(f.waitForScanEnd());
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scan_finished"));
-    EXPECT_TRUE(f.form().ButtonScan->isEnabled());
+    EXPECT_TRUE(f.parts().ButtonScan->isEnabled());
     EXPECT_EQ(f.form().FSocket(), 0);
     EXPECT_EQ(f.form().deviceLines->count(), 0);
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")) ||
@@ -87,6 +87,7 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 18};
     devices.answerScan({{"127.0.0.21", scanAnswerFrame(a)}, {"127.0.0.22", scanAnswerFrame(b)}});
     auto& form = f.form();
+    const WindowParts& parts = f.parts();
     ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
     EXPECT_EQ(cell(f, 0, 1), form.SearchingText);
     EXPECT_EQ(cell(f, 0, 2), form.SearchingText);
@@ -117,7 +118,7 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     EXPECT_TRUE(f.logContains(QStringLiteral("Getting list Index: 02-00-00-00-00-01")));
     EXPECT_TRUE(f.logContains(QStringLiteral("        Insert to List for 127.0.0.21")));
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")));
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
 }
 
 TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
@@ -148,10 +149,11 @@ TEST(Scan, DuplicateAddressesAreMarked) {
     devices.answerScan({{"127.0.0.30", scanAnswerFrame(a)}, {"127.0.0.30", scanAnswerFrame(b)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
+    const WindowParts& parts = f.parts();
     ASSERT_EQ(form.deviceLines->count(), 2);
     EXPECT_EQ(cell(f, 0, 6), "D");
     EXPECT_EQ(cell(f, 1, 6), "D");
-    EXPECT_EQ(form.ListView1->backgroundOf(0), QColor(255, 0, 0));
+    EXPECT_EQ(parts.ListView1->backgroundOf(0), QColor(255, 0, 0));
 }
 
 TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
@@ -184,9 +186,10 @@ TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
 
     // The DHCP box forces the broadcast even for a device in the adapter's subnet.
     auto& form = f.form();
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    const WindowParts& parts = f.parts();
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "255.255.255.255");
-    form.CheckBoxDhcpEnabled->setChecked(false);
+    parts.CheckBoxDhcpEnabled->setChecked(false);
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "127.0.0.44");
     // The adapter's own address.
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.1")), "255.255.255.255");
@@ -203,19 +206,20 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
         {{"127.0.0.21", scanAnswerFrame(full)}, {"127.0.0.22", scanAnswerFrame(silent)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
+    const WindowParts& parts = f.parts();
 
-    form.ListView1->selectRow(0);
+    parts.ListView1->selectRow(0);
     form.ListView1Click();
-    EXPECT_EQ(form.EditMacAddr->text(), full.mac);
-    EXPECT_EQ(form.EditIpAddr->text(), full.ip);
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isChecked());
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isEnabled());
-    EXPECT_FALSE(form.EditIpAddr->isEnabled());
-    EXPECT_TRUE(form.actRestart->isEnabled());
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    EXPECT_EQ(parts.EditMacAddr->text(), full.mac);
+    EXPECT_EQ(parts.EditIpAddr->text(), full.ip);
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isChecked());
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_FALSE(parts.EditIpAddr->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
 
     // The second device's netmask and gateway are asked for again, and answered now.
-    form.ListView1->selectRow(1);
+    parts.ListView1->selectRow(1);
     const QByteArray macBytes = *protocol::macBytesFromText(silent.mac);
     bool answered = false;
     devices.answerBy([&](const UdpPeer::Datagram& request) -> std::vector<LoopbackDevices::Answer> {
@@ -231,9 +235,9 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
     // The answer reaches the list while the click closes the endpoint, whether or not it
     // came in time for the edit.
     EXPECT_EQ(cell(f, 1, 1), "255.255.255.0");
-    EXPECT_EQ(form.EditMacAddr->text(), silent.mac);
-    EXPECT_FALSE(form.CheckBoxDhcpEnabled->isEnabled());
-    EXPECT_TRUE(form.EditIpAddr->isEnabled());
-    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_EQ(parts.EditMacAddr->text(), silent.mac);
+    EXPECT_FALSE(parts.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_TRUE(parts.EditIpAddr->isEnabled());
+    EXPECT_FALSE(parts.actRestart->isEnabled());
     EXPECT_EQ(form.FSocket(), 0);
 }

@@ -66,9 +66,10 @@ TEST(StrayChangeAnswer, ConfirmationsNobodyAskedForChangeNothing) {
 TEST(StrayChangeAnswer, ARepeatedConfirmationDoesNotStandInForTheNextOne) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = kIp}});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.12");
+    parts.EditIpAddr->setText("127.0.0.12");
     // The permanent request is never confirmed; a late copy of the temporary request's
     // confirmation arrives while it waits.
     ScriptedDevice device{.mac = kMac, .ip = kIp};

@@ -169,9 +169,10 @@ protected:
 
 TEST_F(Tier2Scan, OneScanListsEveryGatewayOfTheSegmentWithItsTexts) {
     app::TForm1& form = fixture->form();
+    const WindowParts& parts = fixture->parts();
     const ui::DeviceTable& lines = *form.deviceLines;
     fixture->activate();
-    ASSERT_EQ(form.ComboBoxAdapter->currentText().toStdString(), network->devices().pcAddress());
+    ASSERT_EQ(parts.ComboBoxAdapter->currentText().toStdString(), network->devices().pcAddress());
     ASSERT_TRUE(fixture->waitForScanEnd(30000)) << devices->output();
 
     EXPECT_TRUE(fixture->boxes.messages().empty());
