@@ -81,7 +81,7 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     std::optional<Clock::time_point> scanStart;
     std::optional<Clock::time_point> scanEnd;
     std::chrono::system_clock::time_point lastListed{};
-    QObject::connect(form->deviceLines, &QAbstractItemModel::rowsInserted, [&] {
+    QObject::connect(&form->deviceList(), &QAbstractItemModel::rowsInserted, [&] {
         if (!scanEnd)
             lastListed = std::chrono::system_clock::now();
     });
@@ -94,7 +94,7 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
         if (scanEnd)
             return;
         scanEnd = Clock::now();
-        result.listed = form->deviceLines->count();
+        result.listed = form->deviceList().count();
         result.datagramsRead = long(endpoint.datagramsRead());
         result.datagramsDropped = long(endpoint.datagramsDropped());
         QTimer::singleShot(0, &application, &QCoreApplication::quit);

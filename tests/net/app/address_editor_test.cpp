@@ -95,16 +95,16 @@ TEST(AddressEditor, HoveringShowsTheHintOnlyOverAValueThatCannotBeConfigured) {
     auto& form = bench.form;
     const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "169.254.3.4", .length = 17}});
-    ASSERT_EQ(bench.cell(kMac, 1), form.NotConfigurabelText);
+    ASSERT_EQ(bench.cell(kMac, 1), form.stateTexts().notConfigurable);
     EXPECT_EQ(parts.EditNetMask->toolTip(), "My hint");
     bench.load(kMac);
 
     // The state text is longer than an address; the edits show it in full.
     for (QLineEdit* edit : {parts.EditNetMask, parts.EditGatewayAddr}) {
-        EXPECT_EQ(edit->text(), form.NotConfigurabelText);
+        EXPECT_EQ(edit->text(), form.stateTexts().notConfigurable);
         EXPECT_TRUE(edit->isEnabled());
         hover(edit);
-        EXPECT_EQ(edit->toolTip(), form.NotConfigurabelHintText);
+        EXPECT_EQ(edit->toolTip(), form.stateTexts().notConfigurableHint);
         edit->setText("255.255.0.0");
         hover(edit);
         EXPECT_TRUE(edit->toolTip().isEmpty()) << edit->objectName().toStdString();

@@ -42,12 +42,12 @@ protected:
         f.log.setMaxLines(1000000);
         f.activate();
         ASSERT_TRUE(f.waitForScanEnd());
-        ASSERT_EQ(form.deviceLines->count(), lines);
+        ASSERT_EQ(form.deviceList().count(), lines);
     }
 
-    int rowOf(const QString& mac) const { return form.deviceLines->firstRowWithCaption(mac); }
+    int rowOf(const QString& mac) const { return form.deviceList().firstRowWithCaption(mac); }
     QString cell(const QString& mac, int index) const {
-        return form.deviceLines->cell(rowOf(mac), index);
+        return form.deviceList().cell(rowOf(mac), index);
     }
 
     void load(const QString& mac) {
@@ -107,14 +107,14 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
     QObject::connect(&form, &app::TForm1::endpointClosed, &watching,
                      [&] { closedDuringScanPeriod |= form.scanRunning(); });
     parts.ButtonScan->click();
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 2; }));
 
     // The permanent request's answer arrives now, from the device's new address, and
     // another device answers the scan right behind it.
     ASSERT_TRUE(answerFrom("127.0.0.41", QByteArray::fromHex("0282007B")));
     ASSERT_TRUE(answerFrom("127.0.0.60", scanAnswerFrame(ScanAnswerFields{
                                              .mac = "00-11-22-33-44-77", .ip = "127.0.0.60"})));
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 3; }))
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 3; }))
         << "an answer behind the late confirmation was lost";
     ASSERT_TRUE(f.waitForScanEnd());
 
@@ -217,7 +217,7 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
     ASSERT_TRUE(pumpUntil([&] { return f.closeCount() > closes; }, 20000));
     EXPECT_TRUE(statusIs("Operation_finished"));
     EXPECT_EQ(cell(kMac, 0), "127.0.0.45");
-    EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_EQ(requestsReceived(*simulator, 0x0C), 1u);
     EXPECT_EQ(f.boxes.messages().size(), 2u); // the restart offer
 }
@@ -227,7 +227,7 @@ TEST_F(ChangeFaults, SwitchingDhcpOffWithoutAValidNetmaskSaysThatTheNetmaskWasNo
     load(kMac);
     parts.CheckBoxDhcpEnabled->click();
     parts.EditIpAddr->setText("127.0.0.45");
-    parts.EditNetMask->setText(form.NotAvailText);
+    parts.EditNetMask->setText(form.stateTexts().notAvailable);
     parts.EditGatewayAddr->setText("127.0.0.1");
     const int closes = f.closeCount();
     parts.ButtonSet->click();
@@ -235,11 +235,11 @@ TEST_F(ChangeFaults, SwitchingDhcpOffWithoutAValidNetmaskSaysThatTheNetmaskWasNo
 
     EXPECT_EQ(form.statusText(),
               "Operation finished; not sent for want of a valid address: netmask");
-    EXPECT_TRUE(f.logContains("Not queued, no valid address: " + form.NotAvailText));
+    EXPECT_TRUE(f.logContains("Not queued, no valid address: " + form.stateTexts().notAvailable));
     EXPECT_EQ(cell(kMac, 0), "127.0.0.45");
     EXPECT_EQ(cell(kMac, 1), "255.0.0.0");
     EXPECT_EQ(cell(kMac, 2), "127.0.0.1");
-    EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(cell(kMac, 3), form.stateTexts().dhcpNotActive);
     for (const quint8 code : {0x0C, 0x03, 0x02, 0x0A, 0x08})
         EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
     for (const quint8 code : {0x09, 0x06})

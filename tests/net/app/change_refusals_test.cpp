@@ -200,7 +200,7 @@ TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
     EXPECT_EQ(form.statusText(),
               refusal.statusKey ? form.translate(refusal.statusKey) : statusBefore);
     EXPECT_EQ(bench.cell(kMac, 0), kDeviceIp);
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_FALSE(form.askForRestart());
     EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_TRUE(bench.f.boxes.messages().empty());
@@ -332,7 +332,7 @@ TEST(ChangeChecks, TheFieldCheckRefusesOnlyInvalidFieldsAlsoWithUntranslatedText
     auto& form = bench.form;
     const WindowParts& parts = bench.parts;
     bench.scan({device()});
-    ASSERT_EQ(form.dhcpNotActiveText, "StatusdhcpNotActiveText");
+    ASSERT_EQ(form.stateTexts().dhcpNotActive, "StatusdhcpNotActiveText");
     bench.load(kMac);
 
     // The framing of the message alone is longer than 45 characters here; a valid change
@@ -398,10 +398,11 @@ TEST(ChangeChecks, NoRequestIsQueuedForATextThatIsNoAddress) {
     EXPECT_EQ(bench.f.boxes.messages().size(), 2u);
     EXPECT_TRUE(bench.framesSinceScan().empty());
 
-    parts.EditNetMask->setText(form.NotAvailText);
+    parts.EditNetMask->setText(form.stateTexts().notAvailable);
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
-    EXPECT_TRUE(bench.f.logContains("Not queued, no valid address: " + form.NotAvailText));
+    EXPECT_TRUE(
+        bench.f.logContains("Not queued, no valid address: " + form.stateTexts().notAvailable));
     for (const QByteArray& frame : bench.framesSinceScan()) {
         EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskTemporary);
         EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskPermanent);

@@ -34,7 +34,7 @@ protected:
         simulator = network->devices().startSimulator(deviceFile);
         f.activate();
         ASSERT_TRUE(f.waitForScanEnd());
-        ASSERT_EQ(form.deviceLines->count(), 1);
+        ASSERT_EQ(form.deviceList().count(), 1);
         parts.ListView1->selectRow(0);
         form.ListView1Click();
         ASSERT_EQ(parts.EditMacAddr->text(), kMac);
@@ -61,17 +61,17 @@ TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDevic
     parts.EditNetMask->setText("255.255.0.0");
     ASSERT_TRUE(save());
     EXPECT_EQ(form.statusText(), form.translate("Operation_finished"));
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
-    EXPECT_EQ(form.deviceLines->cell(0, 1), "255.255.0.0");
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.41");
+    EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
     for (quint8 code : {0x03, 0x02, 0x09, 0x06})
         EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
 
     // The simulated device now uses the new address: a new scan lists it there.
     form.ButtonScanClick();
     ASSERT_TRUE(f.waitForScanEnd());
-    ASSERT_EQ(form.deviceLines->count(), 1);
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
-    EXPECT_EQ(form.deviceLines->cell(0, 1), "255.255.0.0");
+    ASSERT_EQ(form.deviceList().count(), 1);
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.41");
+    EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
 }
 
 TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer) {
@@ -81,7 +81,7 @@ TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer)
     ASSERT_TRUE(pumpUntil([&] { return form.answerCount() == 1; }));
     pumpRounds(200);
     EXPECT_EQ(form.statusText(), form.translate("Setting_not_allowed"));
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.40");
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.40");
     EXPECT_EQ(requestsReceived(*simulator, 0x03), 1u);
     EXPECT_EQ(requestsReceived(*simulator, 0x02), 0u);
     EXPECT_TRUE(form.messagesToSend().isEmpty());

@@ -260,7 +260,7 @@ TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
         // The DHCP request carries no MAC and goes to the device; the others go to everyone.
         EXPECT_EQ(requests[i].destination, i == 0 ? kDeviceIp : kBroadcast) << "request " << i;
     }
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_EQ(form.answerCount(), 7);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
     expectRestartPrompt(bench, false);
@@ -315,7 +315,7 @@ TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
     EXPECT_EQ(requests[1].bytes, QByteArray::fromHex("070B001122334455EE"));
     EXPECT_EQ(requests[1].destination, kBroadcast);
 
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpActive);
     expectRestartPrompt(bench, true);
     EXPECT_FALSE(form.askForRestart());
     // Two closes: the restart's own, then the transaction's, which finds the endpoint closed.
@@ -388,7 +388,7 @@ TEST(ChangeTransaction, OfTwoLinesWithTheSendersAddressOnlyTheChangedDeviceIsUpd
 
     EXPECT_EQ(bench.cell(macA, 0), "127.0.0.31");
     // The other device did not change its address, and each request waited for its answer.
-    EXPECT_EQ(form.deviceLines->cell(form.deviceLines->firstRowWithCaption(macB), 0), "127.0.0.30");
+    EXPECT_EQ(form.deviceList().cell(form.deviceList().firstRowWithCaption(macB), 0), "127.0.0.30");
     EXPECT_EQ(bench.framesSinceScan(),
               (std::vector<QByteArray>{addressRequest(0x03, macA, "127.0.0.31"),
                                        addressRequest(0x02, macA, "127.0.0.31")}));

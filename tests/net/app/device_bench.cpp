@@ -78,7 +78,7 @@ void DeviceBench::scanWith(const std::vector<LoopbackDevices::Answer>& frames, i
     EXPECT_EQ(parts.ComboBoxAdapter->currentText(), LoopbackDevices::kProgramAddress);
     devices.answerScan(frames);
     EXPECT_TRUE(f.waitForScanEnd());
-    EXPECT_EQ(form.deviceLines->count(), lines);
+    EXPECT_EQ(form.deviceList().count(), lines);
     devices.drain();
     scanRequests = devices.requests().size();
 }
@@ -89,11 +89,11 @@ void DeviceBench::load(const QString& mac) {
 }
 
 int DeviceBench::rowOf(const QString& mac) const {
-    return form.deviceLines->firstRowWithCaption(mac);
+    return form.deviceList().firstRowWithCaption(mac);
 }
 
 QString DeviceBench::cell(const QString& mac, int index) const {
-    return form.deviceLines->cell(rowOf(mac), index);
+    return form.deviceList().cell(rowOf(mac), index);
 }
 
 bool DeviceBench::saveAndWaitForClose(ScriptedDevice& device, int closes) {

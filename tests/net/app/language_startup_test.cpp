@@ -37,7 +37,7 @@ FormFixture::Options onDesktop(int localeId) {
 QString shownText(app::TForm1& form, const QString& key) {
     if (key.startsWith(kColumnPrefix)) {
         const int column = key.mid(kColumnPrefix.size()).toInt();
-        return form.deviceLines->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return form.deviceList().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
     QObject* component = form.findChild<QObject*>(key);
     if (auto* menu = qobject_cast<QMenu*>(component))
@@ -123,7 +123,7 @@ TEST(StartupLanguage, AGermanDesktopSeesGermanTextsEverywhere) {
     EXPECT_EQ(f.parts().ButtonBlink->text(), shippedText(german, "actBlink"));
     EXPECT_EQ(f.parts().ButtonRestart->text(), shippedText(german, "actRestart"));
     // The texts the program looks up by key come from the German file too.
-    EXPECT_EQ(f.form().NotAvailText, shippedText(german, "StatusNotAvailText"));
+    EXPECT_EQ(f.form().stateTexts().notAvailable, shippedText(german, "StatusNotAvailText"));
     EXPECT_EQ(f.form().statusText(), shippedText(german, "Scanning"));
     // The settings pages.
     ui::LanguagePage* page = languagePage(f);
@@ -150,8 +150,9 @@ TEST(StartupLanguage, TheChoiceStoredInTheSettingsWinsOverTheDesktop) {
     storeChoice(f, "British English");
     f.activate();
     EXPECT_EQ(f.parts().ButtonScan->text(), "Scan");
-    EXPECT_EQ(f.form().deviceLines->headerData(5, Qt::Horizontal, Qt::DisplayRole), "Device Type");
-    EXPECT_EQ(f.form().NotAvailText, shippedText("english_en_gb.ini", "StatusNotAvailText"));
+    EXPECT_EQ(f.form().deviceList().headerData(5, Qt::Horizontal, Qt::DisplayRole), "Device Type");
+    EXPECT_EQ(f.form().stateTexts().notAvailable,
+              shippedText("english_en_gb.ini", "StatusNotAvailText"));
     EXPECT_EQ(languagePage(f)->chosenLanguage(), "english");
     EXPECT_EQ(languagePage(f)->ComboBoxLanguage->itemText(0), "Language of the desktop");
     EXPECT_EQ(rememberedLanguage(f), "english");

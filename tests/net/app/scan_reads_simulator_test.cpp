@@ -60,7 +60,7 @@ protected:
 
     // Every listed device shows the netmask and gateway it was asked for.
     void expectEveryDeviceRead() {
-        const ui::DeviceTable& lines = *f->form().deviceLines;
+        const ui::DeviceTable& lines = f->form().deviceList();
         for (int row = 0; row < lines.count(); ++row) {
             SCOPED_TRACE(lines.caption(row).toStdString());
             EXPECT_EQ(lines.cell(row, 1), "255.255.0.0");
@@ -84,7 +84,7 @@ TEST_F(ScanReads, ReadsEndingEarlyLeaveTheEndpointOpenForAnswersLaterInTheScanPe
     app::TForm1& form = f->form();
     ASSERT_TRUE(f->waitForScanEnd());
 
-    ASSERT_EQ(form.deviceLines->count(), 2) << "the late answer was lost";
+    ASSERT_EQ(form.deviceList().count(), 2) << "the late answer was lost";
     expectEveryDeviceRead();
     // The reads were over long before the late device answered.
     const QStringList log = f->log.lines();
@@ -105,7 +105,7 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The first device's answers leave the count standing.
     ASSERT_TRUE(pumpUntil([&] {
-        return form.deviceLines->cell(form.deviceLines->firstRowWithCaption("02-00-00-00-00-41"),
+        return form.deviceList().cell(form.deviceList().firstRowWithCaption("02-00-00-00-00-41"),
                                       2) == "127.0.9.1";
     }));
     EXPECT_EQ(form.statusText(), progress(1, 4));
@@ -127,7 +127,7 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     EXPECT_EQ(scanOfferedWhileClosing, false);
     EXPECT_TRUE(parts.ButtonScan->isEnabled());
 
-    ASSERT_EQ(form.deviceLines->count(), 4);
+    ASSERT_EQ(form.deviceList().count(), 4);
     expectEveryDeviceRead();
     EXPECT_EQ(form.statusText(), progress(4, 4));
     // One device read before the new scan, four after it; none of the dropped ones again.

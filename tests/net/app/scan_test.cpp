@@ -23,7 +23,7 @@ namespace {
 const QByteArray kScanRequest = QByteArray::fromHex("0101FD");
 
 QString cell(FormFixture& f, int row, int index) {
-    return f.form().deviceLines->cell(row, index);
+    return f.form().deviceList().cell(row, index);
 }
 
 } // namespace
@@ -39,7 +39,7 @@ TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scan_finished"));
     EXPECT_TRUE(f.parts().ButtonScan->isEnabled());
     EXPECT_EQ(f.form().FSocket(), 0);
-    EXPECT_EQ(f.form().deviceLines->count(), 0);
+    EXPECT_EQ(f.form().deviceList().count(), 0);
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")) ||
                 !f.logContains(QStringLiteral("Start trimer get Params")));
     EXPECT_TRUE(f.boxes.messages().empty());
@@ -58,17 +58,17 @@ TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
                         {"127.0.0.12", scanAnswerFrame(unsupported)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    ASSERT_EQ(form.deviceLines->count(), 3);
-    EXPECT_EQ(form.deviceLines->caption(0), "02-00-00-00-00-0A");
+    ASSERT_EQ(form.deviceList().count(), 3);
+    EXPECT_EQ(form.deviceList().caption(0), "02-00-00-00-00-0A");
     EXPECT_EQ(cell(f, 0, 0), "127.0.0.10");
     EXPECT_EQ(cell(f, 0, 1), "255.0.0.0");
     EXPECT_EQ(cell(f, 0, 2), "127.0.0.254");
-    EXPECT_EQ(cell(f, 0, 3), form.dhcpActiveText);
+    EXPECT_EQ(cell(f, 0, 3), form.stateTexts().dhcpActive);
     EXPECT_EQ(cell(f, 0, 5), "V1.05");
     EXPECT_EQ(cell(f, 0, 6), " ");
     EXPECT_EQ(cell(f, 0, 7), "restartSupported");
-    EXPECT_EQ(cell(f, 1, 3), form.dhcpNotActiveText);
-    EXPECT_EQ(cell(f, 2, 3), form.dhcpNotSupportedText);
+    EXPECT_EQ(cell(f, 1, 3), form.stateTexts().dhcpNotActive);
+    EXPECT_EQ(cell(f, 2, 3), form.stateTexts().dhcpNotSupported);
     EXPECT_EQ(cell(f, 2, 7), "restartNOTSupported");
     EXPECT_EQ(cell(f, 2, 4), "not defined (887)");
     EXPECT_TRUE(form.queryParamsQueue().isEmpty());
@@ -88,10 +88,10 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     devices.answerScan({{"127.0.0.21", scanAnswerFrame(a)}, {"127.0.0.22", scanAnswerFrame(b)}});
     auto& form = f.form();
     const WindowParts& parts = f.parts();
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
-    EXPECT_EQ(cell(f, 0, 1), form.SearchingText);
-    EXPECT_EQ(cell(f, 0, 2), form.SearchingText);
-    EXPECT_EQ(cell(f, 0, 3), form.NotAvailTextShort);
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 2; }));
+    EXPECT_EQ(cell(f, 0, 1), form.stateTexts().searching);
+    EXPECT_EQ(cell(f, 0, 2), form.stateTexts().searching);
+    EXPECT_EQ(cell(f, 0, 3), form.stateTexts().notAvailableShort);
     EXPECT_TRUE(cell(f, 0, 7).isEmpty());
     EXPECT_EQ(form.queryParamsQueue(), QStringList({"02-00-00-00-00-01", "02-00-00-00-00-02"}));
     EXPECT_TRUE(form.readsRunning());
@@ -132,11 +132,11 @@ TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
         {{"127.0.0.21", scanAnswerFrame(plain)}, {"169.254.3.4", scanAnswerFrame(linkLocal)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    ASSERT_EQ(form.deviceLines->count(), 2);
-    EXPECT_EQ(cell(f, 0, 1), form.NotAvailText);
-    EXPECT_EQ(cell(f, 0, 2), form.NotAvailText);
-    EXPECT_EQ(cell(f, 1, 1), form.NotConfigurabelText);
-    EXPECT_EQ(cell(f, 1, 2), form.NotConfigurabelText);
+    ASSERT_EQ(form.deviceList().count(), 2);
+    EXPECT_EQ(cell(f, 0, 1), form.stateTexts().notAvailable);
+    EXPECT_EQ(cell(f, 0, 2), form.stateTexts().notAvailable);
+    EXPECT_EQ(cell(f, 1, 1), form.stateTexts().notConfigurable);
+    EXPECT_EQ(cell(f, 1, 2), form.stateTexts().notConfigurable);
     EXPECT_TRUE(f.boxes.messages().empty());
 }
 
@@ -150,7 +150,7 @@ TEST(Scan, DuplicateAddressesAreMarked) {
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
     const WindowParts& parts = f.parts();
-    ASSERT_EQ(form.deviceLines->count(), 2);
+    ASSERT_EQ(form.deviceList().count(), 2);
     EXPECT_EQ(cell(f, 0, 6), "D");
     EXPECT_EQ(cell(f, 1, 6), "D");
     EXPECT_EQ(parts.ListView1->backgroundOf(0), QColor(255, 0, 0));
@@ -166,7 +166,7 @@ TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
                              .netmask = "255.255.255.0",
                              .gateway = "10.9.0.1"};
     devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
-    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceLines->count() == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceList().count() == 1; }));
     EXPECT_EQ(cell(f, 0, 0), "10.9.0.5");
     EXPECT_EQ(cell(f, 0, 1), "255.255.255.0");
 }

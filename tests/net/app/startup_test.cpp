@@ -167,12 +167,12 @@ TEST(StartupSwitch, SlashDInAnyCaseShowsTheStateWindow) {
 TEST(StartupSequence, RunsOnceAndEndsWithTheFirstScan) {
     FormFixture f;
     f.activate();
-    EXPECT_FALSE(f.form().firstactivate);
+    EXPECT_FALSE(f.form().firstActivationPending());
     EXPECT_TRUE(f.form().scanRunning());
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);
     f.activate(); // a later activation does nothing
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);
-    EXPECT_EQ(f.form().NotAvailText, f.form().translate("StatusNotAvailText"));
+    EXPECT_EQ(f.form().stateTexts().notAvailable, f.form().translate("StatusNotAvailText"));
     EXPECT_EQ(f.about().additionalVersionInfo, "[GDF 2.4]");
     EXPECT_EQ(f.about().windowTitle(), "TORVANE Scan");
     ASSERT_TRUE(f.waitForScanEnd());
