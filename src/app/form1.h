@@ -175,9 +175,11 @@ public:
     // The first activation (start-up sequence and first scan) is still to come.
     bool firstActivationPending() const { return firstactivate; }
 
+private:
     StateTexts texts;
 
-    // Components
+    // Components. Each carries its component name as its object name, given once: the
+    // translations find their components by it, and so do the tests.
     ui::Panel* PanelSelectNetwork = nullptr;
     QComboBox* ComboBoxAdapter = nullptr;
     QPushButton* ButtonScan = nullptr;
