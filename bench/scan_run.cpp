@@ -81,19 +81,20 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     std::optional<Clock::time_point> scanStart;
     std::optional<Clock::time_point> scanEnd;
     std::chrono::system_clock::time_point lastListed{};
-    QObject::connect(form->deviceLines, &QAbstractItemModel::rowsInserted, [&] {
+    QObject::connect(&form->deviceList(), &QAbstractItemModel::rowsInserted, [&] {
         if (!scanEnd)
             lastListed = std::chrono::system_clock::now();
     });
-    application.beforeEvent(form->ButtonScan, QEvent::EnabledChange, [&] {
-        if (!scanStart && !form->ButtonScan->isEnabled())
+    const QPushButton* scanButton = form->findChild<QPushButton*>(QStringLiteral("ButtonScan"));
+    application.beforeEvent(scanButton, QEvent::EnabledChange, [&] {
+        if (!scanStart && !scanButton->isEnabled())
             scanStart = Clock::now();
     });
     QObject::connect(&form->engine().events(), &engine::Events::scanFinished, [&] {
         if (scanEnd)
             return;
         scanEnd = Clock::now();
-        result.listed = form->deviceLines->count();
+        result.listed = form->deviceList().count();
         result.datagramsRead = long(endpoint.datagramsRead());
         result.datagramsDropped = long(endpoint.datagramsDropped());
         QTimer::singleShot(0, &application, &QCoreApplication::quit);

@@ -70,8 +70,8 @@ void TForm1::EditAddrEnter(QLineEdit* edit) {
 }
 
 void TForm1::EditsMouseEnter(QLineEdit* edit) {
-    if (edit->text() == NotConfigurabelText) {
-        showEditorHint(edit, NotConfigurabelHintText);
+    if (edit->text() == texts.notConfigurable) {
+        showEditorHint(edit, texts.notConfigurableHint);
     } else {
         edit->setToolTip(QString());
         QToolTip::hideText();

@@ -22,14 +22,14 @@ void TForm1::ListView1Click() {
                            QLatin1String("restartSupported"));
     const int row = ListView1->selectedRow();
     const QString dhcp = deviceLines->cell(row, 3);
-    if (dhcp == dhcpActiveText) {
+    if (dhcp == texts.dhcpActive) {
         CheckBoxDhcpEnabled->setEnabled(true);
         CheckBoxDhcpEnabled->setChecked(true);
     } else {
         CheckBoxDhcpEnabled->setChecked(false);
-        CheckBoxDhcpEnabled->setEnabled(dhcp == dhcpNotActiveText);
+        CheckBoxDhcpEnabled->setEnabled(dhcp == texts.dhcpNotActive);
     }
-    const bool editable = dhcp != dhcpActiveText;
+    const bool editable = dhcp != texts.dhcpActive;
     EditIpAddr->setEnabled(editable);
     EditNetMask->setEnabled(editable);
     EditGatewayAddr->setEnabled(editable);
@@ -38,8 +38,8 @@ void TForm1::ListView1Click() {
     EditIpAddr->setText(deviceLines->cell(row, 0));
     EditNetMask->setText(deviceLines->cell(row, 1));
     EditGatewayAddr->setText(deviceLines->cell(row, 2));
-    const bool netmaskMissing = EditNetMask->text() == NotAvailText;
-    const bool gatewayMissing = EditGatewayAddr->text() == NotAvailText;
+    const bool netmaskMissing = EditNetMask->text() == texts.notAvailable;
+    const bool gatewayMissing = EditGatewayAddr->text() == texts.notAvailable;
     // The answers fill the line; the endpoint is closed after the grace period.
     if (netmaskMissing || gatewayMissing)
         deviceEngine->readMissing(EditMacAddr->text(), netmaskMissing, gatewayMissing);
@@ -56,12 +56,12 @@ void TForm1::ListView1MouseMove(const QPoint& position) {
         QToolTip::hideText();
         return;
     }
-    if (NotConfigurabelText.isEmpty())
+    if (texts.notConfigurable.isEmpty())
         return;
     const int row = under.row();
     for (int index = 0; index < ui::DeviceTable::kCellCount; ++index) {
-        if (deviceLines->cell(row, index).contains(NotConfigurabelText)) {
-            ListView1->setHintText(NotConfigurabelHintText);
+        if (deviceLines->cell(row, index).contains(texts.notConfigurable)) {
+            ListView1->setHintText(texts.notConfigurableHint);
             return;
         }
     }

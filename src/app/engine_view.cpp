@@ -123,11 +123,11 @@ QString TForm1::addressText(const engine::AddressField& field) const {
     case engine::AddressState::Value:
         return field.text;
     case engine::AddressState::Searching:
-        return SearchingText;
+        return texts.searching;
     case engine::AddressState::NotAvailable:
-        return NotAvailText;
+        return texts.notAvailable;
     case engine::AddressState::NotConfigurable:
-        return NotConfigurabelText;
+        return texts.notConfigurable;
     }
     return QString();
 }
@@ -137,13 +137,13 @@ QString TForm1::dhcpText(engine::DhcpMode mode) const {
     case engine::DhcpMode::Unknown:
         return QString();
     case engine::DhcpMode::NotReported:
-        return NotAvailTextShort;
+        return texts.notAvailableShort;
     case engine::DhcpMode::NotSupported:
-        return dhcpNotSupportedText;
+        return texts.dhcpNotSupported;
     case engine::DhcpMode::NotActive:
-        return dhcpNotActiveText;
+        return texts.dhcpNotActive;
     case engine::DhcpMode::Active:
-        return dhcpActiveText;
+        return texts.dhcpActive;
     }
     return QString();
 }
@@ -295,11 +295,11 @@ void TForm1::actRestartExecute() {
 
 engine::AddressInput TForm1::editInput(const QLineEdit* edit) const {
     const QString text = edit->text();
-    if (text == NotAvailText)
+    if (text == texts.notAvailable)
         return engine::AddressInput::showing(engine::AddressState::NotAvailable, text);
-    if (text == SearchingText)
+    if (text == texts.searching)
         return engine::AddressInput::showing(engine::AddressState::Searching, text);
-    if (text == NotConfigurabelText)
+    if (text == texts.notConfigurable)
         return engine::AddressInput::showing(engine::AddressState::NotConfigurable, text);
     return engine::AddressInput::typed(text);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/state_texts.h"
 #include "engine/device_engine.h"
 #include "engine/qt_clock.h"
 #include "engine/udp_endpoint_adapter.h"
@@ -170,17 +171,18 @@ public:
     const QString& oldIP() const { return oldIp; }
     const engine::Intervals& timerIntervals() const { return intervals; }
     void setTimerIntervals(const engine::Intervals& given);
-    // The state texts, as shown in the list's cells.
-    QString NotAvailText;
-    QString NotAvailTextShort;
-    QString SearchingText;
-    QString NotConfigurabelText;
-    QString NotConfigurabelHintText;
-    QString dhcpNotSupportedText;
-    QString dhcpNotActiveText;
-    QString dhcpActiveText;
+    // The state texts, as shown in the list's cells; set at the first activation.
+    const StateTexts& stateTexts() const { return texts; }
+    // The lines the device list shows.
+    const ui::DeviceTable& deviceList() const { return *deviceLines; }
+    // The first activation (start-up sequence and first scan) is still to come.
+    bool firstActivationPending() const { return firstactivate; }
 
-    // Components
+private:
+    StateTexts texts;
+
+    // Components. Each carries its component name as its object name, given once: the
+    // translations find their components by it, and so do the tests.
     ui::Panel* PanelSelectNetwork = nullptr;
     QComboBox* ComboBoxAdapter = nullptr;
     QPushButton* ButtonScan = nullptr;

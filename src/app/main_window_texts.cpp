@@ -65,7 +65,7 @@ const QStringList& mainWindowTextKeys() {
     return keys;
 }
 
-void translateMainWindow(TForm1& form) {
+void translateMainWindow(TForm1& form, ui::DeviceTable& lines, ui::DeviceListView& listView) {
     for (const QString& key : mainWindowTextKeys()) {
         const QString text = form.translate(key);
         // translate gives back the key itself when no table holds it.
@@ -77,10 +77,10 @@ void translateMainWindow(TForm1& form) {
             continue;
         }
         const int column = key.mid(kColumnKeyPrefix.size()).toInt();
-        form.deviceLines->setHeaderData(column, Qt::Horizontal, text, Qt::DisplayRole);
+        lines.setHeaderData(column, Qt::Horizontal, text, Qt::DisplayRole);
         // The columns are laid out for the design captions; only another text may need room.
         if (text != ui::DeviceTable::columnCaptions()[std::size_t(column)])
-            form.ListView1->widenColumnFor(column, {text});
+            listView.widenColumnFor(column, {text});
     }
 }
 

@@ -2,6 +2,11 @@
 
 #include <QStringList>
 
+namespace ui {
+class DeviceListView;
+class DeviceTable;
+} // namespace ui
+
 namespace app {
 
 class TForm1;
@@ -14,7 +19,8 @@ const QStringList& mainWindowTextKeys();
 // Gives the main window's menus, buttons, labels and column headers the texts their keys
 // translate to. A key that no language file holds keeps the design text, so without its
 // "lang" folder the window looks as designed. A label's leading blanks (its indent in the
-// design) stay in front of the translated text.
-void translateMainWindow(TForm1& form);
+// design) stay in front of the translated text. The headers are those of the window's device
+// list and its view.
+void translateMainWindow(TForm1& form, ui::DeviceTable& lines, ui::DeviceListView& listView);
 
 } // namespace app

@@ -114,16 +114,16 @@ void TForm1::FormActivate() {
         about->PageControlVersionInfo->setCurrentIndex(0);
     }
 
-    NotAvailText = translate(QStringLiteral("StatusNotAvailText"));
-    NotAvailTextShort = translate(QStringLiteral("StatusNotAvailTextShort"));
-    SearchingText = translate(QStringLiteral("StatusSearchingText"));
-    NotConfigurabelText = translate(QStringLiteral("NotConfigurabelText"));
-    NotConfigurabelHintText = translate(QStringLiteral("NotConfigurabelHintText"));
-    dhcpNotSupportedText = translate(QStringLiteral("StatusdhcpNotSupportedText"));
-    dhcpNotActiveText = translate(QStringLiteral("StatusdhcpNotActiveText"));
-    dhcpActiveText = translate(QStringLiteral("StatusdhcpActiveText"));
-    ListView1->widenColumnFor(
-        4, {dhcpActiveText, dhcpNotActiveText, dhcpNotSupportedText, NotAvailTextShort});
+    texts.notAvailable = translate(QStringLiteral("StatusNotAvailText"));
+    texts.notAvailableShort = translate(QStringLiteral("StatusNotAvailTextShort"));
+    texts.searching = translate(QStringLiteral("StatusSearchingText"));
+    texts.notConfigurable = translate(QStringLiteral("NotConfigurabelText"));
+    texts.notConfigurableHint = translate(QStringLiteral("NotConfigurabelHintText"));
+    texts.dhcpNotSupported = translate(QStringLiteral("StatusdhcpNotSupportedText"));
+    texts.dhcpNotActive = translate(QStringLiteral("StatusdhcpNotActiveText"));
+    texts.dhcpActive = translate(QStringLiteral("StatusdhcpActiveText"));
+    ListView1->widenColumnFor(4, {texts.dhcpActive, texts.dhcpNotActive, texts.dhcpNotSupported,
+                                  texts.notAvailableShort});
 
     QString path;
     try {

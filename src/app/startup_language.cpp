@@ -53,7 +53,7 @@ void TForm1::setUpSettingsAndLanguage() {
         i18n::initCaptions(*language, languagePage, shownLanguage);
         languagePage->setLanguages(*language);
     }
-    translateMainWindow(*this);
+    translateMainWindow(*this, *deviceLines, *ListView1);
     // Without its language file every text shows as its key; the user is told why.
     for (const QString& problem : language->takeFileProblems())
         showBox(problem, QStringLiteral("Configuration_warning"),

@@ -53,6 +53,7 @@ FormFixture::FormFixture(const Options& options) {
                                  options.userLocaleId,
                                  options.receiveBufferBytes};
     window = std::make_unique<app::TForm1>(services);
+    windowParts = partsOf(*window);
     gwConfig = std::make_unique<gdf::TGW_Config>(boxes);
     settingsDialog = std::make_unique<ui::TOptions>(*registry, boxes);
     helpAbout = std::make_unique<ui::THelpAbout>(dir, boxes);

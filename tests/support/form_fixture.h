@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "support/fake_message_boxes.h"
 #include "support/fixed_monitors.h"
+#include "support/window_parts.h"
 #include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/log_buffer.h"
@@ -47,6 +48,7 @@ public:
     ~FormFixture();
 
     app::TForm1& form() { return *window; }
+    const WindowParts& parts() const { return windowParts; }
     ui::TOptions& settings() { return *settingsDialog; }
     ui::THelpAbout& about() { return *helpAbout; }
     ui::TStatusFenster& stateWindow() { return *statusFenster; }
@@ -71,6 +73,7 @@ private:
     QTemporaryDir folder;
     std::unique_ptr<platform::RegistryStore> registry;
     std::unique_ptr<app::TForm1> window;
+    WindowParts windowParts{};
     std::unique_ptr<gdf::TGW_Config> gwConfig;
     std::unique_ptr<ui::TOptions> settingsDialog;
     std::unique_ptr<ui::THelpAbout> helpAbout;

@@ -24,7 +24,7 @@ TEST(AdapterBox, ATypedAddressIsTheCurrentTextButNeverJoinsTheList) {
     FormFixture f;
     f.activate();
     ASSERT_TRUE(f.waitForScanEnd());
-    QComboBox& box = *f.form().ComboBoxAdapter;
+    QComboBox& box = *f.parts().ComboBoxAdapter;
     const QStringList hostAddresses = entries(box);
     ASSERT_FALSE(hostAddresses.isEmpty());
 

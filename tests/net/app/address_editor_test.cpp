@@ -48,8 +48,8 @@ void hover(QLineEdit* edit) {
 
 TEST(AddressEditor, EveryAddressEditShowsATextThatIsNoAddressInRed) {
     FormFixture f;
-    auto& form = f.form();
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr}) {
+    const WindowParts& parts = f.parts();
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr}) {
         for (const char* invalid : {"192.168.1", "192.168.1.300", "255.255.255.255", ""}) {
             edit->setText("10.0.0.1");
             edit->setText(invalid);
@@ -62,22 +62,22 @@ TEST(AddressEditor, EveryAddressEditShowsATextThatIsNoAddressInRed) {
 
 TEST(AddressEditor, ALinkLocalIpWithholdsSaveAndStaysInWindowText) {
     FormFixture f;
-    auto& form = f.form();
-    form.ButtonSet->setEnabled(true);
-    form.EditIpAddr->setText("169.254.10.20");
-    EXPECT_FALSE(form.ButtonSet->isEnabled());
-    EXPECT_FALSE(red(form.EditIpAddr));
-    form.EditIpAddr->setText("169.254.0.20"); // the block starts at 169.254.1.0
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    const WindowParts& parts = f.parts();
+    parts.ButtonSet->setEnabled(true);
+    parts.EditIpAddr->setText("169.254.10.20");
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
+    EXPECT_FALSE(red(parts.EditIpAddr));
+    parts.EditIpAddr->setText("169.254.0.20"); // the block starts at 169.254.1.0
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
     // Netmask and gateway have no such rule.
-    form.EditGatewayAddr->setText("169.254.10.20");
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    parts.EditGatewayAddr->setText("169.254.10.20");
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
 }
 
 TEST(AddressEditor, EnteringAnEditShowsItsTextInWindowTextUntilTheNextChange) {
     FormFixture f;
-    auto& form = f.form();
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr}) {
+    const WindowParts& parts = f.parts();
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr}) {
         edit->setText("1.2.3");
         ASSERT_TRUE(red(edit));
         enter(edit);
@@ -93,17 +93,18 @@ TEST(AddressEditor, HoveringShowsTheHintOnlyOverAValueThatCannotBeConfigured) {
     ASSERT_TRUE(addLoopbackAddress("169.254.3.4"));
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "169.254.3.4", .length = 17}});
-    ASSERT_EQ(bench.cell(kMac, 1), form.NotConfigurabelText);
-    EXPECT_EQ(form.EditNetMask->toolTip(), "My hint");
+    ASSERT_EQ(bench.cell(kMac, 1), form.stateTexts().notConfigurable);
+    EXPECT_EQ(parts.EditNetMask->toolTip(), "My hint");
     bench.load(kMac);
 
     // The state text is longer than an address; the edits show it in full.
-    for (QLineEdit* edit : {form.EditNetMask, form.EditGatewayAddr}) {
-        EXPECT_EQ(edit->text(), form.NotConfigurabelText);
+    for (QLineEdit* edit : {parts.EditNetMask, parts.EditGatewayAddr}) {
+        EXPECT_EQ(edit->text(), form.stateTexts().notConfigurable);
         EXPECT_TRUE(edit->isEnabled());
         hover(edit);
-        EXPECT_EQ(edit->toolTip(), form.NotConfigurabelHintText);
+        EXPECT_EQ(edit->toolTip(), form.stateTexts().notConfigurableHint);
         edit->setText("255.255.0.0");
         hover(edit);
         EXPECT_TRUE(edit->toolTip().isEmpty()) << edit->objectName().toStdString();
@@ -113,93 +114,96 @@ TEST(AddressEditor, HoveringShowsTheHintOnlyOverAValueThatCannotBeConfigured) {
 TEST(AddressEditor, TheIpEditRemembersTheAddressOfTheEditorsLine) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "127.0.0.5"},
                 ScanAnswerFields{.mac = kOtherMac, .ip = "127.0.0.6"}});
     bench.load(kMac);
     EXPECT_EQ(form.oldIP(), "127.0.0.5");
 
     // Without a selection the line is found again by the MAC edit.
-    form.ListView1->selectionModel()->clearSelection();
-    form.EditIpAddr->setText("127.0.0.7");
-    EXPECT_EQ(form.ListView1->selectedRow(), bench.rowOf(kMac));
+    parts.ListView1->selectionModel()->clearSelection();
+    parts.EditIpAddr->setText("127.0.0.7");
+    EXPECT_EQ(parts.ListView1->selectedRow(), bench.rowOf(kMac));
     EXPECT_EQ(form.oldIP(), "127.0.0.5");
 
     // With no line for the MAC edit the last known address stays.
-    form.ListView1->selectionModel()->clearSelection();
-    form.EditMacAddr->setText("02-99-99-99-99-99");
-    form.EditIpAddr->setText("127.0.0.8");
-    EXPECT_LT(form.ListView1->selectedRow(), 0);
+    parts.ListView1->selectionModel()->clearSelection();
+    parts.EditMacAddr->setText("02-99-99-99-99-99");
+    parts.EditIpAddr->setText("127.0.0.8");
+    EXPECT_LT(parts.ListView1->selectedRow(), 0);
     EXPECT_EQ(form.oldIP(), "127.0.0.5");
-    EXPECT_FALSE(red(form.EditIpAddr));
+    EXPECT_FALSE(red(parts.EditIpAddr));
 }
 
 TEST(AddressEditor, TheDhcpBoxLocksTheEditsAndUntickingEmptiesThoseStillShowingTheLine) {
     DeviceBench bench;
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac,
                                  .ip = "127.0.0.5",
                                  .dhcpByte = 0x11,
                                  .netmask = "255.0.0.0",
                                  .gateway = "127.0.0.254"}});
     bench.load(kMac);
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isEnabled());
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isChecked());
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr})
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isChecked());
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr})
         EXPECT_FALSE(edit->isEnabled());
 
     // An edit that no longer shows the line's value keeps its text.
-    form.EditGatewayAddr->setText("127.0.0.1");
-    form.CheckBoxDhcpEnabled->setChecked(false);
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr})
+    parts.EditGatewayAddr->setText("127.0.0.1");
+    parts.CheckBoxDhcpEnabled->setChecked(false);
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr})
         EXPECT_TRUE(edit->isEnabled());
-    EXPECT_TRUE(form.EditIpAddr->text().isEmpty());
-    EXPECT_TRUE(form.EditNetMask->text().isEmpty());
-    EXPECT_EQ(form.EditGatewayAddr->text(), "127.0.0.1");
+    EXPECT_TRUE(parts.EditIpAddr->text().isEmpty());
+    EXPECT_TRUE(parts.EditNetMask->text().isEmpty());
+    EXPECT_EQ(parts.EditGatewayAddr->text(), "127.0.0.1");
 
     // Ticking locks the edits again and gives Save back, even after a link-local address.
-    form.EditIpAddr->setText("169.254.1.1");
-    ASSERT_FALSE(form.ButtonSet->isEnabled());
-    form.CheckBoxDhcpEnabled->setChecked(true);
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr})
+    parts.EditIpAddr->setText("169.254.1.1");
+    ASSERT_FALSE(parts.ButtonSet->isEnabled());
+    parts.CheckBoxDhcpEnabled->setChecked(true);
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr})
         EXPECT_FALSE(edit->isEnabled());
-    EXPECT_EQ(form.EditIpAddr->text(), "169.254.1.1"); // what a locked edit holds still counts
+    EXPECT_EQ(parts.EditIpAddr->text(), "169.254.1.1"); // what a locked edit holds still counts
 }
 
 TEST(AddressEditor, LoadingALineAtALinkLocalAddressWithholdsSave) {
     ASSERT_TRUE(addLoopbackAddress("169.254.3.4"));
     DeviceBench bench;
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "169.254.3.4"}});
     bench.load(kMac);
-    EXPECT_EQ(form.EditIpAddr->text(), "169.254.3.4");
-    EXPECT_FALSE(form.ButtonSet->isEnabled());
-    EXPECT_TRUE(form.actBlink->isEnabled());
+    EXPECT_EQ(parts.EditIpAddr->text(), "169.254.3.4");
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
+    EXPECT_TRUE(parts.actBlink->isEnabled());
 }
 
 TEST(AddressEditor, ClickingAnEmptyPartOfTheListKeepsTheEditor) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "127.0.0.5"}});
     bench.load(kMac);
-    form.EditNetMask->setText("255.255.0.0");
-    form.ListView1->selectionModel()->clearSelection();
+    parts.EditNetMask->setText("255.255.0.0");
+    parts.ListView1->selectionModel()->clearSelection();
     form.ListView1Click();
-    EXPECT_EQ(form.EditMacAddr->text(), kMac);
-    EXPECT_EQ(form.EditIpAddr->text(), "127.0.0.5");
-    EXPECT_EQ(form.EditNetMask->text(), "255.255.0.0");
-    EXPECT_TRUE(form.EditNetMask->isEnabled());
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    EXPECT_EQ(parts.EditMacAddr->text(), kMac);
+    EXPECT_EQ(parts.EditIpAddr->text(), "127.0.0.5");
+    EXPECT_EQ(parts.EditNetMask->text(), "255.255.0.0");
+    EXPECT_TRUE(parts.EditNetMask->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
 }
 
 TEST(AddressEditor, DisabledEditsLookLikeTheMacEditWhateverColourTheyShowedEnabled) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = "127.0.0.5", .dhcpByte = 0x11}});
-    const QLineEdit* const addressEdits[] = {form.EditIpAddr, form.EditNetMask,
-                                             form.EditGatewayAddr};
+    const QLineEdit* const addressEdits[] = {parts.EditIpAddr, parts.EditNetMask,
+                                             parts.EditGatewayAddr};
     const auto expectDisabledLook = [&](const char* when) {
-        const QColor disabled = textColour(form.EditMacAddr);
+        const QColor disabled = textColour(parts.EditMacAddr);
         for (const QLineEdit* edit : addressEdits) {
             EXPECT_FALSE(edit->isEnabled()) << when;
             EXPECT_EQ(textColour(edit), disabled)
@@ -207,20 +211,20 @@ TEST(AddressEditor, DisabledEditsLookLikeTheMacEditWhateverColourTheyShowedEnabl
         }
     };
     // Every edit has been coloured valid, then invalid, by the time they are locked.
-    for (QLineEdit* edit : {form.EditIpAddr, form.EditNetMask, form.EditGatewayAddr}) {
+    for (QLineEdit* edit : {parts.EditIpAddr, parts.EditNetMask, parts.EditGatewayAddr}) {
         edit->setText("10.0.0.1");
         edit->setText("10.0.0");
     }
     bench.load(kMac); // DHCP active: the edits are locked
     expectDisabledLook("with DHCP ticked");
 
-    form.CheckBoxDhcpEnabled->setChecked(false); // empties them: no address, red
+    parts.CheckBoxDhcpEnabled->setChecked(false); // empties them: no address, red
     for (const QLineEdit* edit : addressEdits)
         EXPECT_EQ(textColour(edit), QColor(255, 0, 0)) << edit->objectName().toStdString();
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     expectDisabledLook("ticked again");
-    form.CheckBoxDhcpEnabled->setChecked(false);
-    EXPECT_EQ(textColour(form.EditIpAddr), QColor(255, 0, 0));
+    parts.CheckBoxDhcpEnabled->setChecked(false);
+    EXPECT_EQ(textColour(parts.EditIpAddr), QColor(255, 0, 0));
 
     form.ButtonScanClick();
     expectDisabledLook("after a scan");

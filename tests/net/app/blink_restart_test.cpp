@@ -35,9 +35,10 @@ ScanAnswerFields device(const QString& ip = kDeviceIp) {
 TEST(BlinkRestart, WithoutAChosenDeviceEitherCommandAsksForOneAndSendsNothing) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
-    ASSERT_EQ(form.EditMacAddr->text(), "00-00-00-00-00-00");
-    ASSERT_LT(form.ListView1->selectedRow(), 0);
+    ASSERT_EQ(parts.EditMacAddr->text(), "00-00-00-00-00-00");
+    ASSERT_LT(parts.ListView1->selectedRow(), 0);
     form.actBlinkExecute();
     form.actRestartExecute();
     pumpRounds(50);
@@ -58,9 +59,10 @@ TEST(BlinkRestart, WithoutAChosenDeviceEitherCommandAsksForOneAndSendsNothing) {
 TEST(BlinkRestart, BlinkGoesToTheDeviceInTheAdaptersSubnetAndShowsItsAnswer) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    ASSERT_TRUE(form.actRestart->isEnabled());
+    ASSERT_TRUE(parts.actRestart->isEnabled());
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp, .status = {{0x04, 2}}};
     bench.devices.answerBy(std::ref(scripted));
 
@@ -74,9 +76,9 @@ TEST(BlinkRestart, BlinkGoesToTheDeviceInTheAdaptersSubnetAndShowsItsAnswer) {
     EXPECT_TRUE(bench.statusIs("Blinktest"));
     EXPECT_EQ(bench.stampedLineCount("Socketmessage FD_READ 4"), 1); // the answer came in
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_TRUE(form.actBlink->isEnabled());
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
-    EXPECT_TRUE(form.actRestart->isEnabled()); // a blink leaves Restart as it was
+    EXPECT_TRUE(parts.actBlink->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled()); // a blink leaves Restart as it was
 
     scripted.status[0x04] = 1;
     form.actBlinkExecute();
@@ -89,6 +91,7 @@ TEST(BlinkRestart, BlinkGoesToTheDeviceInTheAdaptersSubnetAndShowsItsAnswer) {
 TEST(BlinkRestart, RestartGoesToTheDeviceInTheAdaptersSubnet) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
     form.actRestartExecute();
@@ -100,7 +103,7 @@ TEST(BlinkRestart, RestartGoesToTheDeviceInTheAdaptersSubnet) {
     EXPECT_EQ(requests[0].destination, kDeviceIp);
     EXPECT_TRUE(bench.f.logContains("Send device restart!"));
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_TRUE(form.actRestart->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
 }
 
@@ -109,13 +112,14 @@ TEST(BlinkRestart, CommandsAreBroadcastOutsideTheAdaptersSubnetOrWithDhcpTicked)
     const QString foreignMac = QStringLiteral("00-11-22-33-44-66");
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(), ScanAnswerFields{.mac = foreignMac, .ip = "10.9.0.5"}});
 
     bench.load(foreignMac);
     form.actBlinkExecute();
     form.actRestartExecute();
     bench.load(kMac);
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     form.actBlinkExecute();
     form.actRestartExecute();
 
@@ -132,11 +136,12 @@ TEST(BlinkRestart, CommandsAreBroadcastOutsideTheAdaptersSubnetOrWithDhcpTicked)
 TEST(BlinkRestart, ALostSelectionStillCommandsTheFocusedLineWithoutAQuestion) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.ListView1->selectionModel()->clearSelection();
-    ASSERT_LT(form.ListView1->selectedRow(), 0);
-    ASSERT_EQ(form.ListView1->focusedRow(), bench.rowOf(kMac));
+    parts.ListView1->selectionModel()->clearSelection();
+    ASSERT_LT(parts.ListView1->selectedRow(), 0);
+    ASSERT_EQ(parts.ListView1->focusedRow(), bench.rowOf(kMac));
     form.actBlinkExecute();
     form.actRestartExecute();
     EXPECT_EQ(bench.framesSinceScan(), (std::vector<QByteArray>{kBlink, kRestart}));
@@ -146,11 +151,12 @@ TEST(BlinkRestart, ALostSelectionStillCommandsTheFocusedLineWithoutAQuestion) {
 TEST(BlinkRestart, WithoutAFocusedLineNoCommandIsSent) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.ListView1->selectionModel()->clear();
-    ASSERT_LT(form.ListView1->focusedRow(), 0);
-    ASSERT_EQ(form.EditMacAddr->text(), kMac);
+    parts.ListView1->selectionModel()->clear();
+    ASSERT_LT(parts.ListView1->focusedRow(), 0);
+    ASSERT_EQ(parts.EditMacAddr->text(), kMac);
     form.actBlinkExecute();
     form.actRestartExecute();
     ASSERT_TRUE(bench.f.waitForClose());
@@ -160,5 +166,5 @@ TEST(BlinkRestart, WithoutAFocusedLineNoCommandIsSent) {
     EXPECT_TRUE(bench.f.logContains("No device line, blink not sent"));
     EXPECT_TRUE(bench.f.logContains("No device line, restart not sent"));
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
 }

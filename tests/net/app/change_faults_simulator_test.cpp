@@ -42,18 +42,18 @@ protected:
         f.log.setMaxLines(1000000);
         f.activate();
         ASSERT_TRUE(f.waitForScanEnd());
-        ASSERT_EQ(form.deviceLines->count(), lines);
+        ASSERT_EQ(form.deviceList().count(), lines);
     }
 
-    int rowOf(const QString& mac) const { return form.deviceLines->firstRowWithCaption(mac); }
+    int rowOf(const QString& mac) const { return form.deviceList().firstRowWithCaption(mac); }
     QString cell(const QString& mac, int index) const {
-        return form.deviceLines->cell(rowOf(mac), index);
+        return form.deviceList().cell(rowOf(mac), index);
     }
 
     void load(const QString& mac) {
-        form.ListView1->selectRow(rowOf(mac));
+        parts.ListView1->selectRow(rowOf(mac));
         form.ListView1Click();
-        ASSERT_EQ(form.EditMacAddr->text(), mac);
+        ASSERT_EQ(parts.EditMacAddr->text(), mac);
     }
 
     // A device answer that the simulator would not send, from an address of the test's choice.
@@ -76,6 +76,7 @@ protected:
     std::unique_ptr<SimulatorProcess> simulator;
     FormFixture f{timers()};
     app::TForm1& form = f.form();
+    const WindowParts& parts = f.parts();
     UdpPeer peer{QStringLiteral("127.0.0.1"), 0};
 };
 
@@ -86,8 +87,8 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
                   deviceSection("other", kOtherMac, "127.0.0.50"),
               2);
     load(kMac);
-    form.EditIpAddr->setText("127.0.0.41");
-    form.ButtonSet->click();
+    parts.EditIpAddr->setText("127.0.0.41");
+    parts.ButtonSet->click();
     // The temporary IP is confirmed and the permanent request leaves; its answer never comes.
     ASSERT_TRUE(pumpUntil([&] {
         return cell(kMac, 0) == "127.0.0.41" && !form.changeWatchRunning() &&
@@ -97,23 +98,23 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
 
     // Another line, Blink to get Scan back, and a new scan.
     load(kOtherMac);
-    form.ButtonBlink->click();
+    parts.ButtonBlink->click();
     ASSERT_TRUE(f.waitForClose());
-    ASSERT_TRUE(form.ButtonScan->isEnabled());
+    ASSERT_TRUE(parts.ButtonScan->isEnabled());
     const int closes = f.closeCount();
     bool closedDuringScanPeriod = false;
     QObject watching;
     QObject::connect(&form, &app::TForm1::endpointClosed, &watching,
                      [&] { closedDuringScanPeriod |= form.scanRunning(); });
-    form.ButtonScan->click();
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
+    parts.ButtonScan->click();
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 2; }));
 
     // The permanent request's answer arrives now, from the device's new address, and
     // another device answers the scan right behind it.
     ASSERT_TRUE(answerFrom("127.0.0.41", QByteArray::fromHex("0282007B")));
     ASSERT_TRUE(answerFrom("127.0.0.60", scanAnswerFrame(ScanAnswerFields{
                                              .mac = "00-11-22-33-44-77", .ip = "127.0.0.60"})));
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 3; }))
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 3; }))
         << "an answer behind the late confirmation was lost";
     ASSERT_TRUE(f.waitForScanEnd());
 
@@ -127,7 +128,7 @@ TEST_F(ChangeFaults, ALateConfirmationDuringTheNextScanChangesNothingAndTheScanR
     EXPECT_TRUE(f.logContains("Change answer without a change in progress ignored"));
     EXPECT_EQ(f.logCount(QStringLiteral("********* Start save")), 2);
     EXPECT_TRUE(f.boxes.messages().empty());
-    EXPECT_EQ(form.ListView1->textColourOf(rowOf(kMac)), std::nullopt);
+    EXPECT_EQ(parts.ListView1->textColourOf(rowOf(kMac)), std::nullopt);
 }
 
 TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollows) {
@@ -135,8 +136,8 @@ TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollow
                   deviceSection("other", kOtherMac, "127.0.0.50"),
               2);
     load(kMac);
-    form.EditGatewayAddr->setText("127.0.0.1");
-    form.ButtonSet->click();
+    parts.EditGatewayAddr->setText("127.0.0.1");
+    parts.ButtonSet->click();
     ASSERT_TRUE(pumpUntil([&] { return f.logCount(QStringLiteral("********* Start save")) == 1; }));
 
     // The gateway confirmation comes from the other device's address.
@@ -149,7 +150,7 @@ TEST_F(ChangeFaults, AConfirmationFromAnotherDeviceIsNotTakenAndTheTimeoutFollow
 
     EXPECT_EQ(cell(kOtherMac, 2), "127.0.0.254");
     EXPECT_EQ(cell(kMac, 2), "127.0.0.254");
-    EXPECT_EQ(form.ListView1->textColourOf(rowOf(kMac)), kRed);
+    EXPECT_EQ(parts.ListView1->textColourOf(rowOf(kMac)), kRed);
     EXPECT_EQ(requestsReceived(*simulator, 0x0A), 1u);
     EXPECT_EQ(requestsReceived(*simulator, 0x08), 0u);
     const auto boxes = f.boxes.messages();
@@ -163,8 +164,8 @@ TEST_F(ChangeFaults, ALateConfirmationWritesWhatWasSentWhileTheEditorShowsAnothe
                   "netmask = 255.255.255.0\ngateway = 127.0.0.254\n",
               2);
     load(kMac);
-    form.EditNetMask->setText("255.255.000.000");
-    form.ButtonSet->click();
+    parts.EditNetMask->setText("255.255.000.000");
+    parts.ButtonSet->click();
     ASSERT_TRUE(pumpUntil([&] {
         return cell(kMac, 1) == "255.255.0.0" && !form.changeWatchRunning() &&
                f.logCount(QStringLiteral("********* Start save")) == 2;
@@ -180,8 +181,8 @@ TEST_F(ChangeFaults, ALateConfirmationWritesWhatWasSentWhileTheEditorShowsAnothe
     EXPECT_TRUE(statusIs("Operation_finished"));
     EXPECT_EQ(cell(kMac, 1), "255.255.0.0");
     EXPECT_EQ(cell(kOtherMac, 1), "255.255.255.0");
-    EXPECT_EQ(form.EditMacAddr->text(), kOtherMac);
-    EXPECT_EQ(form.EditNetMask->text(), "255.255.255.0");
+    EXPECT_EQ(parts.EditMacAddr->text(), kOtherMac);
+    EXPECT_EQ(parts.EditNetMask->text(), "255.255.255.0");
 }
 
 TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequest) {
@@ -190,12 +191,12 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
               2);
     load(kMac);
     const QString statusBefore = form.statusText();
-    form.CheckBoxDhcpEnabled->click();
-    ASSERT_FALSE(form.CheckBoxDhcpEnabled->isChecked());
-    form.EditIpAddr->setText("127.0.0.50");
-    form.EditNetMask->setText("255.0.0.0");
-    form.EditGatewayAddr->setText("127.0.0.254");
-    form.ButtonSet->click();
+    parts.CheckBoxDhcpEnabled->click();
+    ASSERT_FALSE(parts.CheckBoxDhcpEnabled->isChecked());
+    parts.EditIpAddr->setText("127.0.0.50");
+    parts.EditNetMask->setText("255.0.0.0");
+    parts.EditGatewayAddr->setText("127.0.0.254");
+    parts.ButtonSet->click();
 
     // Longer than the 13 ticks of TimerSetParam: no timeout may follow the refusal.
     EXPECT_FALSE(pumpUntil([&] { return f.boxes.messages().size() > 1; }, 3500));
@@ -204,19 +205,19 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
     EXPECT_EQ(boxes[0].text, form.translate("ip_already_in_use"));
     EXPECT_EQ(boxes[0].caption, form.translate("Error"));
     EXPECT_EQ(form.statusText(), statusBefore);
-    EXPECT_EQ(form.ListView1->textColourOf(rowOf(kMac)), std::nullopt);
-    EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
+    EXPECT_EQ(parts.ListView1->textColourOf(rowOf(kMac)), std::nullopt);
+    EXPECT_TRUE(app::TForm1::isShownInvalid(parts.EditIpAddr));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(requestsReceived(*simulator, 0x0C), 0u);
 
     // With a free address the same change goes through, its DHCP request sent once.
-    form.EditIpAddr->setText("127.0.0.45");
+    parts.EditIpAddr->setText("127.0.0.45");
     const int closes = f.closeCount();
-    form.ButtonSet->click();
+    parts.ButtonSet->click();
     ASSERT_TRUE(pumpUntil([&] { return f.closeCount() > closes; }, 20000));
     EXPECT_TRUE(statusIs("Operation_finished"));
     EXPECT_EQ(cell(kMac, 0), "127.0.0.45");
-    EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_EQ(requestsReceived(*simulator, 0x0C), 1u);
     EXPECT_EQ(f.boxes.messages().size(), 2u); // the restart offer
 }
@@ -224,21 +225,21 @@ TEST_F(ChangeFaults, AnAddressInUseRefusesSwitchingDhcpOffWithoutATimeoutOrARequ
 TEST_F(ChangeFaults, SwitchingDhcpOffWithoutAValidNetmaskSaysThatTheNetmaskWasNotSent) {
     startWith(deviceSection("on-dhcp", kMac, "127.0.0.40", "dhcp = active"), 1);
     load(kMac);
-    form.CheckBoxDhcpEnabled->click();
-    form.EditIpAddr->setText("127.0.0.45");
-    form.EditNetMask->setText(form.NotAvailText);
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.CheckBoxDhcpEnabled->click();
+    parts.EditIpAddr->setText("127.0.0.45");
+    parts.EditNetMask->setText(form.stateTexts().notAvailable);
+    parts.EditGatewayAddr->setText("127.0.0.1");
     const int closes = f.closeCount();
-    form.ButtonSet->click();
+    parts.ButtonSet->click();
     ASSERT_TRUE(pumpUntil([&] { return f.closeCount() > closes; }, 20000));
 
     EXPECT_EQ(form.statusText(),
               "Operation finished; not sent for want of a valid address: netmask");
-    EXPECT_TRUE(f.logContains("Not queued, no valid address: " + form.NotAvailText));
+    EXPECT_TRUE(f.logContains("Not queued, no valid address: " + form.stateTexts().notAvailable));
     EXPECT_EQ(cell(kMac, 0), "127.0.0.45");
     EXPECT_EQ(cell(kMac, 1), "255.0.0.0");
     EXPECT_EQ(cell(kMac, 2), "127.0.0.1");
-    EXPECT_EQ(cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(cell(kMac, 3), form.stateTexts().dhcpNotActive);
     for (const quint8 code : {0x0C, 0x03, 0x02, 0x0A, 0x08})
         EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
     for (const quint8 code : {0x09, 0x06})

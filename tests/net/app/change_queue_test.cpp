@@ -47,10 +47,11 @@ TEST(ChangeQueue, AFailedSendEndsTheChangeAsFailedAndNothingOfItLeavesLater) {
     const QString unreachable = QStringLiteral("10.1.2.3");
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scanWith({{kDeviceIp, scanAnswerFrame(device(unreachable))}}, 1);
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.50");
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.EditIpAddr->setText("127.0.0.50");
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     ScriptedDevice scripted{.mac = kMac, .ip = unreachable};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
 
@@ -69,14 +70,14 @@ TEST(ChangeQueue, AFailedSendEndsTheChangeAsFailedAndNothingOfItLeavesLater) {
     // The change is over: no timeout follows, the controls are back.
     EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 
     // The next change sends its own requests and nothing else, no failure text among them.
-    form.CheckBoxDhcpEnabled->setChecked(false);
-    form.EditNetMask->setText("255.0.0.0");
-    form.EditGatewayAddr->setText("127.0.0.254");
+    parts.CheckBoxDhcpEnabled->setChecked(false);
+    parts.EditNetMask->setText("255.0.0.0");
+    parts.EditGatewayAddr->setText("127.0.0.254");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     EXPECT_EQ(bench.framesSinceScan(),
               (std::vector<QByteArray>{addressRequest(0x03, kMac, "127.0.0.50"),
@@ -91,10 +92,11 @@ TEST(ChangeQueue, AFailedSendEndsTheChangeAsFailedAndNothingOfItLeavesLater) {
 TEST(ChangeQueue, WhatATimedOutChangeDidNotSendNeverLeavesWithTheNext) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
     bench.tickSetParamTimerByHand();
-    form.EditIpAddr->setText("127.0.0.6");
+    parts.EditIpAddr->setText("127.0.0.6");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp, .answersLeft = 0};
     ASSERT_TRUE(bench.saveAndWaitUntil(scripted, [&] { return !bench.framesSinceScan().empty(); }));
     bench.tickSetParamTimer(13);
@@ -104,8 +106,8 @@ TEST(ChangeQueue, WhatATimedOutChangeDidNotSendNeverLeavesWithTheNext) {
 
     // The device answers again; only the netmask is changed now.
     scripted.answersLeft = -1;
-    form.EditIpAddr->setText(kDeviceIp);
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditIpAddr->setText(kDeviceIp);
+    parts.EditNetMask->setText("255.255.0.0");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     EXPECT_EQ(bench.framesSinceScan(),
               (std::vector<QByteArray>{addressRequest(0x03, kMac, "127.0.0.6"),
@@ -118,10 +120,11 @@ TEST(ChangeQueue, WhatATimedOutChangeDidNotSendNeverLeavesWithTheNext) {
 TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.6");
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditIpAddr->setText("127.0.0.6");
+    parts.EditNetMask->setText("255.255.0.0");
     // The IP answer moves the line to the new address; the next answer comes from an
     // address that is not the device's, so it is not taken and the change stops there.
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
@@ -145,8 +148,8 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
     EXPECT_EQ(bench.cell(kMac, 1), "255.0.0.0");
     EXPECT_EQ(form.answerState(), app::asPending);
 
-    form.EditNetMask->setText("255.0.0.0");
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.EditNetMask->setText("255.0.0.0");
+    parts.EditGatewayAddr->setText("127.0.0.1");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     for (quint8 code : {quint8(0x09), quint8(0x06)}) {
         EXPECT_TRUE(bench.f.logContains(
@@ -165,15 +168,16 @@ TEST(ChangeQueue, WhatAStoppedChangeLeftIsDroppedWhenTheNextBegins) {
 TEST(ChangeQueue, AnIpTypedWithLeadingZerosLeavesAndIsListedCanonically) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.000.000.020");
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditIpAddr->setText("127.000.000.020");
+    parts.EditNetMask->setText("255.255.0.0");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     const int closes = bench.f.closeCount();
     bench.devices.answerBy(std::ref(scripted));
     form.actChangeIPConfigExecute();
-    EXPECT_EQ(form.EditIpAddr->text(), "127.0.0.20");
+    EXPECT_EQ(parts.EditIpAddr->text(), "127.0.0.20");
     ASSERT_TRUE(pumpUntil([&] { return bench.f.closeCount() > closes; }, 20000));
 
     EXPECT_EQ(bench.framesSinceScan(),
@@ -190,15 +194,15 @@ TEST(ChangeQueue, AnIpTypedWithLeadingZerosLeavesAndIsListedCanonically) {
 
 TEST(ChangeQueue, ALostSelectionIsFoundAgainThroughTheEditorsMac) {
     DeviceBench bench;
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.ListView1->selectionModel()->clearSelection();
-    ASSERT_LT(form.ListView1->selectedRow(), 0);
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.ListView1->selectionModel()->clearSelection();
+    ASSERT_LT(parts.ListView1->selectedRow(), 0);
+    parts.EditGatewayAddr->setText("127.0.0.1");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
-    EXPECT_EQ(form.ListView1->selectedRow(), bench.rowOf(kMac));
+    EXPECT_EQ(parts.ListView1->selectedRow(), bench.rowOf(kMac));
     EXPECT_EQ(bench.framesSinceScan().size(), 2u);
     EXPECT_EQ(bench.cell(kMac, 2), "127.0.0.1");
 }
@@ -206,17 +210,18 @@ TEST(ChangeQueue, ALostSelectionIsFoundAgainThroughTheEditorsMac) {
 TEST(ChangeQueue, WithoutALineForTheEditorsDeviceNothingIsQueuedOrSent) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.ListView1->selectionModel()->clearSelection();
-    form.EditMacAddr->setText("02-99-99-99-99-99");
-    form.EditIpAddr->setText("127.0.0.6");
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.ListView1->selectionModel()->clearSelection();
+    parts.EditMacAddr->setText("02-99-99-99-99-99");
+    parts.EditIpAddr->setText("127.0.0.6");
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
     EXPECT_TRUE(bench.f.logContains("No device line for 02-99-99-99-99-99, nothing to change"));
-    EXPECT_LT(form.ListView1->selectedRow(), 0);
+    EXPECT_LT(parts.ListView1->selectedRow(), 0);
     EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.f.boxes.messages().empty());

@@ -60,6 +60,7 @@ QString discarded(const QString& reason, const QByteArray& frame) {
 // Ticks 1 to 12 count; the 13th without an applied answer declares the timeout.
 void expectTimeoutOnTheThirteenthTick(DeviceBench& bench) {
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     const std::size_t boxesBefore = bench.f.boxes.messages().size();
     bench.tickSetParamTimer(12);
     EXPECT_EQ(form.setParameterTimerCount(), 12);
@@ -72,10 +73,10 @@ void expectTimeoutOnTheThirteenthTick(DeviceBench& bench) {
     EXPECT_EQ(form.setParameterTimerCount(), 0);
     EXPECT_EQ(form.answerState(), app::asFailed);
     EXPECT_EQ(bench.lineColour(kMac), kRed);
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
-    EXPECT_TRUE(form.actBlink->isEnabled());
-    EXPECT_TRUE(form.actRestart->isEnabled());
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
+    EXPECT_TRUE(parts.actBlink->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(form.messagesToSend().isEmpty());
     const auto boxes = bench.f.boxes.messages();
@@ -88,10 +89,11 @@ void expectTimeoutOnTheThirteenthTick(DeviceBench& bench) {
 TEST(ChangeTimeout, NoAnswerDeclaresTheTimeoutOnTheThirteenthTick) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
     bench.tickSetParamTimerByHand();
-    form.EditIpAddr->setText(kOtherIp);
+    parts.EditIpAddr->setText(kOtherIp);
     ScriptedDevice silent{.mac = kMac, .ip = kDeviceIp, .answersLeft = 0};
     ASSERT_TRUE(bench.saveAndWaitUntil(silent, [&] { return !bench.framesSinceScan().empty(); }));
     pumpRounds(50);
@@ -100,8 +102,8 @@ TEST(ChangeTimeout, NoAnswerDeclaresTheTimeoutOnTheThirteenthTick) {
               std::vector<QByteArray>{addressRequest(0x03, kMac, kOtherIp)});
     EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_EQ(bench.lineColour(kMac), bench.pendingColour());
-    EXPECT_FALSE(form.ButtonSet->isEnabled());
-    EXPECT_FALSE(form.ButtonScan->isEnabled());
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
+    EXPECT_FALSE(parts.ButtonScan->isEnabled());
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
 
@@ -115,9 +117,10 @@ TEST(ChangeTimeout, NoAnswerDeclaresTheTimeoutOnTheThirteenthTick) {
 TEST(ChangeTimeout, TheRunningTimerDeclaresTheTimeout) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.EditGatewayAddr->setText("127.0.0.1");
     ScriptedDevice silent{.mac = kMac, .ip = kDeviceIp, .answersLeft = 0};
     ASSERT_TRUE(
         bench.saveAndWaitUntil(silent, [&] { return bench.statusIs("Changes_not_saved"); }));
@@ -132,9 +135,10 @@ TEST(ChangeTimeout, TheRunningTimerDeclaresTheTimeout) {
 TEST(ChangeTimeout, AFirstAppliedAnswerStopsTheTimerAndSilenceThenKeepsThePendingColour) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText(kOtherIp);
+    parts.EditIpAddr->setText(kOtherIp);
     ScriptedDevice oneAnswer{.mac = kMac, .ip = kDeviceIp, .answersLeft = 1};
     ASSERT_TRUE(bench.saveAndWaitUntil(oneAnswer, [&] {
         return bench.framesSinceScan().size() == 2 && !form.changeWatchRunning();
@@ -150,15 +154,15 @@ TEST(ChangeTimeout, AFirstAppliedAnswerStopsTheTimerAndSilenceThenKeepsThePendin
     EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_EQ(bench.lineColour(kMac), bench.pendingColour());
     EXPECT_TRUE(bench.f.boxes.messages().empty());
-    EXPECT_FALSE(form.ButtonSet->isEnabled());
-    EXPECT_FALSE(form.ButtonScan->isEnabled());
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
+    EXPECT_FALSE(parts.ButtonScan->isEnabled());
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
 
     // Clicking the line gives Save and Blink back; Scan waits for the next close.
     bench.load(kMac);
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
-    EXPECT_TRUE(form.actBlink->isEnabled());
-    EXPECT_FALSE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
+    EXPECT_TRUE(parts.actBlink->isEnabled());
+    EXPECT_FALSE(parts.ButtonScan->isEnabled());
 }
 
 struct Refusal {
@@ -178,12 +182,13 @@ TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
     const bool dhcp = refusal.code == protocol::dcSetDhcp;
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
     bench.tickSetParamTimerByHand();
-    form.EditIpAddr->setText(kOtherIp);
+    parts.EditIpAddr->setText(kOtherIp);
     if (dhcp)
-        form.CheckBoxDhcpEnabled->setChecked(true);
+        parts.CheckBoxDhcpEnabled->setChecked(true);
     const QString statusBefore = form.statusText();
     ScriptedDevice refusing{
         .mac = kMac, .ip = kDeviceIp, .status = {{refusal.code, refusal.status}}};
@@ -195,7 +200,7 @@ TEST_P(DeviceRefusal, StopsTheChangeWithItsStatusTextAndTheTimeoutFollows) {
     EXPECT_EQ(form.statusText(),
               refusal.statusKey ? form.translate(refusal.statusKey) : statusBefore);
     EXPECT_EQ(bench.cell(kMac, 0), kDeviceIp);
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_FALSE(form.askForRestart());
     EXPECT_EQ(form.answerState(), app::asPending);
     EXPECT_TRUE(bench.f.boxes.messages().empty());
@@ -231,17 +236,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ChangeChecks, AnAddressUsedByAnotherLineIsRefusedAlsoWhenTypedWithLeadingZeros) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(), device(0x10, kOtherMac, kOtherIp)});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.000.000.006");
+    parts.EditIpAddr->setText("127.000.000.006");
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
     const auto boxes = bench.f.boxes.messages();
     ASSERT_EQ(boxes.size(), 1u);
     expectErrorBox(boxes[0], form, form.translate("ip_already_in_use"));
-    EXPECT_EQ(form.EditIpAddr->text(), kOtherIp);
-    EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
+    EXPECT_EQ(parts.EditIpAddr->text(), kOtherIp);
+    EXPECT_TRUE(app::TForm1::isShownInvalid(parts.EditIpAddr));
     EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.framesSinceScan().empty());
@@ -250,10 +256,11 @@ TEST(ChangeChecks, AnAddressUsedByAnotherLineIsRefusedAlsoWhenTypedWithLeadingZe
 TEST(ChangeChecks, ADuplicateWhileSwitchingDhcpOnIsRefusedBeforeAnythingIsQueuedOrTimed) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(), device(0x10, kOtherMac, kOtherIp)});
     bench.load(kMac);
-    form.EditIpAddr->setText(kOtherIp);
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.EditIpAddr->setText(kOtherIp);
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     const QString statusBefore = form.statusText();
     form.actChangeIPConfigExecute();
     pumpRounds(50);
@@ -273,13 +280,14 @@ TEST(ChangeChecks, ADuplicateWhileSwitchingDhcpOnIsRefusedBeforeAnythingIsQueued
 TEST(ChangeChecks, ALinkLocalAddressIsRefusedAlsoWhenItsFirstPieceHasALeadingZero) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText("169.254.10.20");
-    EXPECT_FALSE(form.ButtonSet->isEnabled());
+    parts.EditIpAddr->setText("169.254.10.20");
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
     form.actChangeIPConfigExecute();
-    form.EditIpAddr->setText("0169.254.10.20");
-    EXPECT_TRUE(form.ButtonSet->isEnabled()); // the editor's rule reads the text as typed
+    parts.EditIpAddr->setText("0169.254.10.20");
+    EXPECT_TRUE(parts.ButtonSet->isEnabled()); // the editor's rule reads the text as typed
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
@@ -287,7 +295,7 @@ TEST(ChangeChecks, ALinkLocalAddressIsRefusedAlsoWhenItsFirstPieceHasALeadingZer
     ASSERT_EQ(boxes.size(), 2u);
     for (const auto& box : boxes)
         expectErrorBox(box, form, form.translate("This_is_a_link_local_address"));
-    EXPECT_EQ(form.EditIpAddr->text(), "169.254.10.20");
+    EXPECT_EQ(parts.EditIpAddr->text(), "169.254.10.20");
     EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_TRUE(bench.framesSinceScan().empty());
 }
@@ -295,10 +303,11 @@ TEST(ChangeChecks, ALinkLocalAddressIsRefusedAlsoWhenItsFirstPieceHasALeadingZer
 TEST(ChangeChecks, TheFieldCheckNamesEveryInvalidFieldAndSendsNothing) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.300");
-    form.EditNetMask->setText("255.255.0");
+    parts.EditIpAddr->setText("127.0.0.300");
+    parts.EditNetMask->setText("255.255.0");
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
@@ -308,9 +317,9 @@ TEST(ChangeChecks, TheFieldCheckNamesEveryInvalidFieldAndSendsNothing) {
                    form.translate("errorText_wrong_value_for") + "  " +
                        form.translate("errorText_ip") + " " + form.translate("errorText_netmask") +
                        form.translate("errorText_will_not_be_set"));
-    EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditIpAddr));
-    EXPECT_TRUE(app::TForm1::isShownInvalid(form.EditNetMask));
-    EXPECT_FALSE(app::TForm1::isShownInvalid(form.EditGatewayAddr));
+    EXPECT_TRUE(app::TForm1::isShownInvalid(parts.EditIpAddr));
+    EXPECT_TRUE(app::TForm1::isShownInvalid(parts.EditNetMask));
+    EXPECT_FALSE(app::TForm1::isShownInvalid(parts.EditGatewayAddr));
     EXPECT_TRUE(form.messagesToSend().isEmpty());
     EXPECT_FALSE(form.changeWatchRunning());
     EXPECT_TRUE(bench.framesSinceScan().empty());
@@ -321,13 +330,14 @@ TEST(ChangeChecks, TheFieldCheckRefusesOnlyInvalidFieldsAlsoWithUntranslatedText
     bareKeys.languageFiles = false;
     DeviceBench bench(bareKeys);
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
-    ASSERT_EQ(form.dhcpNotActiveText, "StatusdhcpNotActiveText");
+    ASSERT_EQ(form.stateTexts().dhcpNotActive, "StatusdhcpNotActiveText");
     bench.load(kMac);
 
     // The framing of the message alone is longer than 45 characters here; a valid change
     // still goes out.
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.EditGatewayAddr->setText("127.0.0.1");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     EXPECT_TRUE(bench.f.boxes.messages().empty());
@@ -336,7 +346,7 @@ TEST(ChangeChecks, TheFieldCheckRefusesOnlyInvalidFieldsAlsoWithUntranslatedText
                                        addressRequest(0x08, kMac, "127.0.0.1")}));
     EXPECT_EQ(bench.cell(kMac, 2), "127.0.0.1");
 
-    form.EditGatewayAddr->setText("127.0.0.1.2");
+    parts.EditGatewayAddr->setText("127.0.0.1.2");
     form.actChangeIPConfigExecute();
     pumpRounds(50);
     const auto boxes = bench.f.boxes.messages();
@@ -349,10 +359,11 @@ TEST(ChangeChecks, TheFieldCheckRefusesOnlyInvalidFieldsAlsoWithUntranslatedText
 TEST(ChangeChecks, AnInvalidAddressIsNotSentWhenDhcpIsSwitchedOn) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(0x10)});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.300");
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.EditIpAddr->setText("127.0.0.300");
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     form.actChangeIPConfigExecute();
     pumpRounds(50);
 
@@ -370,15 +381,16 @@ TEST(ChangeChecks, AnInvalidAddressIsNotSentWhenDhcpIsSwitchedOn) {
 TEST(ChangeChecks, NoRequestIsQueuedForATextThatIsNoAddress) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(0x11)});
     bench.load(kMac);
     // Switching DHCP off writes every address; texts that are no address are refused or,
     // the "not available" text, left out.
-    form.CheckBoxDhcpEnabled->setChecked(false);
-    form.EditIpAddr->setText(kDeviceIp);
-    form.EditGatewayAddr->setText("127.0.0.254");
+    parts.CheckBoxDhcpEnabled->setChecked(false);
+    parts.EditIpAddr->setText(kDeviceIp);
+    parts.EditGatewayAddr->setText("127.0.0.254");
     for (const QString& text : {QStringLiteral("1.2.3"), QStringLiteral("255.255.255.255")}) {
-        form.EditNetMask->setText(text);
+        parts.EditNetMask->setText(text);
         form.actChangeIPConfigExecute();
         pumpRounds(10);
         EXPECT_TRUE(form.messagesToSend().isEmpty()) << text.toStdString();
@@ -386,10 +398,11 @@ TEST(ChangeChecks, NoRequestIsQueuedForATextThatIsNoAddress) {
     EXPECT_EQ(bench.f.boxes.messages().size(), 2u);
     EXPECT_TRUE(bench.framesSinceScan().empty());
 
-    form.EditNetMask->setText(form.NotAvailText);
+    parts.EditNetMask->setText(form.stateTexts().notAvailable);
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
-    EXPECT_TRUE(bench.f.logContains("Not queued, no valid address: " + form.NotAvailText));
+    EXPECT_TRUE(
+        bench.f.logContains("Not queued, no valid address: " + form.stateTexts().notAvailable));
     for (const QByteArray& frame : bench.framesSinceScan()) {
         EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskTemporary);
         EXPECT_NE(quint8(frame[1]), protocol::dcSetNetmaskPermanent);

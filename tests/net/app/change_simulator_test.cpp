@@ -34,10 +34,10 @@ protected:
         simulator = network->devices().startSimulator(deviceFile);
         f.activate();
         ASSERT_TRUE(f.waitForScanEnd());
-        ASSERT_EQ(form.deviceLines->count(), 1);
-        form.ListView1->selectRow(0);
+        ASSERT_EQ(form.deviceList().count(), 1);
+        parts.ListView1->selectRow(0);
         form.ListView1Click();
-        ASSERT_EQ(form.EditMacAddr->text(), kMac);
+        ASSERT_EQ(parts.EditMacAddr->text(), kMac);
     }
 
     bool save() {
@@ -50,37 +50,38 @@ protected:
     std::unique_ptr<SimulatorProcess> simulator;
     FormFixture f;
     app::TForm1& form = f.form();
+    const WindowParts& parts = f.parts();
 };
 
 } // namespace
 
 TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDeviceThere) {
     startWith(gatewayFile());
-    form.EditIpAddr->setText("127.0.0.41");
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditIpAddr->setText("127.0.0.41");
+    parts.EditNetMask->setText("255.255.0.0");
     ASSERT_TRUE(save());
     EXPECT_EQ(form.statusText(), form.translate("Operation_finished"));
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
-    EXPECT_EQ(form.deviceLines->cell(0, 1), "255.255.0.0");
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.41");
+    EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
     for (quint8 code : {0x03, 0x02, 0x09, 0x06})
         EXPECT_EQ(requestsReceived(*simulator, code), 1u) << int(code);
 
     // The simulated device now uses the new address: a new scan lists it there.
     form.ButtonScanClick();
     ASSERT_TRUE(f.waitForScanEnd());
-    ASSERT_EQ(form.deviceLines->count(), 1);
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.41");
-    EXPECT_EQ(form.deviceLines->cell(0, 1), "255.255.0.0");
+    ASSERT_EQ(form.deviceList().count(), 1);
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.41");
+    EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
 }
 
 TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer) {
     startWith(gatewayFile("ip-status = 1\n"));
-    form.EditIpAddr->setText("127.0.0.41");
+    parts.EditIpAddr->setText("127.0.0.41");
     form.actChangeIPConfigExecute();
     ASSERT_TRUE(pumpUntil([&] { return form.answerCount() == 1; }));
     pumpRounds(200);
     EXPECT_EQ(form.statusText(), form.translate("Setting_not_allowed"));
-    EXPECT_EQ(form.deviceLines->cell(0, 0), "127.0.0.40");
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.40");
     EXPECT_EQ(requestsReceived(*simulator, 0x03), 1u);
     EXPECT_EQ(requestsReceived(*simulator, 0x02), 0u);
     EXPECT_TRUE(form.messagesToSend().isEmpty());

@@ -57,18 +57,18 @@ void expectRestartPrompt(DeviceBench& bench, bool dhcpOn) {
 
 // A device with DHCP on, switched off with its own addresses typed anew.
 void switchDhcpOff(DeviceBench& bench, ScriptedDevice& scripted) {
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(0x11)});
     bench.load(kMac);
-    ASSERT_TRUE(form.CheckBoxDhcpEnabled->isChecked());
-    form.CheckBoxDhcpEnabled->setChecked(false);
+    ASSERT_TRUE(parts.CheckBoxDhcpEnabled->isChecked());
+    parts.CheckBoxDhcpEnabled->setChecked(false);
     // The edits that still showed the line's values were emptied for typing.
-    EXPECT_TRUE(form.EditIpAddr->text().isEmpty());
-    EXPECT_TRUE(form.EditNetMask->text().isEmpty());
-    EXPECT_TRUE(form.EditGatewayAddr->text().isEmpty());
-    form.EditIpAddr->setText(kDeviceIp);
-    form.EditNetMask->setText("255.0.0.0");
-    form.EditGatewayAddr->setText("127.0.0.254");
+    EXPECT_TRUE(parts.EditIpAddr->text().isEmpty());
+    EXPECT_TRUE(parts.EditNetMask->text().isEmpty());
+    EXPECT_TRUE(parts.EditGatewayAddr->text().isEmpty());
+    parts.EditIpAddr->setText(kDeviceIp);
+    parts.EditNetMask->setText("255.0.0.0");
+    parts.EditGatewayAddr->setText("127.0.0.254");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
 }
 
@@ -79,11 +79,12 @@ TEST(ChangeTransaction, IpOnlyChangeSendsTemporaryThenPermanentAndFollowsTheNewA
     ASSERT_TRUE(addLoopbackAddress("192.168.0.20"));
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{
         .mac = kMac, .ip = "192.168.0.10", .netmask = "255.255.255.0", .gateway = "192.168.0.1"}});
     bench.load(kMac);
-    EXPECT_TRUE(form.actRestart->isEnabled());
-    form.EditIpAddr->setText("192.168.0.20");
+    EXPECT_TRUE(parts.actRestart->isEnabled());
+    parts.EditIpAddr->setText("192.168.0.20");
     EXPECT_EQ(form.oldIP(), "192.168.0.10");
 
     ScriptedDevice scripted{.mac = kMac, .ip = "192.168.0.10"};
@@ -113,10 +114,10 @@ TEST(ChangeTransaction, IpOnlyChangeSendsTemporaryThenPermanentAndFollowsTheNewA
 
     // The endpoint is closed and the controls are back, Restart not among them.
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
-    EXPECT_TRUE(form.actBlink->isEnabled());
-    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
+    EXPECT_TRUE(parts.actBlink->isEnabled());
+    EXPECT_FALSE(parts.actRestart->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     const QString temporaryText = protocol::frameAsCharacters(temporary);
@@ -134,17 +135,17 @@ TEST(ChangeTransaction, IpOnlyChangeSendsTemporaryThenPermanentAndFollowsTheNewA
 
 TEST(ChangeTransaction, NetmaskTypedWithLeadingZerosGoesOutAsItsBytesAndIsShownCanonical) {
     DeviceBench bench;
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditNetMask->setText("255.255.000.000");
+    parts.EditNetMask->setText("255.255.000.000");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
 
     EXPECT_EQ(bench.framesSinceScan(),
               (std::vector<QByteArray>{QByteArray::fromHex("0B09001122334455FFFF0000EE"),
                                        QByteArray::fromHex("0B06001122334455FFFF0000F1")}));
-    EXPECT_EQ(form.EditNetMask->text(), "255.255.0.0");
+    EXPECT_EQ(parts.EditNetMask->text(), "255.255.0.0");
     EXPECT_EQ(bench.cell(kMac, 1), "255.255.0.0");
     EXPECT_EQ(bench.cell(kMac, 0), kDeviceIp);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
@@ -154,10 +155,10 @@ TEST(ChangeTransaction, NetmaskTypedWithLeadingZerosGoesOutAsItsBytesAndIsShownC
 
 TEST(ChangeTransaction, GatewayChangeSendsTemporaryThenPermanent) {
     DeviceBench bench;
-    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditGatewayAddr->setText("127.0.0.200");
+    parts.EditGatewayAddr->setText("127.0.0.200");
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
 
@@ -174,11 +175,12 @@ TEST(ChangeTransaction, GatewayChangeSendsTemporaryThenPermanent) {
 TEST(ChangeTransaction, EachRequestLeavesOnlyAfterThePreviousWasConfirmedAndWrittenDown) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device()});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.6");
-    form.EditNetMask->setText("255.255.0.0");
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.EditIpAddr->setText("127.0.0.6");
+    parts.EditNetMask->setText("255.255.0.0");
+    parts.EditGatewayAddr->setText("127.0.0.1");
 
     // Each request is recorded with what the list showed when it arrived.
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
@@ -242,6 +244,7 @@ TEST(ChangeTransaction, EachRequestLeavesOnlyAfterThePreviousWasConfirmedAndWrit
 TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     switchDhcpOff(bench, scripted);
 
@@ -257,13 +260,13 @@ TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
         // The DHCP request carries no MAC and goes to the device; the others go to everyone.
         EXPECT_EQ(requests[i].destination, i == 0 ? kDeviceIp : kBroadcast) << "request " << i;
     }
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpNotActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpNotActive);
     EXPECT_EQ(form.answerCount(), 7);
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
     expectRestartPrompt(bench, false);
     // Declined: the restart stays offered.
     EXPECT_TRUE(form.askForRestart());
-    EXPECT_TRUE(form.actRestart->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
     const QString dhcpText = protocol::frameAsCharacters(expected[0]);
     EXPECT_TRUE(bench.logShowsInOrder(
         {"**** Start change config", "DCHP changed start set query",
@@ -274,7 +277,7 @@ TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
 
     // Queuing the next DHCP request withdraws the offer; a refused one does not renew it.
     scripted.status[protocol::dcSetDhcp] = 1;
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     ASSERT_TRUE(bench.saveAndWaitUntil(scripted, [&] { return form.answerCount() == 1; }));
     EXPECT_TRUE(bench.statusIs("Setting_DHCP_not_allowed"));
     EXPECT_FALSE(form.askForRestart());
@@ -283,11 +286,12 @@ TEST(ChangeTransaction, SwitchingDhcpOffSendsSevenFramesAndOffersARestart) {
 TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({device(0x10)});
     bench.load(kMac);
-    ASSERT_TRUE(form.CheckBoxDhcpEnabled->isEnabled());
-    form.CheckBoxDhcpEnabled->setChecked(true);
-    EXPECT_FALSE(form.EditIpAddr->isEnabled());
+    ASSERT_TRUE(parts.CheckBoxDhcpEnabled->isEnabled());
+    parts.CheckBoxDhcpEnabled->setChecked(true);
+    EXPECT_FALSE(parts.EditIpAddr->isEnabled());
     bench.f.boxes.messageAnswers.push_back(BoxAnswer::Yes);
 
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
@@ -311,13 +315,13 @@ TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
     EXPECT_EQ(requests[1].bytes, QByteArray::fromHex("070B001122334455EE"));
     EXPECT_EQ(requests[1].destination, kBroadcast);
 
-    EXPECT_EQ(bench.cell(kMac, 3), form.dhcpActiveText);
+    EXPECT_EQ(bench.cell(kMac, 3), form.stateTexts().dhcpActive);
     expectRestartPrompt(bench, true);
     EXPECT_FALSE(form.askForRestart());
     // Two closes: the restart's own, then the transaction's, which finds the endpoint closed.
     EXPECT_TRUE(bench.statusIs("Operation_finished"));
     EXPECT_FALSE(form.socketOpen());
-    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_FALSE(parts.actRestart->isEnabled());
     EXPECT_TRUE(bench.logShowsInOrder({"---- dchp state changed ", "---------------------",
                                        "Send device restart!", "doCloseSocket handle 0"}));
 }
@@ -325,22 +329,23 @@ TEST(ChangeTransaction, SwitchingDhcpOnSendsOneFrameAndYesRestartsTheDevice) {
 TEST(ChangeTransaction, ADeclinedRestartIsOfferedAgainAfterTheNextChangeUntilAccepted) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     ScriptedDevice scripted{.mac = kMac, .ip = kDeviceIp};
     switchDhcpOff(bench, scripted);
     ASSERT_TRUE(form.askForRestart());
 
     // A netmask change ends with the prompt again; No leaves Restart enabled by the close.
     bench.f.boxes.calls.clear();
-    form.EditNetMask->setText("255.255.0.0");
+    parts.EditNetMask->setText("255.255.0.0");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     expectRestartPrompt(bench, false);
     EXPECT_TRUE(form.askForRestart());
-    EXPECT_TRUE(form.actRestart->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
 
     // Accepted with the next change: the restart goes to the device, in the adapter's subnet.
     bench.f.boxes.calls.clear();
     bench.f.boxes.messageAnswers.push_back(BoxAnswer::Yes);
-    form.EditGatewayAddr->setText("127.0.0.1");
+    parts.EditGatewayAddr->setText("127.0.0.1");
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
     expectRestartPrompt(bench, false);
     EXPECT_FALSE(form.askForRestart());
@@ -348,7 +353,7 @@ TEST(ChangeTransaction, ADeclinedRestartIsOfferedAgainAfterTheNextChangeUntilAcc
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.back().bytes, commandRequest(0x0B, kMac));
     EXPECT_EQ(requests.back().destination, kDeviceIp);
-    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_FALSE(parts.actRestart->isEnabled());
 }
 
 TEST(ChangeTransaction, NothingChangedSendsNothing) {
@@ -373,16 +378,17 @@ TEST(ChangeTransaction, OfTwoLinesWithTheSendersAddressOnlyTheChangedDeviceIsUpd
     const QString macB = QStringLiteral("02-00-00-00-00-0B");
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = macA, .ip = "127.0.0.30"},
                 ScanAnswerFields{.mac = macB, .ip = "127.0.0.30"}});
     bench.load(macA);
-    form.EditIpAddr->setText("127.0.0.31");
+    parts.EditIpAddr->setText("127.0.0.31");
     ScriptedDevice scripted{.mac = macA, .ip = "127.0.0.30", .answersIpChangeFromOldAddress = true};
     ASSERT_TRUE(bench.saveAndWaitForClose(scripted));
 
     EXPECT_EQ(bench.cell(macA, 0), "127.0.0.31");
     // The other device did not change its address, and each request waited for its answer.
-    EXPECT_EQ(form.deviceLines->cell(form.deviceLines->firstRowWithCaption(macB), 0), "127.0.0.30");
+    EXPECT_EQ(form.deviceList().cell(form.deviceList().firstRowWithCaption(macB), 0), "127.0.0.30");
     EXPECT_EQ(bench.framesSinceScan(),
               (std::vector<QByteArray>{addressRequest(0x03, macA, "127.0.0.31"),
                                        addressRequest(0x02, macA, "127.0.0.31")}));

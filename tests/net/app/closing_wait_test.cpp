@@ -25,9 +25,10 @@ const QString kDeviceIp = QStringLiteral("127.0.0.5");
 TEST(ClosingWait, AnAnswerArrivingWhileAConfirmedChangeClosesIsTakenIn) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = kDeviceIp}});
     bench.load(kMac);
-    form.EditGatewayAddr->setText("127.0.0.200");
+    parts.EditGatewayAddr->setText("127.0.0.200");
 
     // The device confirms both requests; a moment after the last confirmation, while the
     // program waits before closing, another gateway's late scan answer comes in.

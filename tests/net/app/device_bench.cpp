@@ -60,7 +60,8 @@ std::vector<LoopbackDevices::Answer> ScriptedDevice::operator()(const UdpPeer::D
     return answers;
 }
 
-DeviceBench::DeviceBench(const FormFixture::Options& options) : f(options), form(f.form()) {
+DeviceBench::DeviceBench(const FormFixture::Options& options)
+    : f(options), form(f.form()), parts(f.parts()) {
     EXPECT_TRUE(devices.isOpen()) << "device socket, error " << devices.peer.error();
     f.log.setMaxLines(1000000); // a test reads every line of its run
 }
@@ -74,25 +75,25 @@ void DeviceBench::scan(const std::vector<ScanAnswerFields>& answers) {
 
 void DeviceBench::scanWith(const std::vector<LoopbackDevices::Answer>& frames, int lines) {
     f.activate();
-    EXPECT_EQ(form.ComboBoxAdapter->currentText(), LoopbackDevices::kProgramAddress);
+    EXPECT_EQ(parts.ComboBoxAdapter->currentText(), LoopbackDevices::kProgramAddress);
     devices.answerScan(frames);
     EXPECT_TRUE(f.waitForScanEnd());
-    EXPECT_EQ(form.deviceLines->count(), lines);
+    EXPECT_EQ(form.deviceList().count(), lines);
     devices.drain();
     scanRequests = devices.requests().size();
 }
 
 void DeviceBench::load(const QString& mac) {
-    form.ListView1->selectRow(rowOf(mac));
+    parts.ListView1->selectRow(rowOf(mac));
     form.ListView1Click();
 }
 
 int DeviceBench::rowOf(const QString& mac) const {
-    return form.deviceLines->firstRowWithCaption(mac);
+    return form.deviceList().firstRowWithCaption(mac);
 }
 
 QString DeviceBench::cell(const QString& mac, int index) const {
-    return form.deviceLines->cell(rowOf(mac), index);
+    return form.deviceList().cell(rowOf(mac), index);
 }
 
 bool DeviceBench::saveAndWaitForClose(ScriptedDevice& device, int closes) {
@@ -180,7 +181,7 @@ bool DeviceBench::statusIs(const char* key) const {
 }
 
 std::optional<QColor> DeviceBench::lineColour(const QString& mac) const {
-    return form.ListView1->textColourOf(rowOf(mac));
+    return parts.ListView1->textColourOf(rowOf(mac));
 }
 
 QColor DeviceBench::pendingColour() const {

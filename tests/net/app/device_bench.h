@@ -75,6 +75,7 @@ public:
     FormFixture f;
     LoopbackDevices devices;
     app::TForm1& form;
+    const WindowParts& parts;
 
 private:
     std::size_t scanRequests = 0;

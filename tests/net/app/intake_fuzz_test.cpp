@@ -114,11 +114,13 @@ bool isDottedText(const QString& text) {
 }
 
 void expectWellFormedList(app::TForm1& form) {
-    const ui::DeviceTable& lines = *form.deviceLines;
-    const QSet<QString> dhcpTexts{form.dhcpActiveText, form.dhcpNotActiveText,
-                                  form.dhcpNotSupportedText, form.NotAvailTextShort};
-    const QSet<QString> missingAddressTexts{form.SearchingText, form.NotAvailText,
-                                            form.NotConfigurabelText};
+    const ui::DeviceTable& lines = form.deviceList();
+    const QSet<QString> dhcpTexts{form.stateTexts().dhcpActive, form.stateTexts().dhcpNotActive,
+                                  form.stateTexts().dhcpNotSupported,
+                                  form.stateTexts().notAvailableShort};
+    const QSet<QString> missingAddressTexts{form.stateTexts().searching,
+                                            form.stateTexts().notAvailable,
+                                            form.stateTexts().notConfigurable};
     QSet<QString> devices;
     int indexedByMac = 0;
     QSet<QString> macs;
@@ -199,8 +201,8 @@ TEST(IntakeFuzz, RandomTruncatedAndLyingAnswersOfEveryCodeLeaveAWellFormedList) 
     last.mac = kLastMac;
     last.ip = kLastIp;
     ASSERT_TRUE(devices.send({kLastIp, scanAnswerFrame(last)}));
-    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceLines->firstRowWithCaption(kLastMac) >= 0; },
+    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceList().firstRowWithCaption(kLastMac) >= 0; },
                           120000));
     expectWellFormedList(f.form());
-    EXPECT_GT(f.form().deviceLines->count(), 40);
+    EXPECT_GT(f.form().deviceList().count(), 40);
 }

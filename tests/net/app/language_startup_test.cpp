@@ -37,7 +37,7 @@ FormFixture::Options onDesktop(int localeId) {
 QString shownText(app::TForm1& form, const QString& key) {
     if (key.startsWith(kColumnPrefix)) {
         const int column = key.mid(kColumnPrefix.size()).toInt();
-        return form.deviceLines->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return form.deviceList().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
     QObject* component = form.findChild<QObject*>(key);
     if (auto* menu = qobject_cast<QMenu*>(component))
@@ -99,8 +99,8 @@ TEST(StartupLanguage, AnEnglishDesktopSeesTheWindowExactlyAsDesigned) {
             << key.toStdString();
     f.activate();
     EXPECT_EQ(shownTexts(f.form()), design);
-    EXPECT_EQ(f.form().ButtonBlink->text(), "Blink");
-    EXPECT_EQ(f.form().LabelIpAddr->text(), " IP-Address");
+    EXPECT_EQ(f.parts().ButtonBlink->text(), "Blink");
+    EXPECT_EQ(f.parts().LabelIpAddr->text(), " IP-Address");
     EXPECT_EQ(rememberedLanguage(f), "english");
     EXPECT_EQ(tabText(f, languagePage(f)), "Language");
     EXPECT_TRUE(f.boxes.messages().empty());
@@ -108,7 +108,7 @@ TEST(StartupLanguage, AnEnglishDesktopSeesTheWindowExactlyAsDesigned) {
 
 TEST(StartupLanguage, AGermanDesktopSeesGermanTextsEverywhere) {
     FormFixture f(onDesktop(kGerman));
-    const QString designIpLabel = f.form().LabelIpAddr->text();
+    const QString designIpLabel = f.parts().LabelIpAddr->text();
     f.activate();
     const QString german = QStringLiteral("german_de_de.ini");
     for (const QString& key : app::mainWindowTextKeys()) {
@@ -117,13 +117,13 @@ TEST(StartupLanguage, AGermanDesktopSeesGermanTextsEverywhere) {
             expected.prepend(u' '); // the design's indent
         EXPECT_EQ(shownText(f.form(), key), expected) << key.toStdString();
     }
-    EXPECT_EQ(f.form().ButtonScan->text(), "Suchen");
-    EXPECT_NE(f.form().LabelIpAddr->text(), designIpLabel);
+    EXPECT_EQ(f.parts().ButtonScan->text(), "Suchen");
+    EXPECT_NE(f.parts().LabelIpAddr->text(), designIpLabel);
     // The buttons that carry an action follow its caption.
-    EXPECT_EQ(f.form().ButtonBlink->text(), shippedText(german, "actBlink"));
-    EXPECT_EQ(f.form().ButtonRestart->text(), shippedText(german, "actRestart"));
+    EXPECT_EQ(f.parts().ButtonBlink->text(), shippedText(german, "actBlink"));
+    EXPECT_EQ(f.parts().ButtonRestart->text(), shippedText(german, "actRestart"));
     // The texts the program looks up by key come from the German file too.
-    EXPECT_EQ(f.form().NotAvailText, shippedText(german, "StatusNotAvailText"));
+    EXPECT_EQ(f.form().stateTexts().notAvailable, shippedText(german, "StatusNotAvailText"));
     EXPECT_EQ(f.form().statusText(), shippedText(german, "Scanning"));
     // The settings pages.
     ui::LanguagePage* page = languagePage(f);
@@ -140,8 +140,8 @@ TEST(StartupLanguage, AGermanDesktopSeesGermanTextsEverywhere) {
 TEST(StartupLanguage, ALocaleTheMappingDoesNotNameGetsEnglish) {
     FormFixture f(onDesktop(kFrench));
     f.activate();
-    EXPECT_EQ(f.form().ButtonScan->text(), "Scan");
-    EXPECT_EQ(f.form().File1->title(), "File");
+    EXPECT_EQ(f.parts().ButtonScan->text(), "Scan");
+    EXPECT_EQ(f.parts().File1->title(), "File");
     EXPECT_EQ(rememberedLanguage(f), "english");
 }
 
@@ -149,9 +149,10 @@ TEST(StartupLanguage, TheChoiceStoredInTheSettingsWinsOverTheDesktop) {
     FormFixture f(onDesktop(kGerman));
     storeChoice(f, "British English");
     f.activate();
-    EXPECT_EQ(f.form().ButtonScan->text(), "Scan");
-    EXPECT_EQ(f.form().deviceLines->headerData(5, Qt::Horizontal, Qt::DisplayRole), "Device Type");
-    EXPECT_EQ(f.form().NotAvailText, shippedText("english_en_gb.ini", "StatusNotAvailText"));
+    EXPECT_EQ(f.parts().ButtonScan->text(), "Scan");
+    EXPECT_EQ(f.form().deviceList().headerData(5, Qt::Horizontal, Qt::DisplayRole), "Device Type");
+    EXPECT_EQ(f.form().stateTexts().notAvailable,
+              shippedText("english_en_gb.ini", "StatusNotAvailText"));
     EXPECT_EQ(languagePage(f)->chosenLanguage(), "english");
     EXPECT_EQ(languagePage(f)->ComboBoxLanguage->itemText(0), "Language of the desktop");
     EXPECT_EQ(rememberedLanguage(f), "english");
@@ -163,7 +164,7 @@ TEST(StartupLanguage, AStoredChoiceThatNamesNoLanguageFileMeansTheDesktop) {
         FormFixture f(onDesktop(kGerman));
         storeChoice(f, stored);
         f.activate();
-        EXPECT_EQ(f.form().ButtonScan->text(), "Suchen");
+        EXPECT_EQ(f.parts().ButtonScan->text(), "Suchen");
         EXPECT_EQ(languagePage(f)->chosenLanguage(), "");
         EXPECT_TRUE(f.boxes.messages().empty());
     }
@@ -179,7 +180,7 @@ TEST(StartupLanguage, AChoiceMadeInTheSettingsWaitsForTheNextStart) {
                   .value("\\SOFTWARE\\Kestrelwald\\TorvaneScan\\LanguageSheet", "ComboBoxLanguage")
                   ->text,
               "British English");
-    EXPECT_EQ(f.form().ButtonScan->text(), "Suchen");
+    EXPECT_EQ(f.parts().ButtonScan->text(), "Suchen");
 }
 
 TEST(StartupLanguage, WithoutLanguageFilesTheWindowKeepsItsDesignTexts) {

@@ -84,7 +84,7 @@ bool pumpUntilListedOrIdle(app::TForm1& form, const protocol::UdpEndpoint& endpo
                 read = endpoint.datagramsRead();
                 idle.restart();
             }
-            return form.deviceLines->count() == devices || idle.elapsed() > 3000;
+            return form.deviceList().count() == devices || idle.elapsed() > 3000;
         },
         120000);
 }
@@ -100,7 +100,7 @@ TEST(ScanBurst, TenThousandAnswersThroughASmallReceiveBufferAreAllListedInArriva
     auto& form = f.form();
     const protocol::UdpEndpoint& endpoint = endpointOf(form);
     ASSERT_TRUE(pumpUntilListedOrIdle(form, endpoint, kDevices));
-    EXPECT_EQ(form.deviceLines->count(), kDevices) << endpoint.datagramsDropped() << " dropped";
+    EXPECT_EQ(form.deviceList().count(), kDevices) << endpoint.datagramsDropped() << " dropped";
     EXPECT_EQ(endpoint.datagramsDropped(), 0u);
     const QStringList taken = intakeOrder(f);
     const QStringList sent = sendOrder(simulator.waitForTraffic(
@@ -127,12 +127,12 @@ TEST(ScanBurst, AScanEndingDuringABurstTakesInWhatWasReadAndNothingAfter) {
     // Every datagram read before the close was taken in by it, the echo of the scan included.
     const int taken = datagramsTakenIn(f);
     EXPECT_EQ(quint64(taken), endpoint.datagramsRead());
-    const int listed = form.deviceLines->count();
+    const int listed = form.deviceList().count();
     EXPECT_EQ(listed + 1, taken);
     // Nothing is taken in afterwards, however long the burst goes on.
     pumpUntil([] { return false; }, 1000);
     EXPECT_EQ(datagramsTakenIn(f), taken);
-    EXPECT_EQ(form.deviceLines->count(), listed);
+    EXPECT_EQ(form.deviceList().count(), listed);
 }
 
 // As if the receive thread got no processor while a burst came: the answers the system's
@@ -161,7 +161,7 @@ TEST(ScanBurst, AnswersTheSystemDroppedAreReportedOnceWhenTheScanEnds) {
         pumpUntil([&] { return quint64(datagramsTakenIn(f)) == endpoint.datagramsRead(); }));
     ASSERT_TRUE(f.waitForScanEnd());
 
-    const int listed = form.deviceLines->count();
+    const int listed = form.deviceList().count();
     const quint64 dropped = endpoint.datagramsDropped();
     ASSERT_GT(dropped, 0u);
     EXPECT_EQ(quint64(listed) + dropped, quint64(kDevices));
@@ -187,8 +187,8 @@ TEST(ScanBurst, ADatagramTooLongToReadStopsNothingAndIsCountedAfterTheScan) {
                         {"127.0.0.7", scanAnswerFrame(last)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    EXPECT_EQ(form.deviceLines->count(), 2);
-    EXPECT_EQ(form.deviceLines->caption(1), last.mac);
+    EXPECT_EQ(form.deviceList().count(), 2);
+    EXPECT_EQ(form.deviceList().caption(1), last.mac);
     EXPECT_TRUE(f.boxes.messages().empty());
     EXPECT_EQ(f.logCountEndingWith(" Socketmessage FD_READ error 90 from 127.0.0.6"), 1);
     EXPECT_EQ(f.logCountEndingWith(" Datagrams that could not be read: 1"), 1);

@@ -60,7 +60,7 @@ protected:
 
     // Every listed device shows the netmask and gateway it was asked for.
     void expectEveryDeviceRead() {
-        const ui::DeviceTable& lines = *f->form().deviceLines;
+        const ui::DeviceTable& lines = f->form().deviceList();
         for (int row = 0; row < lines.count(); ++row) {
             SCOPED_TRACE(lines.caption(row).toStdString());
             EXPECT_EQ(lines.cell(row, 1), "255.255.0.0");
@@ -84,7 +84,7 @@ TEST_F(ScanReads, ReadsEndingEarlyLeaveTheEndpointOpenForAnswersLaterInTheScanPe
     app::TForm1& form = f->form();
     ASSERT_TRUE(f->waitForScanEnd());
 
-    ASSERT_EQ(form.deviceLines->count(), 2) << "the late answer was lost";
+    ASSERT_EQ(form.deviceList().count(), 2) << "the late answer was lost";
     expectEveryDeviceRead();
     // The reads were over long before the late device answered.
     const QStringList log = f->log.lines();
@@ -98,18 +98,19 @@ TEST_F(ScanReads, ReadsEndingEarlyLeaveTheEndpointOpenForAnswersLaterInTheScanPe
 TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     start(olderDevices(4), timers(300, 600));
     app::TForm1& form = f->form();
+    const WindowParts& parts = f->parts();
     // The scan period is over, the reads go on: Scan is back at once, without the hourglass.
     ASSERT_TRUE(pumpUntil([&] { return form.statusText() == progress(1, 4); }));
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The first device's answers leave the count standing.
     ASSERT_TRUE(pumpUntil([&] {
-        return form.deviceLines->cell(form.deviceLines->firstRowWithCaption("02-00-00-00-00-41"),
+        return form.deviceList().cell(form.deviceList().firstRowWithCaption("02-00-00-00-00-41"),
                                       2) == "127.0.9.1";
     }));
     EXPECT_EQ(form.statusText(), progress(1, 4));
 
-    form.ButtonScan->click();
+    parts.ButtonScan->click();
     EXPECT_TRUE(f->logContains("Scan started, netmask and gateway reads dropped for 3 devices"));
     EXPECT_EQ(form.statusText(), form.translate("Scanning"));
     // When the reads end, the endpoint is closed after a wait; a scan pressed meanwhile would
@@ -119,14 +120,14 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (!scanOfferedWhileClosing && form.socketOpen() && !form.readsRunning() &&
             f->logContains("Stop timer getParams"))
-            scanOfferedWhileClosing = form.ButtonScan->isEnabled();
+            scanOfferedWhileClosing = parts.ButtonScan->isEnabled();
     });
     probe.start(20);
     ASSERT_TRUE(f->waitForScanEnd(30000));
     EXPECT_EQ(scanOfferedWhileClosing, false);
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
 
-    ASSERT_EQ(form.deviceLines->count(), 4);
+    ASSERT_EQ(form.deviceList().count(), 4);
     expectEveryDeviceRead();
     EXPECT_EQ(form.statusText(), progress(4, 4));
     // One device read before the new scan, four after it; none of the dropped ones again.
@@ -139,11 +140,12 @@ TEST_F(ScanReads, ANewScanDuringTheReadsDropsThemAndTheStatusPanelCountsThem) {
 TEST_F(ScanReads, ABlinkDuringTheReadsDoesNotCutThemOff) {
     start(olderDevices(3), timers(300, 600));
     app::TForm1& form = f->form();
+    const WindowParts& parts = f->parts();
     ASSERT_TRUE(pumpUntil([&] { return form.statusText() == progress(1, 3); }));
     // Blink closes the endpoint when it is sent; the next read opens it again.
-    form.ListView1->selectRow(0);
+    parts.ListView1->selectRow(0);
     form.ListView1Click();
-    form.ButtonBlink->click();
+    parts.ButtonBlink->click();
     ASSERT_TRUE(f->waitForClose());
     EXPECT_FALSE(form.socketOpen());
     ASSERT_TRUE(f->waitForScanEnd(30000));

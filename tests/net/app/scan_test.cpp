@@ -23,7 +23,7 @@ namespace {
 const QByteArray kScanRequest = QByteArray::fromHex("0101FD");
 
 QString cell(FormFixture& f, int row, int index) {
-    return f.form().deviceLines->cell(row, index);
+    return f.form().deviceList().cell(row, index);
 }
 
 } // namespace
@@ -33,13 +33,13 @@ TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
     LoopbackDevices devices;
     f.activate();
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scanning"));
-    EXPECT_FALSE(f.form().ButtonScan->isEnabled());
+    EXPECT_FALSE(f.parts().ButtonScan->isEnabled());
     devices.waitFor(kScanRequest);
     ASSERT_TRUE(f.waitForScanEnd());
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scan_finished"));
-    EXPECT_TRUE(f.form().ButtonScan->isEnabled());
+    EXPECT_TRUE(f.parts().ButtonScan->isEnabled());
     EXPECT_EQ(f.form().FSocket(), 0);
-    EXPECT_EQ(f.form().deviceLines->count(), 0);
+    EXPECT_EQ(f.form().deviceList().count(), 0);
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")) ||
                 !f.logContains(QStringLiteral("Start trimer get Params")));
     EXPECT_TRUE(f.boxes.messages().empty());
@@ -58,17 +58,17 @@ TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
                         {"127.0.0.12", scanAnswerFrame(unsupported)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    ASSERT_EQ(form.deviceLines->count(), 3);
-    EXPECT_EQ(form.deviceLines->caption(0), "02-00-00-00-00-0A");
+    ASSERT_EQ(form.deviceList().count(), 3);
+    EXPECT_EQ(form.deviceList().caption(0), "02-00-00-00-00-0A");
     EXPECT_EQ(cell(f, 0, 0), "127.0.0.10");
     EXPECT_EQ(cell(f, 0, 1), "255.0.0.0");
     EXPECT_EQ(cell(f, 0, 2), "127.0.0.254");
-    EXPECT_EQ(cell(f, 0, 3), form.dhcpActiveText);
+    EXPECT_EQ(cell(f, 0, 3), form.stateTexts().dhcpActive);
     EXPECT_EQ(cell(f, 0, 5), "V1.05");
     EXPECT_EQ(cell(f, 0, 6), " ");
     EXPECT_EQ(cell(f, 0, 7), "restartSupported");
-    EXPECT_EQ(cell(f, 1, 3), form.dhcpNotActiveText);
-    EXPECT_EQ(cell(f, 2, 3), form.dhcpNotSupportedText);
+    EXPECT_EQ(cell(f, 1, 3), form.stateTexts().dhcpNotActive);
+    EXPECT_EQ(cell(f, 2, 3), form.stateTexts().dhcpNotSupported);
     EXPECT_EQ(cell(f, 2, 7), "restartNOTSupported");
     EXPECT_EQ(cell(f, 2, 4), "not defined (887)");
     EXPECT_TRUE(form.queryParamsQueue().isEmpty());
@@ -87,10 +87,11 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     ScanAnswerFields b{.mac = "02-00-00-00-00-02", .ip = "127.0.0.22", .length = 18};
     devices.answerScan({{"127.0.0.21", scanAnswerFrame(a)}, {"127.0.0.22", scanAnswerFrame(b)}});
     auto& form = f.form();
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
-    EXPECT_EQ(cell(f, 0, 1), form.SearchingText);
-    EXPECT_EQ(cell(f, 0, 2), form.SearchingText);
-    EXPECT_EQ(cell(f, 0, 3), form.NotAvailTextShort);
+    const WindowParts& parts = f.parts();
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 2; }));
+    EXPECT_EQ(cell(f, 0, 1), form.stateTexts().searching);
+    EXPECT_EQ(cell(f, 0, 2), form.stateTexts().searching);
+    EXPECT_EQ(cell(f, 0, 3), form.stateTexts().notAvailableShort);
     EXPECT_TRUE(cell(f, 0, 7).isEmpty());
     EXPECT_EQ(form.queryParamsQueue(), QStringList({"02-00-00-00-00-01", "02-00-00-00-00-02"}));
     EXPECT_TRUE(form.readsRunning());
@@ -117,7 +118,7 @@ TEST(Scan, ShortAnswersAreQueriedOneDevicePerTick) {
     EXPECT_TRUE(f.logContains(QStringLiteral("Getting list Index: 02-00-00-00-00-01")));
     EXPECT_TRUE(f.logContains(QStringLiteral("        Insert to List for 127.0.0.21")));
     EXPECT_TRUE(f.logContains(QStringLiteral("Stop timer getParams")));
-    EXPECT_TRUE(form.ButtonScan->isEnabled());
+    EXPECT_TRUE(parts.ButtonScan->isEnabled());
 }
 
 TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
@@ -131,11 +132,11 @@ TEST(Scan, SilentDevicesEndNotAvailableOrNotConfigurable) {
         {{"127.0.0.21", scanAnswerFrame(plain)}, {"169.254.3.4", scanAnswerFrame(linkLocal)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    ASSERT_EQ(form.deviceLines->count(), 2);
-    EXPECT_EQ(cell(f, 0, 1), form.NotAvailText);
-    EXPECT_EQ(cell(f, 0, 2), form.NotAvailText);
-    EXPECT_EQ(cell(f, 1, 1), form.NotConfigurabelText);
-    EXPECT_EQ(cell(f, 1, 2), form.NotConfigurabelText);
+    ASSERT_EQ(form.deviceList().count(), 2);
+    EXPECT_EQ(cell(f, 0, 1), form.stateTexts().notAvailable);
+    EXPECT_EQ(cell(f, 0, 2), form.stateTexts().notAvailable);
+    EXPECT_EQ(cell(f, 1, 1), form.stateTexts().notConfigurable);
+    EXPECT_EQ(cell(f, 1, 2), form.stateTexts().notConfigurable);
     EXPECT_TRUE(f.boxes.messages().empty());
 }
 
@@ -148,10 +149,11 @@ TEST(Scan, DuplicateAddressesAreMarked) {
     devices.answerScan({{"127.0.0.30", scanAnswerFrame(a)}, {"127.0.0.30", scanAnswerFrame(b)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
-    ASSERT_EQ(form.deviceLines->count(), 2);
+    const WindowParts& parts = f.parts();
+    ASSERT_EQ(form.deviceList().count(), 2);
     EXPECT_EQ(cell(f, 0, 6), "D");
     EXPECT_EQ(cell(f, 1, 6), "D");
-    EXPECT_EQ(form.ListView1->backgroundOf(0), QColor(255, 0, 0));
+    EXPECT_EQ(parts.ListView1->backgroundOf(0), QColor(255, 0, 0));
 }
 
 TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
@@ -164,7 +166,7 @@ TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
                              .netmask = "255.255.255.0",
                              .gateway = "10.9.0.1"};
     devices.answerScan({{"10.9.0.5", scanAnswerFrame(foreign)}}, "255.255.255.255");
-    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceLines->count() == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return f.form().deviceList().count() == 1; }));
     EXPECT_EQ(cell(f, 0, 0), "10.9.0.5");
     EXPECT_EQ(cell(f, 0, 1), "255.255.255.0");
 }
@@ -184,9 +186,10 @@ TEST(Scan, ReadRequestsGoByBroadcastOutsideTheSubnetOrWithDhcpTicked) {
 
     // The DHCP box forces the broadcast even for a device in the adapter's subnet.
     auto& form = f.form();
-    form.CheckBoxDhcpEnabled->setChecked(true);
+    const WindowParts& parts = f.parts();
+    parts.CheckBoxDhcpEnabled->setChecked(true);
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "255.255.255.255");
-    form.CheckBoxDhcpEnabled->setChecked(false);
+    parts.CheckBoxDhcpEnabled->setChecked(false);
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.44")), "127.0.0.44");
     // The adapter's own address.
     EXPECT_EQ(form.engine().destinationFor(QStringLiteral("127.0.0.1")), "255.255.255.255");
@@ -203,19 +206,20 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
         {{"127.0.0.21", scanAnswerFrame(full)}, {"127.0.0.22", scanAnswerFrame(silent)}});
     ASSERT_TRUE(f.waitForScanEnd());
     auto& form = f.form();
+    const WindowParts& parts = f.parts();
 
-    form.ListView1->selectRow(0);
+    parts.ListView1->selectRow(0);
     form.ListView1Click();
-    EXPECT_EQ(form.EditMacAddr->text(), full.mac);
-    EXPECT_EQ(form.EditIpAddr->text(), full.ip);
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isChecked());
-    EXPECT_TRUE(form.CheckBoxDhcpEnabled->isEnabled());
-    EXPECT_FALSE(form.EditIpAddr->isEnabled());
-    EXPECT_TRUE(form.actRestart->isEnabled());
-    EXPECT_TRUE(form.ButtonSet->isEnabled());
+    EXPECT_EQ(parts.EditMacAddr->text(), full.mac);
+    EXPECT_EQ(parts.EditIpAddr->text(), full.ip);
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isChecked());
+    EXPECT_TRUE(parts.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_FALSE(parts.EditIpAddr->isEnabled());
+    EXPECT_TRUE(parts.actRestart->isEnabled());
+    EXPECT_TRUE(parts.ButtonSet->isEnabled());
 
     // The second device's netmask and gateway are asked for again, and answered now.
-    form.ListView1->selectRow(1);
+    parts.ListView1->selectRow(1);
     const QByteArray macBytes = *protocol::macBytesFromText(silent.mac);
     bool answered = false;
     devices.answerBy([&](const UdpPeer::Datagram& request) -> std::vector<LoopbackDevices::Answer> {
@@ -231,9 +235,9 @@ TEST(Scan, ClickingALineLoadsTheEditorAndQueriesMissingValues) {
     // The answer reaches the list while the click closes the endpoint, whether or not it
     // came in time for the edit.
     EXPECT_EQ(cell(f, 1, 1), "255.255.255.0");
-    EXPECT_EQ(form.EditMacAddr->text(), silent.mac);
-    EXPECT_FALSE(form.CheckBoxDhcpEnabled->isEnabled());
-    EXPECT_TRUE(form.EditIpAddr->isEnabled());
-    EXPECT_FALSE(form.actRestart->isEnabled());
+    EXPECT_EQ(parts.EditMacAddr->text(), silent.mac);
+    EXPECT_FALSE(parts.CheckBoxDhcpEnabled->isEnabled());
+    EXPECT_TRUE(parts.EditIpAddr->isEnabled());
+    EXPECT_FALSE(parts.actRestart->isEnabled());
     EXPECT_EQ(form.FSocket(), 0);
 }

@@ -107,7 +107,7 @@ TEST(StartupDescriptionFile, MissingDefaultGivesBothWarningsAndVersionOne) {
     EXPECT_EQ(f.form().versionText(),
               QStringLiteral("V %1 [GDF 1]").arg(platform::GetProductVersionString()));
     // The program runs on with an empty table and scans.
-    EXPECT_FALSE(f.form().ButtonScan->isEnabled());
+    EXPECT_FALSE(f.parts().ButtonScan->isEnabled());
 }
 
 TEST(StartupDescriptionFile, ABadKeyIsReportedAndTheStartUpGoesOn) {
@@ -130,15 +130,15 @@ TEST(StartupDescriptionFile, ABadKeyIsReportedAndTheStartUpGoesOn) {
     EXPECT_FALSE(f.form().deviceTypeName(0x0102));
     // Buttons disabled and the first scan under way, as after any start.
     EXPECT_TRUE(f.form().scanRunning());
-    EXPECT_FALSE(f.form().ButtonSet->isEnabled());
+    EXPECT_FALSE(f.parts().ButtonSet->isEnabled());
 }
 
 TEST(StartupAdapter, StoredAdapterIsChosenWhenLocalAndDecidesTheFocus) {
     {
         FormFixture f;
         f.activate();
-        EXPECT_EQ(f.form().ComboBoxAdapter->currentText(), "127.0.0.1");
-        EXPECT_EQ(f.form().focusWidget(), f.form().ComboBoxAdapter);
+        EXPECT_EQ(f.parts().ComboBoxAdapter->currentText(), "127.0.0.1");
+        EXPECT_EQ(f.form().focusWidget(), f.parts().ComboBoxAdapter);
     }
     {
         FormFixture f;
@@ -146,10 +146,10 @@ TEST(StartupAdapter, StoredAdapterIsChosenWhenLocalAndDecidesTheFocus) {
         ASSERT_TRUE(reg.openKey("\\software\\Kestrelwald\\TorvaneScan", true));
         reg.writeString("SelectedAdapterIp", "10.99.99.99");
         f.activate();
-        EXPECT_EQ(f.form().ComboBoxAdapter->currentIndex(), 0);
+        EXPECT_EQ(f.parts().ComboBoxAdapter->currentIndex(), 0);
         // The focus went to Scan; the first scan disables the button, which hands the focus
         // on along the tab chain, never back to the adapter box.
-        EXPECT_NE(f.form().focusWidget(), f.form().ComboBoxAdapter);
+        EXPECT_NE(f.form().focusWidget(), f.parts().ComboBoxAdapter);
     }
 }
 
@@ -167,12 +167,12 @@ TEST(StartupSwitch, SlashDInAnyCaseShowsTheStateWindow) {
 TEST(StartupSequence, RunsOnceAndEndsWithTheFirstScan) {
     FormFixture f;
     f.activate();
-    EXPECT_FALSE(f.form().firstactivate);
+    EXPECT_FALSE(f.form().firstActivationPending());
     EXPECT_TRUE(f.form().scanRunning());
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);
     f.activate(); // a later activation does nothing
     EXPECT_EQ(f.logCountEndingWith("Create Socket, current handle 0"), 1);
-    EXPECT_EQ(f.form().NotAvailText, f.form().translate("StatusNotAvailText"));
+    EXPECT_EQ(f.form().stateTexts().notAvailable, f.form().translate("StatusNotAvailText"));
     EXPECT_EQ(f.about().additionalVersionInfo, "[GDF 2.4]");
     EXPECT_EQ(f.about().windowTitle(), "TORVANE Scan");
     ASSERT_TRUE(f.waitForScanEnd());

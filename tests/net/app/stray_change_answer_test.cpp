@@ -39,7 +39,7 @@ TEST(StrayChangeAnswer, ConfirmationsNobodyAskedForChangeNothing) {
     ScanAnswerFields device{.mac = kMac, .ip = kIp, .dhcpByte = 0x11};
     ASSERT_TRUE(devices.send({kIp, scanAnswerFrame(device)}));
     app::TForm1& form = f.form();
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 1; }));
 
     for (const quint8 code : {0x82, 0x83, 0x86, 0x88, 0x89, 0x8A, 0x8C})
         ASSERT_TRUE(devices.send({kIp, statusAnswerFrame(code, 0)}));
@@ -48,13 +48,13 @@ TEST(StrayChangeAnswer, ConfirmationsNobodyAskedForChangeNothing) {
     // Datagrams are taken in order: once this device is listed, the others have been read.
     ScanAnswerFields late{.mac = kLateMac, .ip = kLateIp};
     ASSERT_TRUE(devices.send({kLateIp, scanAnswerFrame(late)}));
-    ASSERT_TRUE(pumpUntil([&] { return form.deviceLines->count() == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.deviceList().count() == 2; }));
 
-    const int row = form.deviceLines->firstRowWithCaption(kMac);
-    EXPECT_EQ(form.deviceLines->cell(row, 0), kIp);
-    EXPECT_EQ(form.deviceLines->cell(row, 1), device.netmask);
-    EXPECT_EQ(form.deviceLines->cell(row, 2), device.gateway);
-    EXPECT_EQ(form.deviceLines->cell(row, 3), form.dhcpActiveText);
+    const int row = form.deviceList().firstRowWithCaption(kMac);
+    EXPECT_EQ(form.deviceList().cell(row, 0), kIp);
+    EXPECT_EQ(form.deviceList().cell(row, 1), device.netmask);
+    EXPECT_EQ(form.deviceList().cell(row, 2), device.gateway);
+    EXPECT_EQ(form.deviceList().cell(row, 3), form.stateTexts().dhcpActive);
     EXPECT_FALSE(f.logContains(QStringLiteral("---- dchp state changed ")));
     EXPECT_EQ(form.answerCount(), 0);
     EXPECT_FALSE(form.askForRestart());
@@ -66,9 +66,10 @@ TEST(StrayChangeAnswer, ConfirmationsNobodyAskedForChangeNothing) {
 TEST(StrayChangeAnswer, ARepeatedConfirmationDoesNotStandInForTheNextOne) {
     DeviceBench bench;
     auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
     bench.scan({ScanAnswerFields{.mac = kMac, .ip = kIp}});
     bench.load(kMac);
-    form.EditIpAddr->setText("127.0.0.12");
+    parts.EditIpAddr->setText("127.0.0.12");
     // The permanent request is never confirmed; a late copy of the temporary request's
     // confirmation arrives while it waits.
     ScriptedDevice device{.mac = kMac, .ip = kIp};

@@ -148,15 +148,15 @@ protected:
         app::TForm1& form = fixture->form();
         switch (dhcp) {
         case Dhcp::Inactive:
-            return form.dhcpNotActiveText;
+            return form.stateTexts().dhcpNotActive;
         case Dhcp::Active:
-            return form.dhcpActiveText;
+            return form.stateTexts().dhcpActive;
         case Dhcp::Unsupported:
-            return form.dhcpNotSupportedText;
+            return form.stateTexts().dhcpNotSupported;
         case Dhcp::Unreported:
             break;
         }
-        return form.NotAvailTextShort;
+        return form.stateTexts().notAvailableShort;
     }
 
     std::unique_ptr<TestNetwork> network;
@@ -169,9 +169,10 @@ protected:
 
 TEST_F(Tier2Scan, OneScanListsEveryGatewayOfTheSegmentWithItsTexts) {
     app::TForm1& form = fixture->form();
-    const ui::DeviceTable& lines = *form.deviceLines;
+    const WindowParts& parts = fixture->parts();
+    const ui::DeviceTable& lines = form.deviceList();
     fixture->activate();
-    ASSERT_EQ(form.ComboBoxAdapter->currentText().toStdString(), network->devices().pcAddress());
+    ASSERT_EQ(parts.ComboBoxAdapter->currentText().toStdString(), network->devices().pcAddress());
     ASSERT_TRUE(fixture->waitForScanEnd(30000)) << devices->output();
 
     EXPECT_TRUE(fixture->boxes.messages().empty());
@@ -194,12 +195,12 @@ TEST_F(Tier2Scan, OneScanListsEveryGatewayOfTheSegmentWithItsTexts) {
             EXPECT_EQ(lines.cell(row, 2), QLatin1String(expected.gateway));
             break;
         case Address::NotAvailable:
-            EXPECT_EQ(lines.cell(row, 1), form.NotAvailText);
-            EXPECT_EQ(lines.cell(row, 2), form.NotAvailText);
+            EXPECT_EQ(lines.cell(row, 1), form.stateTexts().notAvailable);
+            EXPECT_EQ(lines.cell(row, 2), form.stateTexts().notAvailable);
             break;
         case Address::NotConfigurable:
-            EXPECT_EQ(lines.cell(row, 1), form.NotConfigurabelText);
-            EXPECT_EQ(lines.cell(row, 2), form.NotConfigurabelText);
+            EXPECT_EQ(lines.cell(row, 1), form.stateTexts().notConfigurable);
+            EXPECT_EQ(lines.cell(row, 2), form.stateTexts().notConfigurable);
             break;
         }
         EXPECT_EQ(lines.cell(row, 3), dhcpText(expected.dhcp));
