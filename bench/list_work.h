@@ -4,11 +4,13 @@
 
 namespace bench {
 
-// The device list's own work for a burst of scan answers, without sockets, drawing or the rest
-// of the main window: each answer finds or adds its line and fills its cells the way the
-// intake does, in batches of 64 with events processed after each, with a view attached to the
-// list.
+// The work of taking a burst of scan answers into the device list, without sockets, log,
+// drawing or the rest of the main window: each answer enters the engine's device set and the
+// list follows as the main window makes it follow, in batches of 64 with events processed
+// after each, with a view attached to the list. For comparison, a naive list that does the
+// same without any index.
 struct ListWorkSettings {
+    // Indexed: the program's device set and list; Naive: NaiveDeviceList.
     enum class List { Indexed, Naive };
     enum class Order { Sent, Shuffled };
     int devices = 0;

@@ -6,7 +6,8 @@
 //       starts the program with /D, which shows the state window; --receive-buffer sets what
 //       the endpoint asks the system for (212992 stands for a desktop's limit)
 //   scan_benchmark list --devices N [--list indexed|naive] [--order sent|shuffled]
-//       the device list's own work for N answers, the product's list or the naive one
+//       taking N answers into the device list: the engine's device set with the program's
+//       list, or the naive list
 //
 // Prints its measurements as "key=value" lines. It broadcasts, so it refuses to run (exit
 // status 3) unless every interface of its network namespace that is up is loopback: run it

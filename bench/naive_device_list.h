@@ -11,7 +11,8 @@ namespace bench {
 
 // The device list as it would be without indexes, kept only to compare against: every new
 // answer walks every line (to find its line and to re-mark the duplicate column) and every
-// new line re-sorts the whole list. What it shows is the same as ui::DeviceTable's.
+// new line re-sorts the whole list. After the same answers it shows what the program's list
+// shows, filled from the engine's device set.
 class NaiveDeviceList : public QAbstractTableModel {
     Q_OBJECT
 public:

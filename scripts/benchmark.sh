@@ -3,9 +3,10 @@
 # network namespace that holds only loopback, one scan of the real main window against
 # torvane-sim --generate N for N = 100, 1000, 10000: as root, and as an ordinary user (an
 # unprivileged uid in a user namespace of its own, the receive buffer asked for as a stock
-# desktop caps it, 212992 bytes); then with the state window shown; then the device list's
-# own work for the same answers, with the program's list and with a naive one. Prints
-# Markdown tables. Run it as root, for the ordinary user's row too.
+# desktop caps it, 212992 bytes); then with the state window shown; then taking the same
+# answers into the device list alone, the program's way (the engine's device set and the
+# list) and with a naive list. Prints Markdown tables. Run it as root, for the ordinary
+# user's row too.
 #
 # Environment: TORVANE_BENCH_BUILD (build folder, default build-release),
 # TORVANE_BENCH_SCAN_MS (the scan period, TimerScan; default 2500 as shipped),
@@ -69,9 +70,9 @@ for n in $sizes; do
 done
 
 echo
-echo "The device list's own work per answer (no drawing), the program's list against a naive one:"
+echo "Taking answers into the device list per answer (no drawing), the engine's device set and the program's list against a naive list:"
 echo
-echo "| N | order | program's list: mean / p99 | naive list: mean / p99 | naive list, whole burst |"
+echo "| N | order | device set and program's list: mean / p99 | naive list: mean / p99 | naive list, whole burst |"
 echo "|---:|---|---:|---:|---:|"
 for n in $sizes; do
     for order in sent shuffled; do

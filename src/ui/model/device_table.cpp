@@ -16,8 +16,6 @@ struct DeviceLine {
 namespace {
 
 const QString kEmpty;
-const QString kDuplicateMark = QStringLiteral("D");
-const QString kNoMark = QStringLiteral(" ");
 
 } // namespace
 
@@ -29,9 +27,7 @@ DeviceTable::DeviceTable(QObject* parent) : QAbstractTableModel(parent) {
 // every entry it holds, in the middle of a burst.
 void DeviceTable::reserveIndexes() {
     constexpr qsizetype kSegmentLines = 16384;
-    byIp.reserve(kSegmentLines);
     byCaption.reserve(kSegmentLines);
-    byDevice.reserve(kSegmentLines);
 }
 
 DeviceTable::~DeviceTable() = default;
@@ -67,39 +63,9 @@ const QString& DeviceTable::cell(int row, int index) const {
     return lines[std::size_t(row)]->cells[std::size_t(index)];
 }
 
-void DeviceTable::setCell(int row, int index, const QString& text) {
-    mergeWaiting();
-    if (row >= 0 && row < int(lines.size()))
-        setCell(lines[std::size_t(row)].get(), index, text);
-}
-
 void DeviceTable::setCell(DeviceLine* line, int index, const QString& text) {
     if (!line || index < 0 || index >= kCellCount || line->cells[std::size_t(index)] == text)
         return;
-    if (index == 0) {
-        // Once a line changes its address the marks no longer describe one answer.
-        markedFor.reset();
-        unindexIp(line);
-        changeCell(line, 0, text);
-        indexIp(line);
-        return;
-    }
-    if (index == kDuplicateCell) {
-        markedFor.reset();
-        if (text == kDuplicateMark)
-            markedLines.insert(line);
-        else
-            markedLines.erase(line);
-    }
-    changeCell(line, index, text);
-}
-
-void DeviceTable::changeCell(DeviceLine* line, int index, const QString& text) {
-    if (index != 0 && !sameTextOfIp.isEmpty()) {
-        const auto same = sameTextOfIp.find(IpCell{line->cells[0], index});
-        if (same != sameTextOfIp.end() && *same != text)
-            sameTextOfIp.erase(same);
-    }
     const bool resort = takesSortKey(index);
     if (line->row < 0) {
         if (!resort) {
@@ -121,6 +87,7 @@ void DeviceTable::changeCell(DeviceLine* line, int index, const QString& text) {
     line->cells[std::size_t(index)] = text;
     if (index + 1 < kColumnCount) {
         const QModelIndex changed = createIndex(line->row, index + 1);
+        // The view colours the background of a marked line's duplicate cell.
         if (index == kDuplicateCell)
             emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::BackgroundRole});
         else
@@ -130,126 +97,13 @@ void DeviceTable::changeCell(DeviceLine* line, int index, const QString& text) {
         moveIntoPlace(line);
 }
 
-void DeviceTable::setCellOfIp(const QString& ip, int index, const QString& text) {
-    // The IP cell itself would take the lines out of the group being walked.
-    if (index <= 0 || index >= kCellCount)
-        return;
-    const auto group = byIp.constFind(ip);
-    if (group == byIp.cend())
-        return;
-    const IpCell cell{ip, index};
-    const auto same = sameTextOfIp.constFind(cell);
-    if (same != sameTextOfIp.cend() && *same == text)
-        return;
-    std::vector<DeviceLine*> visit = *group;
-    if (takesSortKey(index))
-        putInListOrder(visit);
-    for (DeviceLine* line : visit)
-        setCell(line, index, text);
-    sameTextOfIp.insert(cell, text);
-}
-
 void DeviceTable::clear() {
     beginResetModel();
     lines.clear();
     waiting.clear();
-    byIp.clear();
-    sameTextOfIp.clear();
     byCaption.clear();
-    byDevice.clear();
     reserveIndexes();
-    markedLines.clear();
-    markedFor.reset();
     endResetModel();
-}
-
-DeviceLine* DeviceTable::createLine(const QString& mac, const QString& ip) {
-    const Device device{mac, ip};
-    // Each index is looked up once; the entries of a new device or address get its line below.
-    std::vector<DeviceLine*>& ofDevice = byDevice[device];
-    std::vector<DeviceLine*>& withIp = byIp[ip];
-    DeviceLine* target = lastLineOf(ofDevice);
-    const bool duplicate = withIp.size() > ofDevice.size();
-    remark(device, target, duplicate, ofDevice, withIp);
-    if (!target) {
-        auto line = std::make_unique<DeviceLine>();
-        line->caption = mac;
-        // The line is sorted in with its address and mark, so that a list sorted by either
-        // places it by them rather than as an empty line.
-        line->cells[0] = ip;
-        line->cells[kDuplicateCell] = duplicate ? kDuplicateMark : kNoMark;
-        line->sortedAt = ++sortClock;
-        target = line.get();
-        if (duplicate)
-            markedLines.insert(target);
-        byCaption[mac].push_back(target);
-        ofDevice.push_back(target);
-        withIp.push_back(target);
-        forgetSameText(ip);
-        addWaiting(std::move(line));
-        if (batchDepth == 0)
-            mergeWaitingLines();
-    }
-    markedFor = device;
-    return target;
-}
-
-// The marks describe the most recent answer: "D" on every line of its IP with another MAC,
-// and on its own line when there is such a one.
-void DeviceTable::remark(const Device& answer, const DeviceLine* target, bool duplicate,
-                         const std::vector<DeviceLine*>& ofDevice,
-                         const std::vector<DeviceLine*>& withIp) {
-    // Named references rather than a structured binding: lambdas may not capture those
-    // with every compiler the project builds with.
-    const QString& mac = answer.first;
-    const QString& ip = answer.second;
-    const auto marks = [&](const DeviceLine* line) {
-        return line->cells[0] == ip && (line->caption != mac || (line == target && duplicate));
-    };
-    std::vector<DeviceLine*> visit;
-    if (markedFor && markedFor->second == ip) {
-        // Same IP as the answer before: only the lines of its MAC and of this one can change.
-        if (markedFor->first != mac) {
-            const auto before = byDevice.constFind(*markedFor);
-            if (before != byDevice.cend())
-                visit.insert(visit.end(), before->begin(), before->end());
-        }
-        visit.insert(visit.end(), ofDevice.begin(), ofDevice.end());
-    } else {
-        for (DeviceLine* line : markedLines) {
-            if (line->cells[0] != ip)
-                visit.push_back(line);
-        }
-        visit.insert(visit.end(), withIp.begin(), withIp.end());
-    }
-    if (takesSortKey(kDuplicateCell))
-        putInListOrder(visit);
-    for (DeviceLine* line : visit)
-        setMark(line, marks(line));
-}
-
-void DeviceTable::setMark(DeviceLine* line, bool duplicate) {
-    const QString& mark = duplicate ? kDuplicateMark : kNoMark;
-    if (line->cells[kDuplicateCell] == mark)
-        return;
-    if (duplicate)
-        markedLines.insert(line);
-    else
-        markedLines.erase(line);
-    changeCell(line, kDuplicateCell, mark);
-}
-
-DeviceLine* DeviceTable::lastLineOf(const std::vector<DeviceLine*>& lines) const {
-    DeviceLine* last = nullptr;
-    int lastRow = -1;
-    for (DeviceLine* line : lines) {
-        const int row = rowOf(line);
-        if (row > lastRow) {
-            last = line;
-            lastRow = row;
-        }
-    }
-    return last;
 }
 
 // The row the line will have once the waiting lines are merged: a waiting line goes behind
@@ -300,35 +154,10 @@ DeviceLine* DeviceTable::addLine(const QString& caption, const Cells& cells) {
     line->sortedAt = ++sortClock;
     DeviceLine* added = line.get();
     byCaption[caption].push_back(added);
-    indexIp(added);
     addWaiting(std::move(line));
     if (batchDepth == 0)
         mergeWaitingLines();
     return added;
-}
-
-std::vector<int> DeviceTable::rowsWithIp(const QString& ip) const {
-    mergeWaiting();
-    std::vector<int> rows;
-    const auto group = byIp.constFind(ip);
-    if (group != byIp.cend()) {
-        for (const DeviceLine* line : *group)
-            rows.push_back(line->row);
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-std::vector<int> DeviceTable::rowsWithCaption(const QString& mac) const {
-    mergeWaiting();
-    std::vector<int> rows;
-    const auto found = byCaption.constFind(mac);
-    if (found != byCaption.cend()) {
-        for (const DeviceLine* line : *found)
-            rows.push_back(line->row);
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 int DeviceTable::firstRowWithCaption(const QString& mac) const {
@@ -342,17 +171,6 @@ int DeviceTable::firstRowWithCaption(const QString& mac) const {
             first = line->row;
     }
     return first;
-}
-
-int DeviceTable::lastRowWithCaption(const QString& mac) const {
-    mergeWaiting();
-    const auto found = byCaption.constFind(mac);
-    if (found == byCaption.cend())
-        return -1;
-    int last = -1;
-    for (const DeviceLine* line : *found)
-        last = std::max(last, line->row);
-    return last;
 }
 
 void DeviceTable::columnClick(int column) {
@@ -410,17 +228,6 @@ int DeviceTable::listedPlaceOf(const DeviceLine& line) const {
                              return compareLines(a, *b) < 0;
                          });
     return int(after - lines.begin());
-}
-
-void DeviceTable::putInListOrder(std::vector<DeviceLine*>& visit) const {
-    std::vector<std::pair<int, DeviceLine*>> byRow;
-    byRow.reserve(visit.size());
-    for (DeviceLine* line : visit)
-        byRow.emplace_back(rowOf(line), line);
-    std::sort(byRow.begin(), byRow.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < visit.size(); ++i)
-        visit[i] = byRow[i].second;
 }
 
 void DeviceTable::mergeWaiting() const {
@@ -500,38 +307,6 @@ void DeviceTable::sortAll() {
         updated.append(createIndex(persistentLines[i]->row, persistent[qsizetype(i)].column()));
     changePersistentIndexList(persistent, updated);
     emit layoutChanged();
-}
-
-void DeviceTable::indexIp(DeviceLine* line) {
-    byIp[line->cells[0]].push_back(line);
-    forgetSameText(line->cells[0]);
-    byDevice[Device{line->caption, line->cells[0]}].push_back(line);
-}
-
-void DeviceTable::unindexIp(DeviceLine* line) {
-    const auto group = byIp.find(line->cells[0]);
-    if (group != byIp.end()) {
-        removeFrom(*group, line);
-        if (group->empty())
-            byIp.erase(group);
-    }
-    const auto device = byDevice.find(Device{line->caption, line->cells[0]});
-    if (device != byDevice.end()) {
-        removeFrom(*device, line);
-        if (device->empty())
-            byDevice.erase(device);
-    }
-}
-
-void DeviceTable::forgetSameText(const QString& ip) {
-    if (sameTextOfIp.isEmpty())
-        return;
-    for (int index = 1; index < kCellCount; ++index)
-        sameTextOfIp.remove(IpCell{ip, index});
-}
-
-void DeviceTable::removeFrom(std::vector<DeviceLine*>& list, DeviceLine* line) {
-    list.erase(std::remove(list.begin(), list.end(), line), list.end());
 }
 
 int DeviceTable::rowCount(const QModelIndex& parent) const {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using engine::AddressField;
 using engine::AddressState;
 using engine::Completion;
@@ -70,6 +72,84 @@ TEST(DeviceSet, DuplicateMarksDescribeTheLatestAnswer) {
     EXPECT_FALSE(set.ipUsedByOtherMac("10.0.0.6", "CC-00-00-00-00-03"));
 }
 
+namespace {
+
+// One step of a scan: an answer of mac from ip, or (moves >= 0) device `moves` taking ip.
+struct Step {
+    QString mac;
+    QString ip;
+    DeviceId moves = -1;
+};
+
+struct MarkCase {
+    const char* what;
+    std::vector<Step> steps;
+    // Every device's mark after the last step, and the devices whose mark that step changed.
+    std::vector<bool> marks;
+    std::vector<DeviceId> changedLast;
+};
+
+const QString kA = QStringLiteral("AA-00-00-00-00-01");
+const QString kB = QStringLiteral("BB-00-00-00-00-02");
+const QString kC = QStringLiteral("CC-00-00-00-00-03");
+const QString kIp5 = QStringLiteral("10.0.0.5");
+const QString kIp6 = QStringLiteral("10.0.0.6");
+
+} // namespace
+
+// The marks describe the latest answer: "D" on every device of its IP with another MAC, and
+// on the answering device itself when there is such a one; no mark anywhere else.
+TEST(DeviceSet, DuplicateMarksFollowTheRuleAfterEveryKindOfAnswer) {
+    const MarkCase cases[] = {
+        {"two MACs on one IP mark each other", {{kA, kIp5}, {kB, kIp5}}, {true, true}, {0, 1}},
+        {"a third MAC on the marked IP marks only itself",
+         {{kA, kIp5}, {kB, kIp5}, {kC, kIp5}},
+         {true, true, true},
+         {2}},
+        {"any device of the marked IP answering again keeps every mark",
+         {{kA, kIp5}, {kB, kIp5}, {kC, kIp5}, {kA, kIp5}},
+         {true, true, true},
+         {}},
+        {"an answer from another IP takes the marks back",
+         {{kA, kIp5}, {kB, kIp5}, {kC, kIp6}},
+         {false, false, false},
+         {0, 1}},
+        {"one MAC at two IPs is no duplicate", {{kA, kIp5}, {kA, kIp6}}, {false, false}, {}},
+        {"a marked MAC answering from an IP of its own is not marked",
+         {{kA, kIp5}, {kB, kIp5}, {kA, kIp6}},
+         {false, false, false},
+         {0, 1}},
+        {"the marks go with the IP of the answer, not with its MAC",
+         {{kA, kIp5}, {kB, kIp5}, {kA, kIp6}, {kB, kIp6}},
+         {false, false, true, true},
+         {2, 3}},
+        {"a MAC's device at another IP keeps no mark",
+         {{kA, kIp6}, {kA, kIp5}, {kB, kIp5}, {kA, kIp5}},
+         {false, true, true},
+         {}},
+        {"a device that took the IP of a later answer is marked with it",
+         {{kA, kIp5}, {kB, kIp6}, {kB, kIp5, 1}, {kA, kIp5}},
+         {true, true},
+         {0, 1}},
+        {"taking another IP leaves the marks until the next answer",
+         {{kA, kIp5}, {kB, kIp5}, {kB, kIp6, 1}},
+         {true, true},
+         {}},
+    };
+    for (const MarkCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeviceSet set;
+        std::vector<DeviceId> changed;
+        for (const Step& step : c.steps) {
+            changed = step.moves >= 0 ? set.setIp(step.moves, step.ip)
+                                      : set.enter(step.mac, step.ip).marksChanged;
+        }
+        EXPECT_EQ(marks(set), c.marks);
+        std::sort(changed.begin(), changed.end());
+        EXPECT_EQ(changed, c.changedLast);
+    }
+}
+
 TEST(DeviceSet, AFloodFromOneIpChangesOnlyTheNewDevicesMark) {
     DeviceSet set;
     std::size_t changes = 0;
@@ -86,6 +166,10 @@ TEST(DeviceSet, AFloodFromOneIpChangesOnlyTheNewDevicesMark) {
     EXPECT_EQ(changes, std::size_t(kDevices));
     EXPECT_TRUE(set.at(0).duplicateMark);
     EXPECT_TRUE(set.at(kDevices - 1).duplicateMark);
+    // One of them again changes nothing; an answer from elsewhere takes every mark back once.
+    EXPECT_TRUE(set.enter(set.at(7).mac, "10.0.0.5").marksChanged.empty());
+    EXPECT_EQ(set.enter(set.at(7).mac, "10.0.0.6").marksChanged.size(), std::size_t(kDevices));
+    EXPECT_EQ(marks(set), std::vector<bool>(kDevices + 1, false));
 }
 
 TEST(DeviceRecord, CompletionFollowsTheLeastCompleteAddress) {

@@ -21,8 +21,9 @@ TEST(DeviceListView, TheRestartColumnIsNotShownButItsTextStaysReadable) {
     // A scan empties the list and fills it again; the column stays out of sight throughout.
     for (int scan = 0; scan < 2; ++scan) {
         table.clear();
-        ui::DeviceLine* line =
-            table.createLine(QStringLiteral("02-00-00-00-00-01"), QStringLiteral("10.0.0.1"));
+        ui::DeviceTable::Cells cells;
+        cells[0] = QStringLiteral("10.0.0.1");
+        ui::DeviceLine* line = table.addLine(QStringLiteral("02-00-00-00-00-01"), cells);
         table.setCell(line, ui::DeviceTable::kRestartCell, QStringLiteral("restartSupported"));
         const int row = table.rowOf(line);
 

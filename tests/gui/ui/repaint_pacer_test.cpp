@@ -66,8 +66,8 @@ TEST(RepaintPacer, ABurstOfAnswersInTheDeviceListIsDrawnTogetherAndInFull) {
     ASSERT_NE(pacer, nullptr);
     for (int device = 0; device < 50; ++device) {
         const QString number = QString::number(device);
-        table.createLine(QStringLiteral("02-00-00-00-00-%1").arg(device, 2, 10, QLatin1Char('0')),
-                         QStringLiteral("127.0.0.") + number);
+        table.addLine(QStringLiteral("02-00-00-00-00-%1").arg(device, 2, 10, QLatin1Char('0')),
+                      {QStringLiteral("127.0.0.") + number});
     }
     // The scroll bar changes with every line as well: the whole list waits.
     EXPECT_FALSE(view.updatesEnabled());
@@ -87,9 +87,9 @@ TEST(RepaintPacer, AnotherTableTakesOverThePacing) {
     view.setDeviceTable(&first);
     view.setDeviceTable(&second);
     RepaintPacer* pacer = pacerOf(view);
-    first.createLine(QStringLiteral("02-00-00-00-00-01"), QStringLiteral("127.0.0.2"));
+    first.addLine(QStringLiteral("02-00-00-00-00-01"), {QStringLiteral("127.0.0.2")});
     EXPECT_FALSE(pacer->isPacing());
-    second.createLine(QStringLiteral("02-00-00-00-00-01"), QStringLiteral("127.0.0.2"));
+    second.addLine(QStringLiteral("02-00-00-00-00-01"), {QStringLiteral("127.0.0.2")});
     EXPECT_TRUE(pacer->isPacing());
 }
 
@@ -104,8 +104,7 @@ TEST(RepaintPacer, WhileABurstIsHeldBackTheListStillFindsEachLineWhereItIs) {
     for (const int device : {50, 10, 40, 20, 30, 15, 45, 5}) {
         const QString mac =
             QStringLiteral("02-00-00-00-00-%1").arg(device, 2, 10, QLatin1Char('0'));
-        const int row =
-            table.rowOf(table.createLine(mac, QStringLiteral("127.0.0.%1").arg(device)));
+        const int row = table.rowOf(table.addLine(mac, {QStringLiteral("127.0.0.%1").arg(device)}));
         QCoreApplication::processEvents();
         ASSERT_TRUE(pacer->isHolding() || row == 0);
         for (int other = 0; other < table.count(); ++other) {
