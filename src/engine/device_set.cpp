@@ -10,13 +10,30 @@ const std::vector<DeviceId> kNone;
 
 } // namespace
 
+DeviceSet::DeviceSet() {
+    reserveIndexes();
+}
+
+// Room for the devices of a whole segment from the start: growing an index on the way moves
+// every entry it holds, in the middle of a burst.
+void DeviceSet::reserveIndexes() {
+    constexpr qsizetype kSegmentDevices = 16384;
+    records.reserve(std::size_t(kSegmentDevices));
+    byIp.reserve(kSegmentDevices);
+    byMac.reserve(kSegmentDevices);
+    macsOfIp.reserve(kSegmentDevices);
+}
+
 void DeviceSet::clear() {
     records.clear();
     byIp.clear();
     byMac.clear();
     macsOfIp.clear();
+    reserveIndexes();
     markedIp.clear();
     marking = false;
+    marksStale = false;
+    markedIds.clear();
 }
 
 DeviceSet::Entered DeviceSet::enter(const QString& mac, const QString& ip) {
@@ -47,6 +64,8 @@ std::vector<DeviceId> DeviceSet::setIp(DeviceId id, const QString& ip) {
     const QString old = records[std::size_t(id)].ip;
     if (old == ip)
         return changed;
+    if (marking && (old == markedIp || ip == markedIp))
+        marksStale = true;
     removeFromIp(id);
     records[std::size_t(id)].ip = ip;
     addToIp(id);
@@ -96,6 +115,10 @@ void DeviceSet::setMark(DeviceId id, bool duplicate, std::vector<DeviceId>& chan
     DeviceRecord& record = records[std::size_t(id)];
     if (record.duplicateMark != duplicate) {
         record.duplicateMark = duplicate;
+        if (duplicate)
+            markedIds.insert(id);
+        else
+            markedIds.erase(id);
         changed.push_back(id);
     }
 }
@@ -106,7 +129,7 @@ void DeviceSet::remark(DeviceId answered, std::vector<DeviceId>& changed) {
     const QString mac = answer.mac;
     const bool duplicate = ipUsedByOtherMac(ip, mac);
     // Another answer from the marked address keeps the others' marks as they are.
-    if (marking && markedIp == ip && duplicate) {
+    if (marking && !marksStale && markedIp == ip && duplicate) {
         setMark(answered, true, changed);
         for (const DeviceId id : withMac(mac)) {
             if (id != answered && records[std::size_t(id)].ip == ip)
@@ -114,16 +137,19 @@ void DeviceSet::remark(DeviceId answered, std::vector<DeviceId>& changed) {
         }
         return;
     }
-    if (marking) {
-        for (const DeviceId id : withIp(markedIp))
+    // Marked devices may have moved away from the marked IP since. They are taken in answer
+    // order, as every list of changed marks is.
+    std::vector<DeviceId> marked(markedIds.begin(), markedIds.end());
+    std::sort(marked.begin(), marked.end());
+    for (const DeviceId id : marked) {
+        if (records[std::size_t(id)].ip != ip)
             setMark(id, false, changed);
     }
+    marksStale = false;
     marking = duplicate;
     markedIp = ip;
-    if (!duplicate)
-        return;
     for (const DeviceId id : withIp(ip))
-        setMark(id, id == answered || records[std::size_t(id)].mac != mac, changed);
+        setMark(id, duplicate && (id == answered || records[std::size_t(id)].mac != mac), changed);
 }
 
 } // namespace engine

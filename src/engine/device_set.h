@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,8 @@ public:
     void clear();
     // The record of this MAC and IP; a new one when there is none (the latest of several).
     Entered enter(const QString& mac, const QString& ip);
+    DeviceSet();
+
     // Gives a record another IP; the marks stay until the next answer. Returns the devices
     // whose duplicate mark changed.
     std::vector<DeviceId> setIp(DeviceId id, const QString& ip);
@@ -57,9 +60,15 @@ private:
     QHash<QString, std::vector<DeviceId>> byMac;
     // Per IP, how many of its devices have each MAC: one MAC only means no duplicate.
     QHash<QString, QHash<QString, int>> macsOfIp;
+    void reserveIndexes();
+
     // The IP of the latest answer while its devices carry marks.
     QString markedIp;
     bool marking = false;
+    // A device moved onto or off the marked IP since the marks were set: the next answer
+    // marks by the addresses as they are then.
+    bool marksStale = false;
+    std::unordered_set<DeviceId> markedIds;
 };
 
 } // namespace engine

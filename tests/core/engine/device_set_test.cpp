@@ -135,6 +135,18 @@ TEST(DeviceSet, DuplicateMarksFollowTheRuleAfterEveryKindOfAnswer) {
          {{kA, kIp5}, {kB, kIp5}, {kB, kIp6, 1}},
          {true, true},
          {}},
+        {"a device that took the marked IP is marked by the next answer from it",
+         {{kC, kIp6}, {kA, kIp5}, {kB, kIp5}, {kC, kIp5, 0}, {kA, kIp5}},
+         {true, true, true},
+         {0}},
+        {"a device that left the marked IP loses its mark with the next answer from it",
+         {{kA, kIp5}, {kB, kIp5}, {kC, kIp5}, {kC, kIp6, 2}, {kA, kIp5}},
+         {true, true, false},
+         {2}},
+        {"a device that took another IP loses its mark with the next answer",
+         {{kA, kIp5}, {kB, kIp5}, {kB, kIp6, 1}, {kC, "10.0.0.7"}},
+         {false, false, false},
+         {0, 1}},
     };
     for (const MarkCase& c : cases) {
         SCOPED_TRACE(c.what);
