@@ -10,12 +10,9 @@ const std::vector<DeviceId> kNone;
 
 } // namespace
 
-DeviceSet::DeviceSet() {
-    reserveIndexes();
-}
-
-// Room for the devices of a whole segment from the start: growing an index on the way moves
-// every entry it holds, in the middle of a burst.
+// Once a scan brings more than a handful of devices, a burst is coming: room for a whole
+// segment then, since growing an index on the way moves every entry it holds. A set that
+// stays small (a test, a quiet segment) does not pay for that room.
 void DeviceSet::reserveIndexes() {
     constexpr qsizetype kSegmentDevices = 16384;
     records.reserve(std::size_t(kSegmentDevices));
@@ -29,7 +26,6 @@ void DeviceSet::clear() {
     byIp.clear();
     byMac.clear();
     macsOfIp.clear();
-    reserveIndexes();
     markedIp.clear();
     marking = false;
     marksStale = false;
@@ -48,6 +44,8 @@ DeviceSet::Entered DeviceSet::enter(const QString& mac, const QString& ip) {
     }
     entered.added = true;
     entered.id = count();
+    if (entered.id == kBurstSign)
+        reserveIndexes();
     DeviceRecord record;
     record.id = entered.id;
     record.mac = mac;

@@ -34,8 +34,6 @@ public:
     void clear();
     // The record of this MAC and IP; a new one when there is none (the latest of several).
     Entered enter(const QString& mac, const QString& ip);
-    DeviceSet();
-
     // Gives a record another IP; the marks stay until the next answer. Returns the devices
     // whose duplicate mark changed.
     std::vector<DeviceId> setIp(DeviceId id, const QString& ip);
@@ -60,6 +58,7 @@ private:
     QHash<QString, std::vector<DeviceId>> byMac;
     // Per IP, how many of its devices have each MAC: one MAC only means no duplicate.
     QHash<QString, QHash<QString, int>> macsOfIp;
+    static constexpr int kBurstSign = 256;
     void reserveIndexes();
 
     // The IP of the latest answer while its devices carry marks.
