@@ -90,6 +90,11 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
         if (!scanStart && !scanButton->isEnabled())
             scanStart = Clock::now();
     });
+    // Connected after the window's own slots: a batch's end includes its merge into the list.
+    QObject::connect(&form->engine().events(), &engine::Events::batchBegins, &application,
+                     &TimedApplication::batchBegins);
+    QObject::connect(&form->engine().events(), &engine::Events::batchEnds, &application,
+                     &TimedApplication::batchEnds);
     QObject::connect(&form->engine().events(), &engine::Events::scanFinished, [&] {
         if (scanEnd)
             return;

@@ -1,7 +1,5 @@
 #include "timed_application.h"
 
-#include "protocol/udp_endpoint.h"
-
 #include <ctime>
 
 namespace bench {
@@ -23,8 +21,14 @@ void TimedApplication::beforeEvent(const QObject* receiver, QEvent::Type type,
     watches.push_back({receiver, type, std::move(look)});
 }
 
-bool TimedApplication::isIntake(QObject* receiver, QEvent* event) {
-    return event->type() == QEvent::MetaCall && qobject_cast<protocol::UdpEndpoint*>(receiver);
+void TimedApplication::batchBegins() {
+    batchStart = Clock::now();
+    batchThreadStart = threadTimeNow();
+}
+
+void TimedApplication::batchEnds() {
+    deliveries.push_back(
+        {batchStart, Clock::now() - batchStart, threadTimeNow() - batchThreadStart});
 }
 
 bool TimedApplication::notify(QObject* receiver, QEvent* event) {
@@ -32,17 +36,7 @@ bool TimedApplication::notify(QObject* receiver, QEvent* event) {
         if (watch.receiver == receiver && watch.type == event->type())
             watch.look();
     }
-    // Only the outermost delivery is timed, so that time spent in a nested one (the closing
-    // wait takes answers in while it processes events) is not counted twice.
-    if (intakeDepth > 0 || !isIntake(receiver, event))
-        return QApplication::notify(receiver, event);
-    ++intakeDepth;
-    const Clock::time_point start = Clock::now();
-    const std::chrono::nanoseconds threadStart = threadTimeNow();
-    const bool handled = QApplication::notify(receiver, event);
-    deliveries.push_back({start, Clock::now() - start, threadTimeNow() - threadStart});
-    --intakeDepth;
-    return handled;
+    return QApplication::notify(receiver, event);
 }
 
 } // namespace bench

@@ -9,10 +9,9 @@
 
 namespace bench {
 
-// The application object of the benchmark. It times every turn of the main window's intake
-// on the UI thread: each call the event loop delivers to the UDP endpoint (its announcement
-// that datagrams wait, and the intake coming back for the rest of a burst), from the moment
-// the event loop hands it out until the intake has returned. It also lets the benchmark look
+// The application object of the benchmark. It times every turn of the intake on the UI
+// thread, from the start of a batch of answers to its end, the device list's merge included
+// (the benchmark marks both with the engine's batch events). It also lets the benchmark look
 // at the program right before chosen events reach chosen objects.
 class TimedApplication : public QApplication {
     Q_OBJECT
@@ -33,6 +32,9 @@ public:
     void beforeEvent(const QObject* receiver, QEvent::Type type, std::function<void()> look);
     void clearWatches() { watches.clear(); }
 
+    // One batch of answers, taken in on the UI thread.
+    void batchBegins();
+    void batchEnds();
     const std::vector<Delivery>& readDeliveries() const { return deliveries; }
 
     bool notify(QObject* receiver, QEvent* event) override;
@@ -44,11 +46,10 @@ private:
         std::function<void()> look;
     };
 
-    static bool isIntake(QObject* receiver, QEvent* event);
-
     std::vector<Watch> watches;
     std::vector<Delivery> deliveries;
-    int intakeDepth = 0;
+    Clock::time_point batchStart;
+    std::chrono::nanoseconds batchThreadStart{};
 };
 
 } // namespace bench

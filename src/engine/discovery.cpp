@@ -63,49 +63,58 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     log.logStringOnly(QStringLiteral("insert at Index ") % QString::number(devices.count() + 1));
     const DeviceSet::Entered entered = devices.enter(answer.mac, answer.ip);
     const DeviceId id = entered.id;
-    devices.edit(id).typeCode = answer.deviceType;
-    devices.edit(id).revision = answer.revision;
+    takeAnswer(devices.edit(id), answer);
+    // A new device is announced with all its answer said, so a list shows it once, complete.
     if (entered.added)
         emit events.deviceAdded(id);
+    else
+        emit events.deviceChanged(id);
     for (const DeviceId marked : entered.marksChanged) {
         if (marked != id)
             emit events.deviceChanged(marked);
     }
     log.logStringOnly(QStringLiteral("MsgLen von  ") % answer.ip %
                       QStringLiteral(" vor entscheidung ") % QString::number(answer.length));
-    DeviceRecord& record = devices.edit(id);
     if (!answer.carriesParams) {
         log.logStringOnly(QStringLiteral("Add to list index ") % QString::number(lineIndex(id)));
         queue.push_back(answer.mac);
-        record.netmask = AddressField::of(AddressState::Searching);
-        record.gateway = AddressField::of(AddressState::Searching);
-        record.dhcp = DhcpMode::NotReported;
         if (!readTicks.isActive()) {
             log.logStringOnly(QStringLiteral("Start trimer get Params"));
             readTicks.startRepeating(readIntervalMs, [this] { readTick(); });
         }
     } else {
         log.logStringOnly(QStringLiteral("Adresse schon da "));
-        record.netmask = AddressField::value(answer.netmask);
-        record.gateway = AddressField::value(answer.gateway);
         log.logStringOnly(QStringLiteral("int ") % QString::number(answer.dhcpByte));
         log.logStringOnly(QStringLiteral("int buf dann and mask ") %
                           QString::number(answer.dhcpByte & 0x30));
-        record.restart = RestartSupport::Supported;
-        switch (protocol::dhcpStateOf(answer.dhcpByte)) {
-        case protocol::DhcpState::NotActive:
-            record.dhcp = DhcpMode::NotActive;
-            break;
-        case protocol::DhcpState::Active:
-            record.dhcp = DhcpMode::Active;
-            break;
-        case protocol::DhcpState::NotSupported:
-            record.dhcp = DhcpMode::NotSupported;
-            record.restart = RestartSupport::NotSupported;
-            break;
-        }
     }
-    emit events.deviceChanged(id);
+}
+
+void Discovery::takeAnswer(DeviceRecord& record, const protocol::ScanAnswer& answer) {
+    record.typeCode = answer.deviceType;
+    record.revision = answer.revision;
+    if (!answer.carriesParams) {
+        // The reads fill these in.
+        record.netmask = AddressField::of(AddressState::Searching);
+        record.gateway = AddressField::of(AddressState::Searching);
+        record.dhcp = DhcpMode::NotReported;
+        return;
+    }
+    record.netmask = AddressField::value(answer.netmask);
+    record.gateway = AddressField::value(answer.gateway);
+    record.restart = RestartSupport::Supported;
+    switch (protocol::dhcpStateOf(answer.dhcpByte)) {
+    case protocol::DhcpState::NotActive:
+        record.dhcp = DhcpMode::NotActive;
+        break;
+    case protocol::DhcpState::Active:
+        record.dhcp = DhcpMode::Active;
+        break;
+    case protocol::DhcpState::NotSupported:
+        record.dhcp = DhcpMode::NotSupported;
+        record.restart = RestartSupport::NotSupported;
+        break;
+    }
 }
 
 void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp,

@@ -60,6 +60,8 @@ public:
     const QString& lastGateway() const { return gateway; }
 
 private:
+    // What a scan answer says of its device.
+    static void takeAnswer(DeviceRecord& record, const protocol::ScanAnswer& answer);
     void endScanPeriod();
     void readTick();
     void finishReads();
