@@ -18,14 +18,16 @@ void DeviceSet::reserveIndexes() {
     records.reserve(std::size_t(kSegmentDevices));
     byIp.reserve(kSegmentDevices);
     byMac.reserve(kSegmentDevices);
-    macsOfIp.reserve(kSegmentDevices);
+    devicesOfIpAndMac.reserve(kSegmentDevices);
+    macCountOfIp.reserve(kSegmentDevices);
 }
 
 void DeviceSet::clear() {
     records.clear();
     byIp.clear();
     byMac.clear();
-    macsOfIp.clear();
+    devicesOfIpAndMac.clear();
+    macCountOfIp.clear();
     markedIp.clear();
     marking = false;
     marksStale = false;
@@ -81,10 +83,8 @@ const std::vector<DeviceId>& DeviceSet::withMac(const QString& mac) const {
 }
 
 bool DeviceSet::ipUsedByOtherMac(const QString& ip, const QString& mac) const {
-    const auto found = macsOfIp.constFind(ip);
-    if (found == macsOfIp.constEnd())
-        return false;
-    return found->size() > (found->contains(mac) ? 1 : 0);
+    const int macs = macCountOfIp.value(ip);
+    return macs > (devicesOfIpAndMac.contains(IpAndMac{ip, mac}) ? 1 : 0);
 }
 
 void DeviceSet::addToIp(DeviceId id) {
@@ -92,7 +92,8 @@ void DeviceSet::addToIp(DeviceId id) {
     std::vector<DeviceId>& ids = byIp[record.ip];
     // Kept in answer order; a device that changed its address may be older than the rest.
     ids.insert(std::upper_bound(ids.begin(), ids.end(), id), id);
-    ++macsOfIp[record.ip][record.mac];
+    if (++devicesOfIpAndMac[IpAndMac{record.ip, record.mac}] == 1)
+        ++macCountOfIp[record.ip];
 }
 
 void DeviceSet::removeFromIp(DeviceId id) {
@@ -101,12 +102,13 @@ void DeviceSet::removeFromIp(DeviceId id) {
     ids->erase(std::lower_bound(ids->begin(), ids->end(), id));
     if (ids->empty())
         byIp.erase(ids);
-    auto macs = macsOfIp.find(record.ip);
-    auto count = macs->find(record.mac);
-    if (--count.value() == 0)
-        macs->erase(count);
-    if (macs->isEmpty())
-        macsOfIp.erase(macs);
+    auto devices = devicesOfIpAndMac.find(IpAndMac{record.ip, record.mac});
+    if (--devices.value() > 0)
+        return;
+    devicesOfIpAndMac.erase(devices);
+    auto macs = macCountOfIp.find(record.ip);
+    if (--macs.value() == 0)
+        macCountOfIp.erase(macs);
 }
 
 void DeviceSet::setMark(DeviceId id, bool duplicate, std::vector<DeviceId>& changed) {

@@ -56,8 +56,12 @@ private:
     std::vector<DeviceRecord> records;
     QHash<QString, std::vector<DeviceId>> byIp;
     QHash<QString, std::vector<DeviceId>> byMac;
-    // Per IP, how many of its devices have each MAC: one MAC only means no duplicate.
-    QHash<QString, QHash<QString, int>> macsOfIp;
+    // How many devices have each IP and MAC, and how many different MACs each IP has: one
+    // MAC only means no duplicate. Flat, since nearly every IP has one MAC and a table per IP
+    // would cost an allocation per device.
+    using IpAndMac = std::pair<QString, QString>;
+    QHash<IpAndMac, int> devicesOfIpAndMac;
+    QHash<QString, int> macCountOfIp;
     static constexpr int kBurstSign = 256;
     void reserveIndexes();
 
