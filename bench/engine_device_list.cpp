@@ -43,12 +43,6 @@ void EngineDeviceList::enter(const GeneratedAnswer& answer) {
     engine::DeviceRecord& record = devices.edit(id);
     record.typeCode = answer.typeCode;
     record.revision = answer.revision;
-    if (entered.added)
-        lineOfDevice.push_back(lines.addLine(record.mac, cellsOf(record)));
-    for (const engine::DeviceId marked : entered.marksChanged) {
-        if (marked != id)
-            show(marked);
-    }
     if (answer.full) {
         record.netmask = engine::AddressField::value(QStringLiteral("255.0.0.0"));
         record.gateway = engine::AddressField::value(QStringLiteral("0.0.0.0"));
@@ -59,7 +53,15 @@ void EngineDeviceList::enter(const GeneratedAnswer& answer) {
         record.gateway = engine::AddressField::of(engine::AddressState::Searching);
         record.dhcp = engine::DhcpMode::NotReported;
     }
-    show(id);
+    // As the scan announces it: a new device once, complete; a known one as changed.
+    if (entered.added)
+        lineOfDevice.push_back(lines.addLine(record.mac, cellsOf(record)));
+    else
+        show(id);
+    for (const engine::DeviceId marked : entered.marksChanged) {
+        if (marked != id)
+            show(marked);
+    }
 }
 
 ui::DeviceTable::Cells EngineDeviceList::cellsOf(const engine::DeviceRecord& device) const {
