@@ -39,11 +39,12 @@ constexpr int kPauseAfterFailureMs = 50;
 
 constexpr std::size_t kControlBytes =
     CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(quint32)) + CMSG_SPACE(sizeof(timespec));
-// Datagrams from several sockets are handed over in the order the system received them, by
-// their time stamps. One stamped this long before a pass over the sockets began has surely
-// been queued by then (the system stamps a datagram a moment before it queues it, on loopback
-// up to a scheduling delay), so everything older is in and can go in order; the rest waits
-// for the next pass.
+// Datagrams are handed over in the order the system received them, by their time stamps. One
+// stamped this long before a pass over the sockets began has surely been queued by then (the
+// system stamps a datagram a moment before it queues it, on loopback up to a scheduling
+// delay), so everything older is in and can go in order; the rest waits for the next pass.
+// This holds even while only one socket seems busy: a sender that moves to another processor
+// can have a later datagram queued, on another socket or the same one, before an earlier.
 constexpr qint64 kSettleNs = 10'000'000;
 constexpr int kSettleMs = 10;
 
@@ -237,8 +238,6 @@ void DatagramReceiver::run(std::vector<Source> readFrom) {
     askForPromptWakeUps();
     ReadBuffers buffers;
     std::vector<Arrival> held;
-    // Per socket, the stamp of the latest datagram read from it.
-    std::vector<qint64> latestStamps(readFrom.size(), std::numeric_limits<qint64>::min());
     std::vector<pollfd> watched;
     for (const Source& source : readFrom)
         watched.push_back({source.descriptor, POLLIN, 0});
@@ -259,22 +258,18 @@ void DatagramReceiver::run(std::vector<Source> readFrom) {
         bool ending = false;
         for (std::size_t i = 0; i < readFrom.size() && !ending; ++i) {
             if (watched[i].revents != 0)
-                ending = !drain(readFrom[i], buffers, held, latestStamps[i]);
+                ending = !drain(readFrom[i], buffers, held);
         }
         if (ending)
             break;
-        // With one socket busy and the others quiet, nothing can come in between.
-        const auto busy =
-            std::count_if(latestStamps.begin(), latestStamps.end(),
-                          [passStart](qint64 stamp) { return stamp > passStart - kSettleNs; });
-        release(held, busy <= 1 ? std::numeric_limits<qint64>::max() : passStart - kSettleNs);
+        release(held, passStart - kSettleNs);
     }
     // What was read goes to the taker, also when reading ends.
     release(held, std::numeric_limits<qint64>::max());
 }
 
-bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers, std::vector<Arrival>& held,
-                             qint64& latestStamp) {
+bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers,
+                             std::vector<Arrival>& held) {
     for (;;) {
         const int count = ::recvmmsg(source.descriptor, buffers.headers.data(), kDatagramsPerRead,
                                      MSG_DONTWAIT, nullptr);
@@ -325,7 +320,6 @@ bool DatagramReceiver::drain(const Source& source, ReadBuffers& buffers, std::ve
                 datagram.bytes = QByteArray(entry.bytes.data(),
                                             qsizetype(buffers.headers[std::size_t(i)].msg_len));
             arrival.cost = std::size_t(datagram.bytes.size()) + kCostPerDatagram;
-            latestStamp = std::max(latestStamp, arrival.stampNs);
             held.push_back(std::move(arrival));
         }
         for (int i = 0; i < count; ++i)

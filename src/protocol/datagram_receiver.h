@@ -76,8 +76,7 @@ private:
 
     void run(std::vector<Source> sources);
     // Reads one socket until it has nothing more; false when the thread is to end.
-    bool drain(const Source& source, ReadBuffers& buffers, std::vector<Arrival>& held,
-               qint64& latestStamp);
+    bool drain(const Source& source, ReadBuffers& buffers, std::vector<Arrival>& held);
     // Hands over, in the order the system received them, the datagrams it received up to the
     // horizon.
     void release(std::vector<Arrival>& held, qint64 horizonNs);
