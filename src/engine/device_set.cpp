@@ -29,7 +29,6 @@ void DeviceSet::clear() {
     devicesOfIpAndMac.clear();
     macCountOfIp.clear();
     markedIp.clear();
-    marking = false;
     marksStale = false;
     markedIds.clear();
 }
@@ -64,7 +63,7 @@ std::vector<DeviceId> DeviceSet::setIp(DeviceId id, const QString& ip) {
     const QString old = records[std::size_t(id)].ip;
     if (old == ip)
         return changed;
-    if (marking && (old == markedIp || ip == markedIp))
+    if (!markedIds.empty() && (old == markedIp || ip == markedIp))
         marksStale = true;
     removeFromIp(id);
     records[std::size_t(id)].ip = ip;
@@ -129,7 +128,7 @@ void DeviceSet::remark(DeviceId answered, std::vector<DeviceId>& changed) {
     const QString mac = answer.mac;
     const bool duplicate = ipUsedByOtherMac(ip, mac);
     // Another answer from the marked address keeps the others' marks as they are.
-    if (marking && !marksStale && markedIp == ip && duplicate) {
+    if (!markedIds.empty() && !marksStale && markedIp == ip && duplicate) {
         setMark(answered, true, changed);
         for (const DeviceId id : withMac(mac)) {
             if (id != answered && records[std::size_t(id)].ip == ip)
@@ -146,7 +145,6 @@ void DeviceSet::remark(DeviceId answered, std::vector<DeviceId>& changed) {
             setMark(id, false, changed);
     }
     marksStale = false;
-    marking = duplicate;
     markedIp = ip;
     for (const DeviceId id : withIp(ip))
         setMark(id, duplicate && (id == answered || records[std::size_t(id)].mac != mac), changed);

@@ -65,13 +65,12 @@ private:
     static constexpr int kBurstSign = 256;
     void reserveIndexes();
 
-    // The IP of the latest answer while its devices carry marks.
+    // The devices that carry a mark, and the IP of the answer that set them.
+    std::unordered_set<DeviceId> markedIds;
     QString markedIp;
-    bool marking = false;
     // A device moved onto or off the marked IP since the marks were set: the next answer
     // marks by the addresses as they are then.
     bool marksStale = false;
-    std::unordered_set<DeviceId> markedIds;
 };
 
 } // namespace engine
