@@ -14,9 +14,9 @@
 // After the last record the scan period and the reads run out.
 #include "core/engine/fake_clock.h"
 #include "core/engine/fake_endpoint.h"
+#include "core/engine/recording_log.h"
 
 #include "engine/device_engine.h"
-#include "engine/log_sink.h"
 #include "protocol/frame.h"
 #include "ui/model/device_table.h"
 
@@ -63,17 +63,6 @@ private:
     const std::uint8_t* data;
     std::size_t size;
     std::size_t at = 0;
-};
-
-class RecordingLog : public engine::LogSink {
-public:
-    void logStringWithTime(const QString& text) override { lines << QStringLiteral("@ ") + text; }
-    void logStringWithIndent(const QString& text) override {
-        lines << QStringLiteral("        ") + text;
-    }
-    void logStringOnly(const QString& text) override { lines << text; }
-
-    QStringList lines;
 };
 
 QString addressText(const engine::AddressField& field) {
@@ -171,7 +160,7 @@ public:
 private:
     enginetest::FakeClock clock;
     enginetest::FakeEndpoint endpoint;
-    RecordingLog stateLog;
+    enginetest::RecordingLog stateLog;
     engine::DeviceEngine deviceEngine{endpoint, clock, stateLog};
     ui::DeviceTable lines;
     std::vector<ui::DeviceLine*> lineOfDevice;

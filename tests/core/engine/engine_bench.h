@@ -2,9 +2,9 @@
 
 #include "fake_clock.h"
 #include "fake_endpoint.h"
+#include "recording_log.h"
 
 #include "engine/device_engine.h"
-#include "engine/log_sink.h"
 #include "support/device_frames.h"
 
 #include <QObject>
@@ -13,22 +13,6 @@
 #include <vector>
 
 namespace enginetest {
-
-// The state window's lines as the engine writes them: "@ " stands for the time stamp.
-class RecordingLog : public engine::LogSink {
-public:
-    void logStringWithTime(const QString& text) override { lines << QStringLiteral("@ ") + text; }
-    void logStringWithIndent(const QString& text) override {
-        lines << QStringLiteral("        ") + text;
-    }
-    void logStringOnly(const QString& text) override { lines << text; }
-
-    // The lines from `from` on.
-    QStringList since(qsizetype from) const { return lines.mid(from); }
-    bool contains(const QString& line) const { return lines.contains(line); }
-
-    QStringList lines;
-};
 
 // Every event as one line of text: "status Scanning_OK", "changed 3", "closed ok" ...
 class EventRecorder : public QObject {
