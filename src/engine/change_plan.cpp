@@ -35,17 +35,21 @@ ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request) {
     ChangePlan plan;
     const DeviceRecord& device = devices.at(*request.device);
     const bool ticked = request.dhcpTicked;
-    plan.dhcpChanged = request.dhcpSelectable && ((device.dhcp == DhcpMode::NotActive && ticked) ||
-                                                  (device.dhcp == DhcpMode::Active && !ticked));
+    const auto again = [&](Field field) { return request.rewrite.contains(field); };
+    plan.dhcpChanged = (request.dhcpSelectable && ((device.dhcp == DhcpMode::NotActive && ticked) ||
+                                                   (device.dhcp == DhcpMode::Active && !ticked))) ||
+                       again(Field::Dhcp);
     const bool dhcpOff = plan.dhcpChanged && !ticked;
-    const bool ipDiffers = request.ip != device.ip;
-    const bool netmaskDiffers = toWrite(request.netmask, device.netmask);
-    const bool gatewayDiffers = toWrite(request.gateway, device.gateway);
+    const bool ipDiffers = request.ip != device.ip || again(Field::Ip);
+    const bool netmaskDiffers = toWrite(request.netmask, device.netmask) ||
+                                (again(Field::Netmask) && isAddress(request.netmask));
+    const bool gatewayDiffers = toWrite(request.gateway, device.gateway) ||
+                                (again(Field::Gateway) && isAddress(request.gateway));
 
     // The check looks at all three fields, unless DHCP stays (or becomes) on: then only at
     // the values to be written.
     const bool checkAll = !ticked;
-    if (!plan.dhcpChanged && !ticked && !ipDiffers &&
+    if (!plan.dhcpChanged && !ticked && !ipDiffers && !netmaskDiffers && !gatewayDiffers &&
         sameAsListed(request.netmask, device.netmask) &&
         sameAsListed(request.gateway, device.gateway) && request.dhcpSelectable) {
         plan.nothingChanged = true;

@@ -36,6 +36,11 @@ struct ChangeRequest {
     bool dhcpTicked = false;
     // The DHCP state can be chosen (the device reports it and it can be switched).
     bool dhcpSelectable = false;
+    // Values written even where the device already shows them: an earlier change of them
+    // did not end done, so the device may hold them only until its next restart (or its
+    // answer proves nothing). DHCP here is sent as ticked, also to a device whose answer
+    // carries no DHCP state.
+    QList<Field> rewrite = {};
 };
 
 // One request of a change, before its frame is built.

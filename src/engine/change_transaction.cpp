@@ -38,11 +38,46 @@ quint8 answerCodeOf(const QByteArray& frame) {
     return quint8(quint8(frame[1]) | 0x80);
 }
 
+QString shownAddress(const AddressField& field) {
+    return field.state == AddressState::Value ? field.text : QStringLiteral("n/a");
+}
+
+QString shownDhcp(DhcpMode mode) {
+    switch (mode) {
+    case DhcpMode::Active:
+        return QStringLiteral("active");
+    case DhcpMode::NotActive:
+        return QStringLiteral("inactive");
+    default:
+        break;
+    }
+    return QStringLiteral("n/a");
+}
+
+QString shownValue(const DeviceRecord& device, Field field) {
+    switch (field) {
+    case Field::Ip:
+        return device.ip;
+    case Field::Netmask:
+        return shownAddress(device.netmask);
+    case Field::Gateway:
+        return shownAddress(device.gateway);
+    case Field::Dhcp:
+        break;
+    }
+    return shownDhcp(device.dhcp);
+}
+
+std::size_t slot(Field field) {
+    return std::size_t(field);
+}
+
 } // namespace
 
 ChangeTransaction::ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log,
-                                     Events& events, DeviceSet& devices)
-    : session(session), log(log), events(events), devices(devices), watch(clock), step(clock) {}
+                                     Events& events, DeviceSet& devices, ChangeJournal& journal)
+    : session(session), log(log), events(events), devices(devices), journal(journal), watch(clock),
+      step(clock) {}
 
 std::vector<QByteArray> ChangeTransaction::unsentFrames() const {
     std::vector<QByteArray> frames;
@@ -86,7 +121,7 @@ ChangeStart ChangeTransaction::start(const ChangeRequest& given) {
 
     // A change never sends what an earlier one left behind.
     dropUnsent(QStringLiteral("left from an earlier change"));
-    outstanding.reset();
+    recordOutstanding(ValueOutcome::Interrupted);
     step.stop();
     current = Phase::Idle;
     if (plan.dhcpChanged)
@@ -96,6 +131,16 @@ ChangeStart ChangeTransaction::start(const ChangeRequest& given) {
     oldIp = devices.at(device).ip;
     newIp = request.ip;
     dhcpTicked = request.dhcpTicked;
+    progress = {};
+    currentField.reset();
+    const DeviceRecord& before = devices.at(device);
+    for (const PlannedRequest& planned : plan.requests) {
+        const QString to = planned.field == Field::Dhcp
+                               ? shownDhcp(planned.dhcpOn ? DhcpMode::Active : DhcpMode::NotActive)
+                               : (planned.sendable ? normalizeAddr(planned.value) : planned.value);
+        progress[slot(planned.field)].what = {
+            session.adapter(), mac, oldIp, planned.field, shownValue(before, planned.field), to};
+    }
     if (!queue(plan)) {
         result.outcome = ChangeStart::Outcome::NothingToSend;
         if (!plan.notSent.isEmpty())
@@ -163,6 +208,10 @@ void ChangeTransaction::sendNext() {
     log.logStringOnly(QStringLiteral("Sending from list at :%1 ").arg(next.index) +
                       protocol::frameAsCharacters(next.frame) +
                       QStringLiteral(" to Socket %1").arg(session.handle()));
+    // Written before the request leaves: a program killed right after the send leaves the
+    // value standing as unfinished.
+    currentField = next.request.field;
+    recordValue(next.request.field, progress[slot(next.request.field)].outcome);
     int error = 0;
     if (destination.isEmpty() || !session.send(next.frame, destination, &error)) {
         emit events.failed({Failure::Kind::SaveSendFailed, error});
@@ -221,15 +270,19 @@ void ChangeTransaction::answer(quint8 code, quint8 status, const QString& source
         break;
     case 1:
         emit events.statusChanged(dhcp ? Status::SettingDhcpNotAllowed : Status::SettingNotAllowed);
+        recordValue(answered.request.field, ValueOutcome::Refused);
         stop(QStringLiteral("the device refused"));
         break;
     case 2:
         emit events.statusChanged(dhcp ? Status::SettingDhcpNotPossible
                                        : Status::SettingNotPossible);
+        recordValue(answered.request.field, ValueOutcome::Refused);
         stop(QStringLiteral("the device refused"));
         break;
     default:
-        // An unknown status neither confirms nor refuses: nothing further is sent.
+        // An unknown status neither confirms nor refuses: nothing further is sent, and the
+        // value did not get written as asked.
+        recordValue(answered.request.field, ValueOutcome::Refused);
         current = Phase::Stopped;
         break;
     }
@@ -259,6 +312,8 @@ void ChangeTransaction::applied(const Queued& answered) {
         record.dhcp = dhcpTicked ? DhcpMode::Active : DhcpMode::NotActive;
         break;
     }
+    const bool whole = request.permanent || request.field == Field::Dhcp;
+    recordValue(request.field, whole ? ValueOutcome::Done : ValueOutcome::TemporaryOnly);
     emit events.deviceChanged(device);
     current = Phase::Stepping;
     step.startOnce(kStepMs, [this] { sendNext(); });
@@ -332,7 +387,7 @@ void ChangeTransaction::watchTick() {
     watchCount = 0;
     setState(AnswerState::Failed);
     emit events.changeTimedOut();
-    outstanding.reset();
+    recordOutstanding(ValueOutcome::Timeout);
     step.stop();
     dropUnsent(QStringLiteral("no answer in time"));
     current = Phase::Idle;
@@ -345,8 +400,8 @@ void ChangeTransaction::endForScan() {
         // of the change left to go to.
         log.logStringOnly(QStringLiteral("Change still waiting for its answers ended by the scan"));
     }
+    recordOutstanding(ValueOutcome::Interrupted);
     dropUnsent(QStringLiteral("a scan started"));
-    outstanding.reset();
     step.stop();
     watch.stop();
     watchCount = 0;
@@ -358,10 +413,59 @@ void ChangeTransaction::endForScan() {
     }
 }
 
+void ChangeTransaction::finishCurrentValue() {
+    std::deque<Queued> kept;
+    std::deque<Queued> dropped;
+    for (Queued& queued : unsent) {
+        const Field field = queued.request.field;
+        const bool underWay =
+            currentField == field && progress[slot(field)].outcome != ValueOutcome::Done;
+        (underWay ? kept : dropped).push_back(std::move(queued));
+    }
+    unsent = std::move(dropped);
+    dropUnsent(QStringLiteral("the change was interrupted"));
+    unsent = std::move(kept);
+}
+
+void ChangeTransaction::abandon(ValueOutcome outcome) {
+    if (current == Phase::Idle)
+        return;
+    recordOutstanding(outcome);
+    step.stop();
+    watch.stop();
+    watchCount = 0;
+    dropUnsent(QStringLiteral("the change was given up"));
+    setState(AnswerState::Failed);
+    current = Phase::Idle;
+}
+
+void ChangeTransaction::recordOutstanding(ValueOutcome outcome) {
+    if (outstanding)
+        recordValue(outstanding->request.field, outcome);
+    outstanding.reset();
+}
+
+void ChangeTransaction::recordValue(Field field, ValueOutcome outcome) {
+    ValueProgress& value = progress[slot(field)];
+    if (!value.begun) {
+        value.entry = journal.begin(value.what);
+        value.begun = true;
+    }
+    if (outcome != ValueOutcome::NotSent)
+        journal.record(value.entry, outcome);
+    value.outcome = outcome;
+    emit events.changeValueRecorded(field, outcome);
+}
+
 void ChangeTransaction::dropUnsent(const QString& reason) {
-    for (const Queued& queued : unsent)
+    for (const Queued& queued : unsent) {
         log.logStringOnly(QStringLiteral("Request not sent (%1): %2")
                               .arg(reason, protocol::frameAsHex(queued.frame)));
+        // A value none of whose requests left is in the journal all the same: it was to be
+        // written and was not.
+        if (!progress[slot(queued.request.field)].begun)
+            recordValue(queued.request.field, ValueOutcome::NotSent);
+    }
     unsent.clear();
 }
 

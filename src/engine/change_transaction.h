@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/change_journal.h"
 #include "engine/change_plan.h"
 #include "engine/clock.h"
 #include "engine/outcomes.h"
@@ -7,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -39,7 +41,8 @@ struct ChangeStart {
 // counts only while a request of this change is outstanding, only from the device's old or
 // new address, and only when its code answers that request; anything else is logged as
 // stray and changes nothing. A watch declares the change failed when no answer at all was
-// applied in time.
+// applied in time. Every value's progress goes into the journal before each of its requests
+// leaves and when each answer comes.
 class ChangeTransaction {
 public:
     enum class Phase {
@@ -56,7 +59,7 @@ public:
     static constexpr int kTimeoutTicks = 12;
 
     ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
-                      DeviceSet& devices);
+                      DeviceSet& devices, ChangeJournal& journal);
 
     void setWatchInterval(int ms) { watchIntervalMs = ms; }
     // Restarts the device of the change (mac, ip) when the user accepts the offer.
@@ -70,6 +73,12 @@ public:
     // A scan begins: the change ends, what it did not send is dropped, and the list
     // forgets which line it coloured.
     void endForScan();
+    // The value under way is still written to its end (temporary and permanent); nothing
+    // of the other values is sent.
+    void finishCurrentValue();
+    // The change ends now: the value whose request is out is recorded with this outcome
+    // (a front end's own timeout, or an interruption), nothing further is sent.
+    void abandon(ValueOutcome outcome);
 
     // One tick of the first-answer watch; the watch's timer calls it.
     void watchTick();
@@ -99,11 +108,15 @@ private:
     void fail();
     void dropUnsent(const QString& reason);
     void setState(AnswerState answerState);
+    void recordValue(Field field, ValueOutcome outcome);
+    // The value whose request is out ends with this outcome.
+    void recordOutstanding(ValueOutcome outcome);
 
     EndpointSession& session;
     LogSink& log;
     Events& events;
     DeviceSet& devices;
+    ChangeJournal& journal;
     std::function<void(const QString&, const QString&)> restartDevice;
     int watchIntervalMs = 200;
     Timer watch;
@@ -122,6 +135,16 @@ private:
     int answers = 0;
     bool answerApplied = false;
     int watchCount = 0;
+
+    // Each value's journal entry during the change, by Field.
+    struct ValueProgress {
+        bool begun = false;
+        ChangeJournal::EntryId entry = 0;
+        ValueOutcome outcome = ValueOutcome::NotSent;
+        JournalEntry what;
+    };
+    std::array<ValueProgress, 4> progress;
+    std::optional<Field> currentField; // of the request sent last
 
     AnswerState state = AnswerState::Success;
     QString lastMac;

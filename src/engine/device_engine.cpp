@@ -3,9 +3,12 @@
 namespace engine {
 
 DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
+    : DeviceEngine(endpoint, clock, log, noJournal) {}
+
+DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log, ChangeJournal& journal)
     : session(endpoint, clock, log, eventSink), destinations(session, log),
       scan(session, clock, log, eventSink, deviceSet, destinations),
-      changes(session, clock, log, eventSink, deviceSet),
+      changes(session, clock, log, eventSink, deviceSet, journal),
       commands(session, log, eventSink, destinations) {
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
@@ -86,7 +89,7 @@ void DeviceEngine::dispatch(const protocol::ReceiveBuffer& datagram, const QStri
     const quint8 code = datagram[1];
     switch (code) {
     case protocol::answerCode(protocol::dcScan):
-        scan.scanAnswer(datagram);
+        scan.scanAnswer(datagram, sourceIp);
         break;
     case protocol::answerCode(protocol::dcReadNetmask):
         scan.readAnswer(datagram, sourceIp, Field::Netmask);

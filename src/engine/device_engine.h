@@ -31,6 +31,8 @@ struct Intervals {
 class DeviceEngine {
 public:
     DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log);
+    // Every change is written into the journal as it goes.
+    DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log, ChangeJournal& journal);
     ~DeviceEngine();
     DeviceEngine(const DeviceEngine&) = delete;
     DeviceEngine& operator=(const DeviceEngine&) = delete;
@@ -58,6 +60,10 @@ public:
     void restart(const std::optional<Target>& target);
     ChangeStart change(const ChangeRequest& request);
     void answerRestartOffer(bool restart);
+    // The change under way writes its current value to the end and nothing further.
+    void finishCurrentValue() { changes.finishCurrentValue(); }
+    // The change under way ends now, its outstanding value recorded with this outcome.
+    void abandonChange(ValueOutcome outcome) { changes.abandon(outcome); }
 
     // State.
     const DeviceSet& devices() const { return deviceSet; }
@@ -75,6 +81,7 @@ public:
 private:
     void dispatch(const protocol::ReceiveBuffer& datagram, const QString& sourceIp);
 
+    NoJournal noJournal;
     Events eventSink;
     DeviceSet deviceSet;
     EndpointSession session;

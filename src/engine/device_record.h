@@ -60,6 +60,10 @@ struct DeviceRecord {
     // DeviceSet::ipUsedByOtherMac().
     bool duplicateMark = false;
     RestartSupport restart = RestartSupport::Unknown;
+    // The latest scan answer came from another address than the one it claims: anyone on
+    // the segment may have sent it, so it proves nothing about the device.
+    bool doubtful = false;
+    QString answeredFrom; // the source address of the latest scan answer
 
     Completion completion() const;
 };

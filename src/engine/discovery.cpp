@@ -56,7 +56,7 @@ void Discovery::dropReads() {
     readsTaken = 0;
 }
 
-void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
+void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
     emit events.statusChanged(Status::ScanningOk);
     const protocol::ScanAnswer answer = protocol::decodeScanAnswer(buffer);
     // Thousands of answers a second pass here: the lines are built without parsing a format.
@@ -64,6 +64,8 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer) {
     const DeviceSet::Entered entered = devices.enter(answer.mac, answer.ip);
     const DeviceId id = entered.id;
     takeAnswer(devices.edit(id), answer);
+    devices.edit(id).doubtful = sourceIp != answer.ip;
+    devices.edit(id).answeredFrom = sourceIp;
     // A new device is announced with all its answer said, so a list shows it once, complete.
     if (entered.added)
         emit events.deviceAdded(id);

@@ -45,7 +45,7 @@ public:
     // Forgets the devices still to be read: a new scan has emptied the list.
     void dropReads();
 
-    void scanAnswer(const protocol::ReceiveBuffer& answer);
+    void scanAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp);
     void readAnswer(const protocol::ReceiveBuffer& answer, const QString& sourceIp, Field field);
     // Sends one read for the device of this MAC; false when it could not be sent.
     bool readParam(const QString& mac, Field field);

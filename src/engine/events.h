@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/change_journal.h"
 #include "engine/device_record.h"
 #include "engine/outcomes.h"
 
@@ -42,6 +43,8 @@ signals:
     void changeStateChanged();
     // The device confirmed a value; the value as the list now shows it.
     void changeValueConfirmed(engine::Field field, const QString& value);
+    // Where a value of the change stands now, as the journal records it.
+    void changeValueRecorded(engine::Field field, engine::ValueOutcome outcome);
     // No answer came to the first request; the change is over.
     void changeTimedOut();
     // The change ended (or was refused) with these values not sent, since they are no

@@ -2,6 +2,7 @@
 
 #include "fake_clock.h"
 #include "fake_endpoint.h"
+#include "fake_journal.h"
 #include "recording_log.h"
 
 #include "engine/device_engine.h"
@@ -54,7 +55,8 @@ public:
     FakeClock clock;
     FakeEndpoint endpoint;
     RecordingLog log;
-    engine::DeviceEngine engine{endpoint, clock, log};
+    FakeJournal journal{endpoint};
+    engine::DeviceEngine engine{endpoint, clock, log, journal};
     EventRecorder events{engine.events()};
 };
 
