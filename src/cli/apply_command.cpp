@@ -1,4 +1,5 @@
 #include "cli/apply_order.h"
+#include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
@@ -24,6 +25,8 @@ QString resultWord(ChangeResult::Kind kind) {
         return QStringLiteral("unchanged");
     case ChangeResult::Kind::Refused:
         return QStringLiteral("refused");
+    case ChangeResult::Kind::Interrupted:
+        return QStringLiteral("interrupted");
     case ChangeResult::Kind::Timeout:
     case ChangeResult::Kind::NetworkFailed:
         break;
@@ -41,16 +44,23 @@ public:
 
     std::vector<RowOutcome> carryOut() {
         std::vector<RowOutcome> outcomes(plan.rows.size());
+        expectedIps.resize(plan.rows.size());
+        unfinished = bench.journal.unfinished();
         const auto currentIp = [this](const QString& mac) -> std::optional<QString> {
             const engine::DeviceRecord* device = bench.device(mac);
             return device ? std::optional<QString>(device->ip) : std::nullopt;
         };
         for (const std::size_t index : executionOrder(plan.rows, currentIp)) {
-            outcomes[index] = carryOut(plan.rows[index]);
+            const PlanRow& row = plan.rows[index];
+            if (const engine::DeviceRecord* device = bench.device(row.mac))
+                expectedIps[index] = row.ip.value_or(device->ip);
+            outcomes[index] = bench.runner.interruptions() > 0 ? notStarted(row) : carryOut(row);
             if (bench.showProgress)
                 bench.err << "line " << outcomes[index].line << ' ' << outcomes[index].mac << ": "
                           << outcomes[index].result << '\n';
         }
+        if (!dryRun && bench.runner.interruptions() == 0)
+            verify(outcomes);
         return outcomes;
     }
 
@@ -67,6 +77,39 @@ private:
         return QString();
     }
 
+    RowOutcome notStarted(const PlanRow& row) const {
+        RowOutcome outcome{row.line, row.mac, QStringLiteral("not started"), {}, {}};
+        if (const engine::DeviceRecord* device = bench.device(row.mac))
+            outcome.changes = valueChanges(*device, wantedOf(row));
+        return outcome;
+    }
+
+    // A row is done only when the device, asked once more after the last write, answers
+    // from its new address with its new values: a forged confirmation does not survive it.
+    void verify(std::vector<RowOutcome>& outcomes) {
+        const auto isDone = [](const RowOutcome& o) { return o.result == QLatin1String("done"); };
+        if (std::none_of(outcomes.begin(), outcomes.end(), isDone))
+            return;
+        const bool scanned = bench.runner.scan();
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            if (!isDone(outcomes[i]))
+                continue;
+            const QString problem =
+                scanned
+                    ? verificationProblem(bench.device(plan.rows[i].mac), expectedIps[i],
+                                          wantedOf(plan.rows[i]))
+                    : QStringLiteral("the closing scan failed: ") + bench.runner.networkFailure();
+            if (problem.isEmpty())
+                continue;
+            outcomes[i].result = QStringLiteral("unverified");
+            addDetail(outcomes[i], problem);
+        }
+    }
+
+    static void addDetail(RowOutcome& outcome, const QString& detail) {
+        outcome.detail += (outcome.detail.isEmpty() ? QString() : QStringLiteral("; ")) + detail;
+    }
+
     RowOutcome carryOut(const PlanRow& row) {
         RowOutcome outcome{row.line, row.mac, {}, {}, {}};
         const engine::DeviceRecord* device = bench.device(row.mac);
@@ -76,7 +119,8 @@ private:
             return outcome;
         }
         const WantedValues wanted = wantedOf(row);
-        outcome.changes = valueChanges(*device, wanted);
+        const QList<engine::Field> again = writtenAgain(*device, wanted, unfinished);
+        outcome.changes = valueChanges(*device, wanted, again);
         QString refusal = refusalBeforeSending(*device, wanted);
         if (refusal.isEmpty() && row.ip) {
             if (const QString outsider = outsiderWithIp(*row.ip); !outsider.isEmpty())
@@ -97,13 +141,21 @@ private:
             return outcome;
         }
         const ChangeResult result =
-            bench.runner.change(changeRequest(*device, wanted), ChangeListener{});
+            bench.runner.change(changeRequest(*device, wanted, again), ChangeListener{});
+        takeConfirmed(outcome.changes, result);
         outcome.result = resultWord(result.kind);
+        if (result.kind == ChangeResult::Kind::Done && !allConfirmed(outcome.changes) &&
+            bench.runner.interruptions() > 0)
+            outcome.result = QStringLiteral("interrupted");
         outcome.detail = result.detail;
         if (result.kind == ChangeResult::Kind::NetworkFailed)
             networkFailure = true;
         if (result.restartNeeded)
             outcome.detail = QStringLiteral("DHCP takes effect when the device restarts");
+        if (device->doubtful)
+            addDetail(outcome, doubtfulText(*device));
+        else if (!again.isEmpty() && result.kind == ChangeResult::Kind::Done)
+            addDetail(outcome, QStringLiteral("completed an unfinished change"));
         return outcome;
     }
 
@@ -112,6 +164,9 @@ private:
     bool dryRun;
     QSet<QString> plannedMacs;
     bool networkFailure = false;
+    engine::UnfinishedValues unfinished;
+    // Where each row's device is to answer the closing scan.
+    std::vector<QString> expectedIps;
 };
 
 } // namespace
@@ -134,6 +189,8 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     }
     if (run.networkFailed())
         return bench.networkFailed();
+    // An interrupted plan ends with the signal's status (set by the caller); the rows
+    // tell what was done.
     const bool allWell = std::all_of(outcomes.begin(), outcomes.end(), [](const RowOutcome& o) {
         return o.result == QLatin1String("done") || o.result == QLatin1String("unchanged") ||
                o.result == QLatin1String("would change");

@@ -28,7 +28,10 @@ QString changesText(const ValueChanges& changes) {
     for (int v = 0; v < planValueCount; ++v) {
         if (const auto& change = changes[v])
             parts.append(QStringLiteral("%1 %2 -> %3")
-                             .arg(planValueName(PlanValue(v)), change->from, change->to));
+                             .arg(planValueName(PlanValue(v)), change->from, change->to) +
+                         (change->confirmed.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" (%1)").arg(change->confirmed)));
     }
     return parts.join(QStringLiteral(", "));
 }
@@ -51,10 +54,13 @@ QString outcomesJson(const std::vector<RowOutcome>& rows) {
         QStringList changes;
         for (int v = 0; v < planValueCount; ++v) {
             if (const auto& change = row.changes[v])
-                changes.append(QStringLiteral("%1: {\"from\": %2, \"to\": %3}")
-                                   .arg(report::jsonString(planValueName(PlanValue(v))),
-                                        report::jsonString(change->from),
-                                        report::jsonString(change->to)));
+                changes.append(
+                    QStringLiteral("%1: {\"from\": %2, \"to\": %3, \"result\": %4}")
+                        .arg(report::jsonString(planValueName(PlanValue(v))),
+                             report::jsonString(change->from), report::jsonString(change->to),
+                             report::jsonStringOrNull(change->confirmed.isEmpty()
+                                                          ? std::nullopt
+                                                          : std::optional(change->confirmed))));
         }
         const std::optional<QString> detail =
             row.detail.isEmpty() ? std::nullopt : std::optional<QString>(row.detail);
@@ -75,6 +81,7 @@ QString outcomesCsv(const std::vector<RowOutcome>& rows) {
     for (int v = 0; v < planValueCount; ++v) {
         header.append(planValueName(PlanValue(v)) + QStringLiteral("_from"));
         header.append(planValueName(PlanValue(v)) + QStringLiteral("_to"));
+        header.append(planValueName(PlanValue(v)) + QStringLiteral("_result"));
     }
     header.append(QStringLiteral("detail"));
     QString out = report::csvRecord(header);
@@ -83,6 +90,7 @@ QString outcomesCsv(const std::vector<RowOutcome>& rows) {
         for (const auto& change : row.changes) {
             fields.append(change ? change->from : QString());
             fields.append(change ? change->to : QString());
+            fields.append(change ? change->confirmed : QString());
         }
         fields.append(row.detail);
         out += report::csvRecord(fields);

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/address_rules.h"
+#include "history/history_records.h"
 #include "platform/version_record.h"
 
 #include <QSet>
@@ -20,12 +21,12 @@ struct OptionDefinition {
 };
 
 const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},   {"--format", true, std::nullopt},
-    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
-    {"--ip", true, Command::Set},        {"--netmask", true, Command::Set},
-    {"--gateway", true, Command::Set},   {"--dhcp", true, Command::Set},
-    {"--dry-run", false, Command::Apply}};
+    {"--adapter", true, std::nullopt},    {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},    {"--format", true, std::nullopt},
+    {"--gdf", true, std::nullopt},        {"--verbose", false, std::nullopt},
+    {"--ip", true, Command::Set},         {"--netmask", true, Command::Set},
+    {"--gateway", true, Command::Set},    {"--dhcp", true, Command::Set},
+    {"--dry-run", false, Command::Apply}, {"--since", true, Command::History}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -46,6 +47,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::Restart;
     if (word == QLatin1String("apply"))
         return Command::Apply;
+    if (word == QLatin1String("history"))
+        return Command::History;
     return std::nullopt;
 }
 
@@ -59,6 +62,8 @@ QString commandName(Command command) {
         return QStringLiteral("blink");
     case Command::Restart:
         return QStringLiteral("restart");
+    case Command::History:
+        return QStringLiteral("history");
     case Command::Apply:
         break;
     }
@@ -190,6 +195,12 @@ private:
             takeChecked(invocation.netmask, netmask(value));
         } else if (name == QLatin1String("--gateway")) {
             takeChecked(invocation.gateway, gatewayAddress(value));
+        } else if (name == QLatin1String("--since")) {
+            invocation.since = history::historyTimeOf(value);
+            if (!invocation.since)
+                error = QStringLiteral("--since \"%1\": a date (2026-05-04) or an ISO 8601 date "
+                                       "and time")
+                            .arg(value);
         } else {
             invocation.dhcp = dhcpSwitch(value);
             if (!invocation.dhcp || value.trimmed().size() > 3)
@@ -199,10 +210,14 @@ private:
 
     void finish() {
         if (!command) {
-            error = QStringLiteral("no command: scan, set, blink, restart or apply");
+            error = QStringLiteral("no command: scan, set, blink, restart, apply or history");
             return;
         }
         invocation.command = *command;
+        if (*command == Command::History) {
+            finishHistory();
+            return;
+        }
         const qsizetype wanted = *command == Command::Scan ? 0 : 1;
         if (operands.size() > wanted) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
@@ -227,6 +242,21 @@ private:
         if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
             !invocation.gateway && !invocation.dhcp)
             error = QStringLiteral("set needs at least one of --ip, --netmask, --gateway, --dhcp");
+    }
+
+    // history takes an optional MAC.
+    void finishHistory() {
+        if (operands.size() > 1) {
+            error = QStringLiteral("unexpected argument \"%1\"").arg(operands[1]);
+            return;
+        }
+        if (operands.isEmpty())
+            return;
+        const Checked mac = macAddress(operands.first());
+        if (mac.value)
+            invocation.mac = *mac.value;
+        else
+            error = mac.problem;
     }
 
     ParsedCommandLine result;

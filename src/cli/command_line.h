@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply };
+enum class Command { Scan, Set, Blink, Restart, Apply, History };
 enum class Format { Table, Json, Csv };
 
 // The exit statuses the command line promises its callers.
@@ -27,7 +27,7 @@ struct Invocation {
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;
 
-    QString mac; // set, blink, restart: canonical MAC text
+    QString mac; // set, blink, restart, history (may be empty): canonical MAC text
 
     // set: the values asked for, checked and in canonical form
     std::optional<QString> ip;
@@ -37,6 +37,8 @@ struct Invocation {
 
     QString planFile; // apply
     bool dryRun = false;
+
+    std::optional<QString> since; // history: a history time (UTC)
 };
 
 struct ParsedCommandLine {

@@ -135,6 +135,18 @@ void EngineRunner::noteFailure(const engine::Failure& reported) {
         finish();
 }
 
+void EngineRunner::interrupt() {
+    ++interruptCount;
+    if (interruptCount == 1) {
+        engine.finishCurrentValue();
+        return;
+    }
+    if (endAtOnce)
+        endAtOnce();
+    else
+        finish();
+}
+
 void EngineRunner::run(const std::function<void()>& start) {
     finished = false;
     QEventLoop eventLoop;
@@ -211,6 +223,9 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
         finish();
     };
     const auto timedOut = [&] {
+        // The engine itself watches only the first answer; the later ones are timed here,
+        // and the value then out goes into the journal as timed out.
+        engine.abandonChange(engine::ValueOutcome::Timeout);
         decide(ChangeResult::Kind::Timeout,
                QStringLiteral("%1 not confirmed within %2 ms")
                    .arg(outstanding.isEmpty() ? QStringLiteral("the change")
@@ -238,6 +253,14 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
         }
     });
     QObject::connect(&events, &engine::Events::changeTimedOut, &context, timedOut);
+    QObject::connect(&events, &engine::Events::changeValueRecorded, &context,
+                     [&](engine::Field field, engine::ValueOutcome outcome) {
+                         result.values[std::size_t(field)] = outcome;
+                     });
+    endAtOnce = [&] {
+        engine.abandonChange(engine::ValueOutcome::Interrupted);
+        decide(ChangeResult::Kind::Interrupted, QStringLiteral("interrupted"));
+    };
     QObject::connect(&events, &engine::Events::failed, &context, [&](engine::Failure failed) {
         if (failed.kind == engine::Failure::Kind::SaveSendFailed)
             decide(ChangeResult::Kind::NetworkFailed, failure);
@@ -256,6 +279,7 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
         if (start.outcome != engine::ChangeStart::Outcome::Queued)
             finish();
     });
+    endAtOnce = nullptr;
     if (!failure.isEmpty() && !decided)
         return {ChangeResult::Kind::NetworkFailed, failure, false};
     switch (start.outcome) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/change_journal.h"
 #include "engine/change_plan.h"
 #include "engine/commands.h"
 #include "engine/outcomes.h"
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -27,11 +29,15 @@ struct ChangeResult {
         Refused, // by the checks before sending, or by the device
         Timeout, // a request was not confirmed in time
         NetworkFailed,
+        Interrupted, // a second interrupt ended it while a request was out
     };
     Kind kind = Kind::Done;
     QString detail;
     // The device confirmed a DHCP change, which takes effect at its next restart.
     bool restartNeeded = false;
+    // Where each value written stands at the end, by engine::Field; none for the values the
+    // change did not write.
+    std::array<std::optional<engine::ValueOutcome>, 4> values{};
 };
 
 // Told about every request of a change as it leaves and as the device confirms it.
@@ -60,6 +66,11 @@ public:
     // Why the network failed, for the user; empty while it has not.
     const QString& networkFailure() const { return failure; }
 
+    // An interrupt from the user: the first lets the value under way be written to its end
+    // and nothing further be sent; a second ends the operation under way at once.
+    void interrupt();
+    int interruptions() const { return interruptCount; }
+
 private:
     // Starts an operation and turns the event loop until finish() is called.
     void run(const std::function<void()>& start);
@@ -72,6 +83,9 @@ private:
     QEventLoop* loop = nullptr;
     bool finished = false;
     QString failure;
+    int interruptCount = 0;
+    // Ends the operation under way at a second interrupt.
+    std::function<void()> endAtOnce;
 };
 
 // "IP address (temporary) 10.0.0.5", "DHCP on": what a change request asks for.

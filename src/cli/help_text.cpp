@@ -8,6 +8,7 @@ QString helpText() {
        torvane-cli [OPTION]... blink MAC
        torvane-cli [OPTION]... restart MAC
        torvane-cli [OPTION]... apply PLAN.csv [--dry-run]
+       torvane-cli [OPTION]... history [MAC] [--since DATE]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
 
@@ -16,7 +17,9 @@ Commands:
                    netmask and gateway, and list every device, sorted by IP address
   set MAC          find the device by a scan and change the values given: each address
                    first temporarily, then permanently, each request confirmed by the
-                   device; values the device has already are not sent
+                   device; values the device has already are not sent unless the
+                   history says their last change did not end done (then they are
+                   written again in full); a closing scan checks the result
       --ip A           new IP address
       --netmask M      new netmask
       --gateway G      new gateway address (0.0.0.0 for none)
@@ -29,6 +32,9 @@ Commands:
                    other; every row is checked before anything is sent
       --dry-run        scan and show each value from -> to ("would change"); send
                        nothing else
+  history [MAC]    print the change history (of one device), oldest first: every
+                   value of every change with what became of it; sends nothing
+      --since DATE     only records from DATE on (2026-05-04 or an ISO 8601 time)
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
@@ -37,7 +43,7 @@ Options:
                    the TorvaneScan window, else the first local address)
   --scan-ms MS     length of the scan period in milliseconds (default 2500)
   --timeout MS     how long to wait for each confirmation (default 3000)
-  --format FORMAT  output of scan and apply: table (default), json or csv
+  --format FORMAT  output of scan, apply and history: table (default), json or csv
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
@@ -51,11 +57,18 @@ whose header row names mac and some of ip, netmask, gateway, dhcp in any order:
     02-54-56-00-00-02,10.77.0.22,,,
 An empty cell leaves that value as the device has it. A bad MAC or address, a MAC
 planned twice or one IP planned for two devices is reported with its line number, and
-nothing is sent. apply reports every row: done, unchanged, refused, timeout or not found.
+nothing is sent. apply reports every row: done, unchanged, refused, timeout, unverified,
+interrupted, not started or not found, and per value what the device confirmed (done,
+temporary_only, refused, timeout, not_sent, interrupted).
+
+SIGINT or SIGTERM during set or apply: the value under way is written to its end,
+nothing further is sent, every row is reported, exit status 130 or 143; a second
+SIGINT stops at once. The history is kept in
+$XDG_DATA_HOME/Kestrelwald/TorvaneScan/history.sqlite (~/.local/share without it).
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
-command line or plan (nothing sent); 3 the adapter could not be bound or the network
-failed.
+command line or plan (nothing sent); 3 the adapter could not be bound, the network
+failed or the history could not be read; 130, 143 interrupted.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

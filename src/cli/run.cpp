@@ -1,6 +1,8 @@
 #include "cli/run.h"
 
 #include "cli/engine_runner.h"
+#include "cli/history_command.h"
+#include "cli/interrupt_watch.h"
 #include "cli/plan_file.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
@@ -9,6 +11,8 @@
 #include "engine/qt_clock.h"
 #include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
+#include "history/history_database.h"
+#include "history/sql_journal.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
@@ -70,6 +74,8 @@ bool isLocalAddress(const QString& address, const net::tNetworkInterfaceList& in
 
 int run(const Invocation& invocation, const QString& programDir, QTextStream& out,
         QTextStream& err) {
+    if (invocation.command == Command::History)
+        return runHistory(invocation, out, err);
     std::optional<Plan> plan;
     if (invocation.command == Command::Apply) {
         plan = readPlan(invocation.planFile, err);
@@ -104,10 +110,26 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return exitNetwork;
     }
 
+    // Only the commands that change devices keep the history; a problem with it is told
+    // once and the change goes on without it.
+    std::optional<history::HistoryDatabase> database;
+    engine::NoJournal noJournal;
+    std::optional<history::SqlJournal> sqlJournal;
+    if (invocation.command == Command::Set || invocation.command == Command::Apply) {
+        database.emplace(history::defaultHistoryPath(), [&err](const QString& problem) {
+            err << "torvane-cli: " << problem << '\n';
+            err.flush();
+        });
+        sqlJournal.emplace(*database,
+                           history::Identity::ofThisProcess(QStringLiteral("torvane-cli")));
+    }
+    engine::ChangeJournal& journal =
+        sqlJournal ? static_cast<engine::ChangeJournal&>(*sqlJournal) : noJournal;
+
     engine::UdpEndpointAdapter endpoint;
     engine::QtClock clock;
     StderrLog log(err, invocation.verbose);
-    engine::DeviceEngine engine(endpoint, clock, log);
+    engine::DeviceEngine engine(endpoint, clock, log, journal);
     engine.setInterfaces(interfaces);
     engine.setAdapter(adapter);
     engine::Intervals intervals;
@@ -121,20 +143,31 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     engine.setIntervals(intervals);
 
     EngineRunner runner(engine, invocation.timeoutMs);
-    Workbench bench{engine, runner, types, out, err, isatty(STDERR_FILENO) != 0};
+    Workbench bench{engine, runner, journal, types, out, err, isatty(STDERR_FILENO) != 0};
+    // An interrupted change ends with the value under way written to its end and every
+    // row's result printed, then with the signal's status (130, 143).
+    std::optional<InterruptWatch> interrupts;
+    if (invocation.command == Command::Set || invocation.command == Command::Apply)
+        interrupts.emplace([&runner](int) { runner.interrupt(); });
+    const auto ended = [&](int status) {
+        out.flush();
+        const int signal = interrupts ? interrupts->firstSignal() : 0;
+        return signal != 0 ? 128 + signal : status;
+    };
     switch (invocation.command) {
     case Command::Scan:
         return runScan(invocation, bench);
     case Command::Set:
-        return runSet(invocation, bench);
+        return ended(runSet(invocation, bench));
     case Command::Blink:
         return runBlink(invocation, bench);
     case Command::Restart:
         return runRestart(invocation, bench);
     case Command::Apply:
+    case Command::History:
         break;
     }
-    return runApply(invocation, *plan, bench);
+    return ended(runApply(invocation, *plan, bench));
 }
 
 } // namespace cli

@@ -1,3 +1,4 @@
+#include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
@@ -5,6 +6,37 @@
 #include "protocol/frame.h"
 
 namespace cli {
+
+namespace {
+
+int reportResult(const ChangeResult& result, const ValueChanges& changes, Workbench& bench) {
+    switch (result.kind) {
+    case ChangeResult::Kind::Done:
+        if (bench.runner.interruptions() > 0 && !allConfirmed(changes)) {
+            bench.out << "interrupted: " << changesText(changes) << '\n';
+            return exitDeviceFailed;
+        }
+        return -1;
+    case ChangeResult::Kind::Unchanged:
+        bench.out << "nothing to change\n";
+        return exitDone;
+    case ChangeResult::Kind::Refused:
+        bench.out << "refused, " << result.detail << '\n';
+        break;
+    case ChangeResult::Kind::Timeout:
+        bench.out << "timeout, " << result.detail << '\n';
+        break;
+    case ChangeResult::Kind::Interrupted:
+        bench.out << "interrupted: " << changesText(changes) << '\n';
+        return exitDeviceFailed;
+    case ChangeResult::Kind::NetworkFailed:
+        return bench.networkFailed();
+    }
+    bench.out << "confirmed: " << changesText(changes) << '\n';
+    return exitDeviceFailed;
+}
+
+} // namespace
 
 int runSet(const Invocation& invocation, Workbench& bench) {
     if (!bench.runner.scan())
@@ -17,17 +49,26 @@ int runSet(const Invocation& invocation, Workbench& bench) {
     const WantedValues wanted{invocation.ip, invocation.netmask, invocation.gateway,
                               invocation.dhcp};
     const QString where = invocation.mac + QStringLiteral(" at ") + device->ip;
+    if (device->doubtful)
+        bench.out << where << ": " << doubtfulText(*device) << '\n';
     if (const QString refusal = refusalBeforeSending(*device, wanted); !refusal.isEmpty()) {
         bench.out << where << ": refused, " << refusal << '\n';
         return exitDeviceFailed;
     }
-    const ValueChanges changes = valueChanges(*device, wanted);
+    const QList<engine::Field> again = writtenAgain(*device, wanted, bench.journal.unfinished());
+    ValueChanges changes = valueChanges(*device, wanted, again);
     if (!anyChange(changes)) {
         bench.out << where << ": nothing to change\n";
         return exitDone;
     }
     bench.out << where << ": " << changesText(changes) << '\n';
+    if (!again.isEmpty() && !device->doubtful)
+        bench.out << "completing an unfinished change\n";
     bench.out.flush();
+    if (bench.runner.interruptions() > 0) {
+        bench.out << "not started\n";
+        return exitDeviceFailed;
+    }
 
     ChangeListener listener;
     listener.sending = [&](const QByteArray& frame) {
@@ -39,28 +80,30 @@ int runSet(const Invocation& invocation, Workbench& bench) {
         bench.out << "confirmed  " << requestText(frame) << '\n';
         bench.out.flush();
     };
-    const ChangeResult result = bench.runner.change(changeRequest(*device, wanted), listener);
-    switch (result.kind) {
-    case ChangeResult::Kind::Done:
-        bench.out << "done\n";
-        if (result.restartNeeded)
-            bench.out << "The DHCP change takes effect when the device restarts: torvane-cli "
-                         "restart "
-                      << invocation.mac << '\n';
-        return exitDone;
-    case ChangeResult::Kind::Unchanged:
-        bench.out << "nothing to change\n";
-        return exitDone;
-    case ChangeResult::Kind::Refused:
-        bench.out << "refused, " << result.detail << '\n';
-        return exitDeviceFailed;
-    case ChangeResult::Kind::Timeout:
-        bench.out << "timeout, " << result.detail << '\n';
-        return exitDeviceFailed;
-    case ChangeResult::Kind::NetworkFailed:
-        break;
+    const QString expectedIp = invocation.ip.value_or(device->ip);
+    const ChangeResult result =
+        bench.runner.change(changeRequest(*device, wanted, again), listener);
+    takeConfirmed(changes, result);
+    if (const int status = reportResult(result, changes, bench); status >= 0)
+        return status;
+
+    // Done only when the device answers from its new address with its new values.
+    if (bench.runner.interruptions() == 0) {
+        const QString problem =
+            bench.runner.scan()
+                ? verificationProblem(bench.device(invocation.mac), expectedIp, wanted)
+                : QStringLiteral("the closing scan failed: ") + bench.runner.networkFailure();
+        if (!problem.isEmpty()) {
+            bench.out << "unverified, " << problem << '\n';
+            return exitDeviceFailed;
+        }
     }
-    return bench.networkFailed();
+    bench.out << "done\n";
+    if (result.restartNeeded)
+        bench.out << "The DHCP change takes effect when the device restarts: torvane-cli "
+                     "restart "
+                  << invocation.mac << '\n';
+    return exitDone;
 }
 
 } // namespace cli

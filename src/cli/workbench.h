@@ -8,6 +8,7 @@
 #include <optional>
 
 namespace engine {
+class ChangeJournal;
 class DeviceEngine;
 struct DeviceRecord;
 } // namespace engine
@@ -24,6 +25,8 @@ class EngineRunner;
 struct Workbench {
     engine::DeviceEngine& engine;
     EngineRunner& runner;
+    // Where the changes are recorded, and what earlier ones left unfinished.
+    engine::ChangeJournal& journal;
     const gdf::DeviceTypeTable& types;
     QTextStream& out;
     QTextStream& err;

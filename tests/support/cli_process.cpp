@@ -1,19 +1,36 @@
 #include "support/cli_process.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 namespace testsupport {
 
-CliRun runCli(const QStringList& arguments, const QString& configHome) {
+CliRun runCli(const QStringList& arguments, const QString& configHome, const QString& dataHome,
+              const Interrupts& interrupts) {
     QTemporaryDir freshHome;
+    QTemporaryDir freshData;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        configHome.isEmpty() ? freshHome.path() : configHome);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                       dataHome.isEmpty() ? freshData.path() : dataHome);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
     CliRun run;
+    QElapsedTimer running;
+    running.start();
+    for (int sent = 0; interrupts.when && sent < interrupts.count && running.elapsed() < 120000;) {
+        if (process.waitForFinished(20))
+            break;
+        if (interrupts.when()) {
+            kill(pid_t(process.processId()), SIGINT);
+            ++sent;
+        }
+    }
     // A generous limit: a run of a plan of twenty devices takes about half a minute.
     if (!process.waitForFinished(120000)) {
         process.kill();

@@ -14,8 +14,8 @@ namespace {
 
 std::vector<RowOutcome> sampleOutcomes() {
     RowOutcome done{2, "02-00-00-00-00-01", "done", {}, {}};
-    done.changes[pvIp] = ValueChange{"127.0.1.1", "127.0.2.1"};
-    done.changes[pvDhcp] = ValueChange{"active", "inactive"};
+    done.changes[pvIp] = ValueChange{"127.0.1.1", "127.0.2.1", "done"};
+    done.changes[pvDhcp] = ValueChange{"active", "inactive", {}};
     RowOutcome missing{4, "02-00-00-00-00-09", "not found", {}, "did not answer the scan"};
     return {done, missing};
 }
@@ -33,6 +33,8 @@ TEST(ApplyReport, JsonNamesEachChangedValue) {
     EXPECT_EQ(done["result"].toString(), "done");
     EXPECT_EQ(done["changes"].toObject().keys(), QStringList({"dhcp", "ip"}));
     EXPECT_EQ(done["changes"]["ip"]["to"].toString(), "127.0.2.1");
+    EXPECT_EQ(done["changes"]["ip"]["result"].toString(), "done");
+    EXPECT_TRUE(done["changes"]["dhcp"]["result"].isNull());
     EXPECT_TRUE(done["detail"].isNull());
     EXPECT_EQ(rows[1]["detail"].toString(), "did not answer the scan");
     EXPECT_TRUE(rows[1]["changes"].toObject().isEmpty());
@@ -42,13 +44,13 @@ TEST(ApplyReport, CsvHasFromAndToColumnsPerValue) {
     const report::CsvTable table = report::readCsv(outcomesCsv(sampleOutcomes()));
     ASSERT_FALSE(table.error);
     ASSERT_EQ(table.records.size(), 3u);
-    EXPECT_EQ(
-        table.records[0].fields,
-        QStringList({"line", "mac", "result", "ip_from", "ip_to", "netmask_from", "netmask_to",
-                     "gateway_from", "gateway_to", "dhcp_from", "dhcp_to", "detail"}));
+    EXPECT_EQ(table.records[0].fields,
+              QStringList({"line", "mac", "result", "ip_from", "ip_to", "ip_result", "netmask_from",
+                           "netmask_to", "netmask_result", "gateway_from", "gateway_to",
+                           "gateway_result", "dhcp_from", "dhcp_to", "dhcp_result", "detail"}));
     EXPECT_EQ(table.records[1].fields,
-              QStringList({"2", "02-00-00-00-00-01", "done", "127.0.1.1", "127.0.2.1", "", "", "",
-                           "", "active", "inactive", ""}));
+              QStringList({"2", "02-00-00-00-00-01", "done", "127.0.1.1", "127.0.2.1", "done", "",
+                           "", "", "", "", "", "active", "inactive", "", ""}));
     EXPECT_EQ(table.records[2].fields.value(2), "not found");
 }
 
@@ -56,7 +58,8 @@ TEST(ApplyReport, TableShowsChangesAndDetail) {
     const QStringList lines = outcomesTable(sampleOutcomes()).split('\n');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("LINE  MAC"));
-    EXPECT_TRUE(lines[1].endsWith("done       ip 127.0.1.1 -> 127.0.2.1, dhcp active -> inactive"))
+    EXPECT_TRUE(
+        lines[1].endsWith("done       ip 127.0.1.1 -> 127.0.2.1 (done), dhcp active -> inactive"))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith("not found  did not answer the scan"));
 }

@@ -69,7 +69,7 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         const char* line;
         const char* error;
     } cases[] = {
-        {"", "no command: scan, set, blink, restart or apply"},
+        {"", "no command: scan, set, blink, restart, apply or history"},
         {"list", "unknown command \"list\""},
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},

@@ -43,10 +43,15 @@ TEST(WantedValues, OnlyValuesThatDifferAreChanges) {
          "",
          ""},
         {"DHCP on where there is none",
-         DhcpMode::NotReported,
+         DhcpMode::NotSupported,
          {{}, {}, {}, true},
          "",
          "the device reports no DHCP that could be switched on"},
+        {"DHCP where the answer tells none",
+         DhcpMode::NotReported,
+         {{}, {}, {}, true},
+         "dhcp n/a -> active",
+         ""},
         {"DHCP off", DhcpMode::Active, {{}, {}, {}, false}, "dhcp active -> inactive", ""},
     };
     for (const auto& c : cases) {
@@ -54,6 +59,41 @@ TEST(WantedValues, OnlyValuesThatDifferAreChanges) {
         EXPECT_EQ(changesText(valueChanges(record, c.wanted)), c.changes) << c.name;
         EXPECT_EQ(anyChange(valueChanges(record, c.wanted)), !c.changes.isEmpty()) << c.name;
         EXPECT_EQ(refusalBeforeSending(record, c.wanted), c.refusal) << c.name;
+    }
+}
+
+// A value the device shows already is written again when its last change did not end done,
+// and every wanted value when the answer came from another address than its own.
+TEST(WantedValues, UnfinishedAndDoubtfulValuesAreWrittenAgain) {
+    const engine::UnfinishedValues unfinished{
+        {"02-00-00-00-00-01", {engine::Field::Ip, engine::Field::Gateway}}};
+    const struct {
+        const char* name;
+        bool doubtful;
+        WantedValues wanted;
+        QString changes;
+    } cases[] = {
+        {"unfinished and wanted",
+         false,
+         {"10.0.0.5", "255.255.255.0", {}, {}},
+         "ip 10.0.0.5 -> 10.0.0.5"},
+        {"unfinished, not wanted",
+         false,
+         {{}, "255.255.0.0", {}, {}},
+         "netmask 255.255.255.0 -> 255.255.0.0"},
+        {"doubtful",
+         true,
+         {{}, "255.255.255.0", {}, false},
+         "netmask 255.255.255.0 -> "
+         "255.255.255.0, dhcp inactive -> "
+         "inactive"},
+    };
+    for (const auto& c : cases) {
+        engine::DeviceRecord record = device(DhcpMode::NotActive);
+        record.doubtful = c.doubtful;
+        const QList<engine::Field> again = writtenAgain(record, c.wanted, unfinished);
+        EXPECT_EQ(changesText(valueChanges(record, c.wanted, again)), c.changes) << c.name;
+        EXPECT_EQ(changeRequest(record, c.wanted, again).rewrite, again) << c.name;
     }
 }
 

@@ -95,11 +95,12 @@ TEST_F(CliApplyTest, ADryRunShowsEachValueFromToAndSendsOnlyTheScan) {
     const testsupport::CliRun run = cli({"apply", file, "--dry-run", "--format", "csv"});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_EQ(run.out.split("\r\n"),
-              QStringList({"line,mac,result,ip_from,ip_to,netmask_from,netmask_to,gateway_from,"
-                           "gateway_to,dhcp_from,dhcp_to,detail",
-                           "2,02-30-00-00-00-01,would change,127.0.1.1,127.0.1.11,,,,,,,",
-                           "3,02-30-00-00-00-02,would change,,,,,127.0.0.1,127.0.0.9,,,",
-                           "4,02-30-00-00-00-03,unchanged,,,,,,,,,", ""}));
+              QStringList({"line,mac,result,ip_from,ip_to,ip_result,netmask_from,netmask_to,"
+                           "netmask_result,gateway_from,gateway_to,gateway_result,dhcp_from,"
+                           "dhcp_to,dhcp_result,detail",
+                           "2,02-30-00-00-00-01,would change,127.0.1.1,127.0.1.11,,,,,,,,,,,",
+                           "3,02-30-00-00-00-02,would change,,,,,,,127.0.0.1,127.0.0.9,,,,,",
+                           "4,02-30-00-00-00-03,unchanged,,,,,,,,,,,,,", ""}));
     EXPECT_TRUE(changeRequests().empty());
     EXPECT_EQ(hexOf(received()), QStringList({"01 01 FD"}));
 
@@ -139,8 +140,10 @@ TEST_F(CliApplyTest, EveryRowReportsWhatBecameOfIt) {
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << run.out.toStdString();
-    EXPECT_TRUE(lines[1].contains("02-30-00-00-00-01  done       ip 127.0.1.1 -> 127.0.1.21"));
-    EXPECT_TRUE(lines[2].contains("02-30-00-00-00-10  timeout    ip 127.0.1.16 -> 127.0.1.26; "
+    EXPECT_TRUE(
+        lines[1].contains("02-30-00-00-00-01  done       ip 127.0.1.1 -> 127.0.1.21 (done)"));
+    EXPECT_TRUE(lines[2].contains("02-30-00-00-00-10  timeout    ip 127.0.1.16 -> 127.0.1.26 "
+                                  "(timeout); "
                                   "IP address (temporary) 127.0.1.26 not confirmed within 500 ms"))
         << lines[2].toStdString();
     EXPECT_TRUE(lines[3].contains("02-30-00-00-00-77  not found  did not answer the scan"));
