@@ -2,6 +2,8 @@
 
 #include "app/demo_capture.h"
 #include "app/form1.h"
+#include "history/history_database.h"
+#include "history/sql_journal.h"
 #include "platform/data_folder.h"
 #include "platform/form/qscreen_monitors.h"
 #include "platform/form/qt_message_boxes.h"
@@ -14,6 +16,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QTimer>
 #include <QUrl>
 
 namespace app {
@@ -37,6 +40,21 @@ int runApplication(int argc, char** argv) {
         boxes.showMessage(loadProblem);
     platform::QScreenMonitors monitors;
 
+    // A problem of the history is shown once; one found while a change goes on waits for the
+    // engine's call to return.
+    bool historyOpened = false;
+    history::HistoryDatabase historyDatabase(
+        history::defaultHistoryPath(), [&](const QString& problem) {
+            log.logStringWithTime(problem);
+            if (historyOpened)
+                QTimer::singleShot(0, [&boxes, problem] { boxes.showMessage(problem); });
+            else
+                boxes.showMessage(problem);
+        });
+    historyOpened = true;
+    history::SqlJournal journal(historyDatabase,
+                                history::Identity::ofThisProcess(QStringLiteral("torvanescan")));
+
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     const Services services{
@@ -47,7 +65,10 @@ int runApplication(int argc, char** argv) {
         platform::dataFolder(QApplication::applicationDirPath()),
         arguments,
         [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
-        std::nullopt};
+        std::nullopt,
+        0,
+        &journal,
+        historyDatabase.available() ? &historyDatabase : nullptr};
 
     // The five windows, in this order; only the main window is shown.
     TForm1 form1(services);

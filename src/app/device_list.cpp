@@ -56,9 +56,14 @@ void TForm1::ListView1MouseMove(const QPoint& position) {
         QToolTip::hideText();
         return;
     }
+    const int row = under.row();
+    if (storedOnlyTemporarily(deviceLines->caption(row))) {
+        ListView1->setHintText(QStringLiteral("Stored only temporarily: will be lost at the next "
+                                              "restart"));
+        return;
+    }
     if (texts.notConfigurable.isEmpty())
         return;
-    const int row = under.row();
     for (int index = 0; index < ui::DeviceTable::kCellCount; ++index) {
         if (deviceLines->cell(row, index).contains(texts.notConfigurable)) {
             ListView1->setHintText(texts.notConfigurableHint);

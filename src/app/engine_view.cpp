@@ -30,6 +30,9 @@ void TForm1::connectEngine() {
     connect(&events, &engine::Events::devicesCleared, this, [this] {
         deviceLines->clear();
         lineOfDevice.clear();
+        // Another program may have completed (or left) a change since the last scan.
+        unfinishedChanges =
+            services.journal ? services.journal->unfinished() : engine::UnfinishedValues();
     });
     // Answers taken in together reach the list as one merge, and each text is translated
     // once for all of them.
@@ -77,6 +80,7 @@ void TForm1::connectEngine() {
     });
     connect(&events, &engine::Events::changeStateChanged, this,
             [this] { ListView1->viewport()->update(); });
+    connect(&events, &engine::Events::changeValueRecorded, this, &TForm1::noteValueRecorded);
     connect(&events, &engine::Events::changeValueConfirmed, this,
             [this](engine::Field field, const QString& value) {
                 if (field == engine::Field::Ip)
@@ -318,13 +322,22 @@ void TForm1::actChangeIPConfigExecute() {
     // checks see the address that would be sent (0169.254.1.2 is 169.254.1.2).
     if (net::isValidIpText(EditIpAddr->text()))
         EditIpAddr->setText(engine::normalizeAddr(EditIpAddr->text()));
-    const engine::ChangeRequest request{deviceOfRow(ListView1->selectedRow()),
-                                        EditMacAddr->text(),
-                                        EditIpAddr->text(),
-                                        editInput(EditNetMask),
-                                        editInput(EditGatewayAddr),
-                                        CheckBoxDhcpEnabled->isChecked(),
-                                        CheckBoxDhcpEnabled->isEnabled()};
+    engine::ChangeRequest request{deviceOfRow(ListView1->selectedRow()),
+                                  EditMacAddr->text(),
+                                  EditIpAddr->text(),
+                                  editInput(EditNetMask),
+                                  editInput(EditGatewayAddr),
+                                  CheckBoxDhcpEnabled->isChecked(),
+                                  CheckBoxDhcpEnabled->isEnabled()};
+    // A Save of values the device shows already completes what an earlier change left
+    // unfinished: the device may hold them only until its next restart.
+    if (services.journal) {
+        for (const engine::Field field :
+             services.journal->unfinished().value(EditMacAddr->text())) {
+            if (field != engine::Field::Dhcp || CheckBoxDhcpEnabled->isEnabled())
+                request.rewrite.append(field);
+        }
+    }
     const engine::ChangeStart started = deviceEngine->change(request);
     if (started.outcome == engine::ChangeStart::Outcome::Refused)
         showRefusal(started.refusal);

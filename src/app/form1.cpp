@@ -72,7 +72,10 @@ QPushButton* makeActionButton(const QString& name, QAction* action, QWidget* par
 
 TForm1::TForm1(const Services& given, QWidget* parent)
     : QMainWindow(parent), services(given), endpoint(given.receiveBufferBytes, this),
-      deviceEngine(std::make_unique<engine::DeviceEngine>(endpoint, clock, given.log)) {
+      deviceEngine(
+          given.journal
+              ? std::make_unique<engine::DeviceEngine>(endpoint, clock, given.log, *given.journal)
+              : std::make_unique<engine::DeviceEngine>(endpoint, clock, given.log)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TORVANE Scan"));
     setAccessibleName(QStringLiteral("TORVANE Scan"));
@@ -123,6 +126,10 @@ void TForm1::buildMenus() {
     actSaveDeviceList = File1->addAction(QStringLiteral("Save device list…"));
     actSaveDeviceList->setObjectName(QStringLiteral("actSaveDeviceList"));
     connect(actSaveDeviceList, &QAction::triggered, this, &TForm1::actSaveDeviceListExecute);
+    actChangeHistory = File1->addAction(QStringLiteral("Change history…"));
+    actChangeHistory->setObjectName(QStringLiteral("actChangeHistory"));
+    actChangeHistory->setEnabled(services.history != nullptr);
+    connect(actChangeHistory, &QAction::triggered, this, &TForm1::actChangeHistoryExecute);
     File1->addSeparator();
     Cl1 = actExit;
     File1->addAction(Cl1);
@@ -191,6 +198,7 @@ void TForm1::buildListArea() {
     fill->addWidget(ListView1);
     Splitter1->addWidget(PanelListview);
 
+    ListView1->setMarked([this](const QString& caption) { return storedOnlyTemporarily(caption); });
     ListView1->setTextColour([this](const QString& caption) -> std::optional<QColor> {
         const QString& changed = deviceEngine->transaction().lastChangedMac();
         if (caption != changed || changed.isEmpty())

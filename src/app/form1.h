@@ -51,6 +51,9 @@ class TOptions;
 class THelpAbout;
 class TStatusFenster;
 } // namespace ui
+namespace history {
+class HistoryDatabase;
+}
 namespace gdf {
 class TGW_Config;
 }
@@ -71,6 +74,9 @@ struct Services {
     std::optional<int> userLocaleId;
     // The receive buffer the endpoint asks the system for; 0 leaves it to the endpoint.
     int receiveBufferBytes = 0;
+    // Where every change is recorded, and the history it is kept in; none keeps no history.
+    engine::ChangeJournal* journal = nullptr;
+    history::HistoryDatabase* history = nullptr;
 };
 
 enum TAnswerState { asSuccess, asFailed, asPending };
@@ -105,6 +111,8 @@ public:
     // Writes the devices of the scan to a CSV file the user chooses, as the command line's
     // scan --format csv prints them.
     void actSaveDeviceListExecute();
+    // Shows the change history, newest first, with its export.
+    void actChangeHistoryExecute();
     void Settings1Click();
     void Help2Click();
     void About1Click();
@@ -211,6 +219,7 @@ private:
     QLabel* StatusPanel1 = nullptr;
     QMenu* File1 = nullptr;
     QAction* actSaveDeviceList = nullptr;
+    QAction* actChangeHistory = nullptr;
     QAction* Cl1 = nullptr;
     QAction* Settings1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -283,6 +292,9 @@ private:
     std::optional<engine::Target> focusedTarget() const;
     bool commandDeviceChosen(const QString& refusalKey);
     void showEditorHint(QLineEdit* edit, const QString& hint);
+    // Keeps the marks of the lines whose last change did not complete as a change goes on.
+    void noteValueRecorded(engine::Field field, engine::ValueOutcome outcome);
+    bool storedOnlyTemporarily(const QString& mac) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void setHourglassCursor();
     void setDefaultCursor();
@@ -293,6 +305,8 @@ private:
     engine::QtClock clock;
     std::unique_ptr<engine::DeviceEngine> deviceEngine;
     engine::Intervals intervals;
+    // What the history says earlier changes left unfinished, read at every scan.
+    engine::UnfinishedValues unfinishedChanges;
     // The list line of each device of the scan, by its id. Lines live until the list is
     // emptied, which empties this too.
     std::vector<ui::DeviceLine*> lineOfDevice;

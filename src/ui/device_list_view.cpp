@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
 #include <QToolTip>
 #include <algorithm>
 
@@ -27,6 +28,12 @@ protected:
         if (const auto colour = view->textColourOf(index.row())) {
             option->palette.setColor(QPalette::Text, *colour);
             option->palette.setColor(QPalette::HighlightedText, *colour);
+        }
+        if (index.column() == 0 && view->isMarked(index.row())) {
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = view->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            const int side = option->fontMetrics.height();
+            option->decorationSize = QSize(side, side);
         }
     }
 
@@ -110,6 +117,10 @@ std::optional<QColor> DeviceListView::textColourOf(int row) const {
     if (!table || !textColour)
         return std::nullopt;
     return textColour(table->caption(row));
+}
+
+bool DeviceListView::isMarked(int row) const {
+    return table && marked && marked(table->caption(row));
 }
 
 QColor DeviceListView::backgroundOf(int row) const {

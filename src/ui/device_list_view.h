@@ -26,6 +26,10 @@ public:
     void setDeviceTable(DeviceTable* table);
     DeviceTable* deviceTable() const { return table; }
     void setTextColour(TextColour colour) { textColour = std::move(colour); }
+    // Whether a line by its caption carries the warning mark in front of its caption.
+    using Marked = std::function<bool(const QString& caption)>;
+    void setMarked(Marked given) { marked = std::move(given); }
+    bool isMarked(int row) const;
     std::optional<QColor> textColourOf(int row) const;
     QColor backgroundOf(int row) const;
 
@@ -61,6 +65,7 @@ private:
 
     DeviceTable* table = nullptr;
     TextColour textColour;
+    Marked marked;
     QString hint;
     QTimer hintTimer;
     RepaintPacer* listPacer = nullptr;

@@ -1,0 +1,35 @@
+// The window's side of the change history: the marks of the lines whose last change did not
+// complete, and the history dialog of the File menu.
+#include "app/form1.h"
+
+#include "ui/device_list_view.h"
+#include "ui/history_dialog.h"
+
+namespace app {
+
+void TForm1::actChangeHistoryExecute() {
+    if (!services.history)
+        return;
+    ui::HistoryDialog dialog(*services.history, services.boxes, this);
+    dialog.reload();
+    dialog.exec();
+}
+
+void TForm1::noteValueRecorded(engine::Field field, engine::ValueOutcome outcome) {
+    const QString& mac = deviceEngine->transaction().lastChangedMac();
+    if (mac.isEmpty())
+        return;
+    QList<engine::Field>& fields = unfinishedChanges[mac];
+    fields.removeAll(field);
+    if (outcome != engine::ValueOutcome::Done && outcome != engine::ValueOutcome::Refused)
+        fields.append(field);
+    if (fields.isEmpty())
+        unfinishedChanges.remove(mac);
+    ListView1->viewport()->update();
+}
+
+bool TForm1::storedOnlyTemporarily(const QString& mac) const {
+    return unfinishedChanges.contains(mac);
+}
+
+} // namespace app
