@@ -37,11 +37,12 @@ Options:
                    the TorvaneScan window, else the first local address)
   --scan-ms MS     length of the scan period in milliseconds (default 2500)
   --timeout MS     how long to wait for each confirmation (default 3000)
-  --format FORMAT  output of scan and apply: table (default), json or csv
+  --format FORMAT  output of scan and apply: table (default), json, jsonl (one object
+                   a line) or csv; apply writes each row as soon as it is done
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
-  --help           show this help and exit
+  -h, --help       show this help and exit
   --version        show the version and exit
 
 Plan file: CSV (RFC 4180; a spreadsheet's semicolons or tabs are understood too; UTF-8,
