@@ -15,8 +15,9 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::show(const QString& text) {
-    if (!enabled)
+    if (!enabled || (shown && text == current))
         return;
+    current = text;
     err << kEraseLine << text;
     err.flush();
     shown = true;

@@ -30,6 +30,7 @@ private:
     QTextStream& err;
     bool enabled;
     bool shown = false;
+    QString current;
     int found = 0;
     QObject context; // the connections to the engine live as long as the line
 };
