@@ -5,13 +5,13 @@
 #include "history/history_database.h"
 #include "history/sql_journal.h"
 #include "platform/data_folder.h"
-#include "platform/form/qscreen_monitors.h"
-#include "platform/form/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "statelog/log_buffer.h"
 #include "ui/gw_config.h"
 #include "ui/help_about.h"
-#include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"
+#include "ui/qscreen_monitors.h"
+#include "ui/qt_message_boxes.h"
 #include "ui/state_window.h"
 
 #include <QApplication>
@@ -27,8 +27,8 @@ int runApplication(int argc, char** argv) {
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("torvanescan"));
 
-    ui::LogBuffer log;
-    platform::QtMessageBoxes dialogs;
+    statelog::LogBuffer log;
+    ui::QtMessageBoxes dialogs;
     LoggedMessageBoxes unattended(log);
     platform::MessageBoxes& boxes = DemoCapture::folderFromEnvironment().isEmpty()
                                         ? static_cast<platform::MessageBoxes&>(dialogs)
@@ -38,7 +38,7 @@ int runApplication(int argc, char** argv) {
     const QString loadProblem = registry.takeLoadProblem();
     if (!loadProblem.isEmpty())
         boxes.showMessage(loadProblem);
-    platform::QScreenMonitors monitors;
+    ui::QScreenMonitors monitors;
 
     // A problem of the history is shown once; one found while a change goes on waits for the
     // engine's call to return.

@@ -1,6 +1,8 @@
 #include "cli/apply_order.h"
+#include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
+#include "cli/row_stream.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
@@ -42,7 +44,8 @@ public:
             plannedMacs.insert(row.mac);
     }
 
-    std::vector<RowOutcome> carryOut() {
+    // Each row's result is written as soon as it is known.
+    std::vector<RowOutcome> carryOut(RowStream& stream) {
         std::vector<RowOutcome> outcomes(plan.rows.size());
         expectedIps.resize(plan.rows.size());
         unfinished = bench.journal.unfinished();
@@ -50,17 +53,29 @@ public:
             const engine::DeviceRecord* device = bench.device(mac);
             return device ? std::optional<QString>(device->ip) : std::nullopt;
         };
+        int done = 0;
+        std::vector<std::size_t> confirmed;
+        const auto write = [&stream](const RowOutcome& outcome) {
+            stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
+        };
         for (const std::size_t index : executionOrder(plan.rows, currentIp)) {
             const PlanRow& row = plan.rows[index];
             if (const engine::DeviceRecord* device = bench.device(row.mac))
                 expectedIps[index] = row.ip.value_or(device->ip);
+            bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
             outcomes[index] = bench.runner.interruptions() > 0 ? notStarted(row) : carryOut(row);
-            if (bench.showProgress)
-                bench.err << "line " << outcomes[index].line << ' ' << outcomes[index].mac << ": "
-                          << outcomes[index].result << '\n';
+            bench.progress.clear();
+            // A done row waits for the closing scan, which decides whether it stays done.
+            if (outcomes[index].result == QLatin1String("done"))
+                confirmed.push_back(index);
+            else
+                write(outcomes[index]);
         }
-        if (!dryRun && bench.runner.interruptions() == 0)
-            verify(outcomes);
+        if (bench.runner.interruptions() == 0)
+            verify(outcomes, confirmed);
+        for (const std::size_t index : confirmed)
+            write(outcomes[index]);
+        stream.finish();
         return outcomes;
     }
 
@@ -86,14 +101,13 @@ private:
 
     // A row is done only when the device, asked once more after the last write, answers
     // from its new address with its new values: a forged confirmation does not survive it.
-    void verify(std::vector<RowOutcome>& outcomes) {
-        const auto isDone = [](const RowOutcome& o) { return o.result == QLatin1String("done"); };
-        if (std::none_of(outcomes.begin(), outcomes.end(), isDone))
+    void verify(std::vector<RowOutcome>& outcomes, const std::vector<std::size_t>& confirmed) {
+        if (confirmed.empty())
             return;
+        bench.progress.show(QStringLiteral("closing scan"));
         const bool scanned = bench.runner.scan();
-        for (std::size_t i = 0; i < outcomes.size(); ++i) {
-            if (!isDone(outcomes[i]))
-                continue;
+        bench.progress.clear();
+        for (const std::size_t i : confirmed) {
             const QString problem =
                 scanned
                     ? verificationProblem(bench.device(plan.rows[i].mac), expectedIps[i],
@@ -175,18 +189,8 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     if (!bench.runner.scan())
         return bench.networkFailed();
     PlanRun run(plan, bench, invocation.dryRun);
-    const std::vector<RowOutcome> outcomes = run.carryOut();
-    switch (invocation.format) {
-    case Format::Table:
-        bench.out << outcomesTable(outcomes);
-        break;
-    case Format::Json:
-        bench.out << outcomesJson(outcomes);
-        break;
-    case Format::Csv:
-        bench.out << outcomesCsv(outcomes);
-        break;
-    }
+    RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
+    const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())
         return bench.networkFailed();
     // An interrupted plan ends with the signal's status (set by the caller); the rows

@@ -23,6 +23,9 @@ int runHistory(const Invocation& invocation, QTextStream& out, QTextStream& err)
     case Format::Json:
         out << history::historyJson(records);
         break;
+    case Format::Jsonl:
+        out << history::historyJsonLines(records);
+        break;
     case Format::Csv:
         out << history::historyCsv(records);
         break;

@@ -3,7 +3,7 @@
 #include "cli/engine_runner.h"
 #include "cli/history_command.h"
 #include "cli/interrupt_watch.h"
-#include "cli/plan_file.h"
+#include "cli/plan_intake.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
@@ -18,7 +18,6 @@
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -26,21 +25,6 @@
 namespace cli {
 
 namespace {
-
-std::optional<Plan> readPlan(const QString& path, QTextStream& err) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "torvane-cli: cannot read the plan " << path << ": " << file.errorString() << '\n';
-        return std::nullopt;
-    }
-    Plan plan = parsePlan(QString::fromUtf8(file.readAll()));
-    if (plan.problems.empty())
-        return plan;
-    for (const PlanProblem& problem : plan.problems)
-        err << path << ':' << problem.line << ": " << problem.message << '\n';
-    err << "torvane-cli: the plan has faults; nothing was sent\n";
-    return std::nullopt;
-}
 
 // The table is empty when the file is missing; a key that names no code ends the reading,
 // and the entries before it are used. Either way the devices are still listed, by code.
@@ -78,7 +62,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return runHistory(invocation, out, err);
     std::optional<Plan> plan;
     if (invocation.command == Command::Apply) {
-        plan = readPlan(invocation.planFile, err);
+        plan = loadPlan(invocation.planFile, err);
         if (!plan)
             return exitUsage;
     }
@@ -143,7 +127,10 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     engine.setIntervals(intervals);
 
     EngineRunner runner(engine, invocation.timeoutMs);
-    Workbench bench{engine, runner, journal, types, out, err, isatty(STDERR_FILENO) != 0};
+    // The log lines of --verbose would break into the line.
+    ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
+    progress.followScans(engine.events());
+    Workbench bench{engine, runner, journal, types, out, err, progress};
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).
     std::optional<InterruptWatch> interrupts;

@@ -31,17 +31,32 @@ QString historyTable(const std::vector<HistoryRecord>& records) {
     return table.text();
 }
 
+namespace {
+
+QJsonObject objectOf(const HistoryRecord& record) {
+    static const QStringList columns = historyColumns();
+    const QStringList cells = historyCells(record);
+    QJsonObject object;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        object.insert(columns[i], cells[i]);
+    return object;
+}
+
+} // namespace
+
 QString historyJson(const std::vector<HistoryRecord>& records) {
-    const QStringList columns = historyColumns();
     QJsonArray array;
-    for (const HistoryRecord& record : records) {
-        const QStringList cells = historyCells(record);
-        QJsonObject object;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            object.insert(columns[i], cells[i]);
-        array.append(object);
-    }
+    for (const HistoryRecord& record : records)
+        array.append(objectOf(record));
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+QString historyJsonLines(const std::vector<HistoryRecord>& records) {
+    QString out;
+    for (const HistoryRecord& record : records)
+        out += QString::fromUtf8(QJsonDocument(objectOf(record)).toJson(QJsonDocument::Compact)) +
+               u'\n';
+    return out;
 }
 
 QString historyCsv(const std::vector<HistoryRecord>& records) {

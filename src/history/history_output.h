@@ -17,6 +17,8 @@ QStringList historyCells(const HistoryRecord& record);
 QString historyTable(const std::vector<HistoryRecord>& records);
 // An array of objects with one key per column.
 QString historyJson(const std::vector<HistoryRecord>& records);
+// One object a line.
+QString historyJsonLines(const std::vector<HistoryRecord>& records);
 // A heading line and one line per record.
 QString historyCsv(const std::vector<HistoryRecord>& records);
 

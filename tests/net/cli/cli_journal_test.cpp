@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <map>
+
 namespace {
 
 QString mac(int device) {
@@ -29,6 +31,14 @@ std::string slowDevices(int count) {
 
 QJsonArray jsonOf(const testsupport::CliRun& run) {
     return QJsonDocument::fromJson(run.out.toUtf8()).array();
+}
+
+// apply's rows by their plan line (a done row is written after the closing scan).
+std::map<int, QJsonObject> rowsByLine(const testsupport::CliRun& run) {
+    std::map<int, QJsonObject> rows;
+    for (const QJsonValue& row : jsonOf(run))
+        rows[row["line"].toInt()] = row.toObject();
+    return rows;
 }
 
 } // namespace
@@ -79,23 +89,24 @@ TEST_F(CliJournalTest, AnInterruptedPlanRunAgainLeavesEveryDeviceStoredAsPlanned
     };
     const testsupport::CliRun first = cli({"--format", "json", "apply", file}, {secondStarted, 1});
     EXPECT_EQ(first.exitCode, 130) << first.err.toStdString();
-    const QJsonArray rows = jsonOf(first);
-    ASSERT_EQ(rows.size(), 4) << first.out.toStdString();
-    EXPECT_EQ(rows[0]["result"].toString(), "done");
-    EXPECT_EQ(rows[1]["result"].toString(), "interrupted");
-    EXPECT_EQ(rows[1]["changes"]["ip"]["result"].toString(), "done");
-    EXPECT_EQ(rows[1]["changes"]["netmask"]["result"].toString(), "not_sent");
-    EXPECT_EQ(rows[2]["result"].toString(), "not started");
-    EXPECT_EQ(rows[3]["result"].toString(), "not started");
+    auto rows = rowsByLine(first);
+    ASSERT_EQ(rows.size(), 4u) << first.out.toStdString();
+    EXPECT_EQ(rows[2]["result"].toString(), "done");
+    EXPECT_EQ(rows[3]["result"].toString(), "interrupted");
+    const QJsonObject interrupted = rows[3]["changes"].toObject();
+    EXPECT_EQ(interrupted["ip"].toObject()["result"].toString(), "done");
+    EXPECT_EQ(interrupted["netmask"].toObject()["result"].toString(), "not_sent");
+    EXPECT_EQ(rows[4]["result"].toString(), "not started");
+    EXPECT_EQ(rows[5]["result"].toString(), "not started");
 
     const testsupport::CliRun second = cli({"--format", "json", "apply", file});
     EXPECT_EQ(second.exitCode, 0) << second.out.toStdString() << second.err.toStdString();
-    const QJsonArray again = jsonOf(second);
-    ASSERT_EQ(again.size(), 4);
-    EXPECT_EQ(again[0]["result"].toString(), "unchanged");
-    EXPECT_EQ(again[1]["changes"].toObject().keys(), QStringList{"netmask"});
-    for (int i = 1; i < 4; ++i)
-        EXPECT_EQ(again[i]["result"].toString(), "done") << i;
+    auto again = rowsByLine(second);
+    ASSERT_EQ(again.size(), 4u);
+    EXPECT_EQ(again[2]["result"].toString(), "unchanged");
+    EXPECT_EQ(again[3]["changes"].toObject().keys(), QStringList{"netmask"});
+    for (int line = 3; line <= 5; ++line)
+        EXPECT_EQ(again[line]["result"].toString(), "done") << line;
 
     const QJsonArray stored = storedAfterRestart(4);
     ASSERT_EQ(stored.size(), 4);
