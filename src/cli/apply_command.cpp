@@ -131,6 +131,8 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     case Format::Csv:
         bench.out << outcomesCsv(outcomes);
         break;
+    case Format::Jsonl: // a watch's format; the command line refuses it for apply
+        break;
     }
     if (run.networkFailed())
         return bench.networkFailed();

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace cli {
@@ -12,6 +14,7 @@ namespace cli {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
+constexpr int kLongestIntervalS = 86400;
 
 struct OptionDefinition {
     const char* name;
@@ -19,13 +22,21 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},   {"--format", true, std::nullopt},
-    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
-    {"--ip", true, Command::Set},        {"--netmask", true, Command::Set},
-    {"--gateway", true, Command::Set},   {"--dhcp", true, Command::Set},
-    {"--dry-run", false, Command::Apply}};
+const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
+                                     {"--scan-ms", true, std::nullopt},
+                                     {"--timeout", true, std::nullopt},
+                                     {"--format", true, std::nullopt},
+                                     {"--gdf", true, std::nullopt},
+                                     {"--verbose", false, std::nullopt},
+                                     {"--ip", true, Command::Set},
+                                     {"--netmask", true, Command::Set},
+                                     {"--gateway", true, Command::Set},
+                                     {"--dhcp", true, Command::Set},
+                                     {"--dry-run", false, Command::Apply},
+                                     {"--compare", true, Command::Scan},
+                                     {"--interval", true, Command::Watch},
+                                     {"--exec", true, Command::Watch},
+                                     {"--exec-timeout", true, Command::Watch}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -46,6 +57,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::Restart;
     if (word == QLatin1String("apply"))
         return Command::Apply;
+    if (word == QLatin1String("watch"))
+        return Command::Watch;
     return std::nullopt;
 }
 
@@ -59,6 +72,8 @@ QString commandName(Command command) {
         return QStringLiteral("blink");
     case Command::Restart:
         return QStringLiteral("restart");
+    case Command::Watch:
+        return QStringLiteral("watch");
     case Command::Apply:
         break;
     }
@@ -74,6 +89,16 @@ std::optional<int> milliseconds(const QString& text) {
     }
     const int value = text.toInt();
     if (value < 1 || value > kLongestWaitMs)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> wholeSeconds(const QString& text) {
+    if (text.isEmpty() || text.size() > 5 ||
+        std::any_of(text.begin(), text.end(), [](QChar ch) { return ch < u'0' || ch > u'9'; }))
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < 1 || value > kLongestIntervalS)
         return std::nullopt;
     return value;
 }
@@ -177,13 +202,30 @@ private:
                 invocation.format = Format::Json;
             else if (value == QLatin1String("csv"))
                 invocation.format = Format::Csv;
+            else if (value == QLatin1String("jsonl"))
+                invocation.format = Format::Jsonl;
             else
-                error = QStringLiteral("--format \"%1\": table, json or csv").arg(value);
+                error = QStringLiteral("--format \"%1\": table, json, csv or jsonl").arg(value);
         } else if (name == QLatin1String("--gdf")) {
             if (value.isEmpty())
                 error = QStringLiteral("--gdf needs a file name");
             else
                 invocation.gdfFile = value;
+        } else if (name == QLatin1String("--interval") || name == QLatin1String("--exec-timeout")) {
+            const auto seconds = wholeSeconds(value);
+            if (!seconds)
+                error = QStringLiteral("%1 \"%2\": a number of seconds from 1 to %3")
+                            .arg(name, value)
+                            .arg(kLongestIntervalS);
+            else
+                (name == QLatin1String("--interval") ? invocation.intervalS
+                                                     : invocation.execTimeoutS) = *seconds;
+        } else if (name == QLatin1String("--exec") || name == QLatin1String("--compare")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(name);
+            else
+                (name == QLatin1String("--exec") ? invocation.execCommand
+                                                 : invocation.compareFile) = value;
         } else if (name == QLatin1String("--ip")) {
             takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
@@ -199,11 +241,18 @@ private:
 
     void finish() {
         if (!command) {
-            error = QStringLiteral("no command: scan, set, blink, restart or apply");
+            error = QStringLiteral("no command: scan, set, blink, restart, apply or watch");
             return;
         }
         invocation.command = *command;
-        const qsizetype wanted = *command == Command::Scan ? 0 : 1;
+        // A watch's events come one by one; the other commands print one whole list.
+        const bool watch = *command == Command::Watch;
+        if (watch != (invocation.format == Format::Jsonl) && invocation.format != Format::Table) {
+            error = watch ? QStringLiteral("watch writes --format table or jsonl")
+                          : QStringLiteral("--format jsonl is for watch");
+            return;
+        }
+        const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;
         if (operands.size() > wanted) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
@@ -216,7 +265,7 @@ private:
         }
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
-        } else if (*command != Command::Scan) {
+        } else if (*command != Command::Scan && !watch) {
             const Checked mac = macAddress(operands.first());
             if (!mac.value) {
                 error = mac.problem;

@@ -7,8 +7,8 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply };
-enum class Format { Table, Json, Csv };
+enum class Command { Scan, Set, Blink, Restart, Apply, Watch };
+enum class Format { Table, Json, Csv, Jsonl };
 
 // The exit statuses the command line promises its callers.
 enum ExitStatus : int {
@@ -37,6 +37,12 @@ struct Invocation {
 
     QString planFile; // apply
     bool dryRun = false;
+
+    std::optional<QString> compareFile; // scan: a device list saved earlier
+
+    int intervalS = 30; // watch: from the start of one scan to the next
+    std::optional<QString> execCommand;
+    int execTimeoutS = 10; // for each run of execCommand
 };
 
 struct ParsedCommandLine {

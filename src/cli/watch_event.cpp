@@ -1,0 +1,60 @@
+#include "cli/watch_event.h"
+
+#include "report/difference_writer.h"
+#include "report/json_text.h"
+
+namespace cli {
+
+namespace {
+
+QString timeText(const QDateTime& time) {
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QString tableLine(const QString& time, const QString& event, const QString& mac, const QString& ip,
+                  const QString& details) {
+    QString line = time.leftJustified(26) + event.leftJustified(14) + mac.leftJustified(19) +
+                   ip.leftJustified(17) + details;
+    // Control characters of a device's revision must not move the cursor.
+    for (QChar& ch : line) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = u'?';
+    }
+    return line.trimmed() + u'\n';
+}
+
+} // namespace
+
+QString eventJson(const WatchEvent& event) {
+    const WatchChange& change = event.change;
+    QString json =
+        QStringLiteral(R"({"time": %1, "event": %2, "mac": %3, "ip": %4, "adapter": %5)")
+            .arg(report::jsonString(timeText(event.time)),
+                 report::jsonString(watchKindName(change.kind)), report::jsonString(change.mac),
+                 report::jsonString(change.ip), report::jsonString(event.adapter));
+    if (change.kind == WatchChange::Kind::Changed)
+        json += QStringLiteral(", \"changes\": ") + report::changesJson(change.changes);
+    if (change.kind == WatchChange::Kind::DuplicateIp) {
+        QStringList macs;
+        for (const QString& mac : change.sharedWith)
+            macs.append(report::jsonString(mac));
+        json += QStringLiteral(", \"shared_with\": [") + macs.join(QStringLiteral(", ")) + u']';
+    }
+    return json + u'}';
+}
+
+QString eventTableHeading() {
+    return tableLine(QStringLiteral("TIME"), QStringLiteral("EVENT"), QStringLiteral("MAC"),
+                     QStringLiteral("IP"), QStringLiteral("CHANGES"));
+}
+
+QString eventTableLine(const WatchEvent& event) {
+    const WatchChange& change = event.change;
+    QString details = report::changesText(change.changes);
+    if (change.kind == WatchChange::Kind::DuplicateIp)
+        details = QStringLiteral("also at this address: ") + change.sharedWith.join(u' ');
+    return tableLine(timeText(event.time), watchKindName(change.kind), change.mac, change.ip,
+                     details);
+}
+
+} // namespace cli
