@@ -5,10 +5,10 @@
 #include "net/firewall_probe.h"
 #include "net/ipv4.h"
 #include "platform/message_boxes.h"
+#include "statelog/log_buffer.h"
 #include "ui/device_list_view.h"
 #include "ui/hints_page.h"
 #include "ui/model/device_table.h"
-#include "ui/model/log_buffer.h"
 #include "ui/no_answer_hint.h"
 #include "ui/options_dialog.h"
 

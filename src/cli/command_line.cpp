@@ -108,7 +108,7 @@ public:
     ParsedCommandLine read(const QStringList& arguments) {
         for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
             const QString& argument = arguments[i];
-            if (argument == QLatin1String("--help")) {
+            if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
                 result.help = true;
             } else if (argument == QLatin1String("--version")) {
                 result.version = true;
@@ -200,12 +200,12 @@ private:
                 invocation.format = Format::Table;
             else if (value == QLatin1String("json"))
                 invocation.format = Format::Json;
-            else if (value == QLatin1String("csv"))
-                invocation.format = Format::Csv;
             else if (value == QLatin1String("jsonl"))
                 invocation.format = Format::Jsonl;
+            else if (value == QLatin1String("csv"))
+                invocation.format = Format::Csv;
             else
-                error = QStringLiteral("--format \"%1\": table, json, csv or jsonl").arg(value);
+                error = QStringLiteral("--format \"%1\": table, json, jsonl or csv").arg(value);
         } else if (name == QLatin1String("--gdf")) {
             if (value.isEmpty())
                 error = QStringLiteral("--gdf needs a file name");
@@ -245,11 +245,10 @@ private:
             return;
         }
         invocation.command = *command;
-        // A watch's events come one by one; the other commands print one whole list.
+        // A watch's events come one by one: no format that is one whole document.
         const bool watch = *command == Command::Watch;
-        if (watch != (invocation.format == Format::Jsonl) && invocation.format != Format::Table) {
-            error = watch ? QStringLiteral("watch writes --format table or jsonl")
-                          : QStringLiteral("--format jsonl is for watch");
+        if (watch && invocation.format != Format::Table && invocation.format != Format::Jsonl) {
+            error = QStringLiteral("watch writes --format table or jsonl");
             return;
         }
         const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;

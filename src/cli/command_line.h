@@ -8,7 +8,7 @@
 namespace cli {
 
 enum class Command { Scan, Set, Blink, Restart, Apply, Watch };
-enum class Format { Table, Json, Csv, Jsonl };
+enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
 enum ExitStatus : int {

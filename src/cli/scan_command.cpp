@@ -46,9 +46,11 @@ int compare(const Invocation& invocation, Workbench& bench,
     case Format::Csv:
         bench.out << report::differencesCsv(differences);
         break;
-    case Format::Jsonl: // a watch's format; the command line refuses it for scan
+    case Format::Jsonl:
+        bench.out << report::differencesJsonLines(differences);
         break;
     }
+    bench.out.flush();
     if (rows.empty())
         reportNoAnswer(bench);
     return differences.empty() ? exitDone : exitDeviceFailed;
@@ -76,12 +78,14 @@ int runScan(const Invocation& invocation, Workbench& bench) {
     case Format::Json:
         bench.out << report::deviceListJson(rows);
         break;
+    case Format::Jsonl:
+        bench.out << report::deviceListJsonLines(rows);
+        break;
     case Format::Csv:
         bench.out << report::deviceListCsv(rows);
         break;
-    case Format::Jsonl: // a watch's format; the command line refuses it for scan
-        break;
     }
+    bench.out.flush();
     return rows.empty() ? reportNoAnswer(bench) : exitDone;
 }
 

@@ -1,7 +1,10 @@
 #include "cli/watch_event.h"
 
 #include "report/difference_writer.h"
-#include "report/json_text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace cli {
 
@@ -27,20 +30,16 @@ QString tableLine(const QString& time, const QString& event, const QString& mac,
 
 QString eventJson(const WatchEvent& event) {
     const WatchChange& change = event.change;
-    QString json =
-        QStringLiteral(R"({"time": %1, "event": %2, "mac": %3, "ip": %4, "adapter": %5)")
-            .arg(report::jsonString(timeText(event.time)),
-                 report::jsonString(watchKindName(change.kind)), report::jsonString(change.mac),
-                 report::jsonString(change.ip), report::jsonString(event.adapter));
+    QJsonObject object{{QStringLiteral("time"), timeText(event.time)},
+                       {QStringLiteral("event"), watchKindName(change.kind)},
+                       {QStringLiteral("mac"), change.mac},
+                       {QStringLiteral("ip"), change.ip},
+                       {QStringLiteral("adapter"), event.adapter}};
     if (change.kind == WatchChange::Kind::Changed)
-        json += QStringLiteral(", \"changes\": ") + report::changesJson(change.changes);
-    if (change.kind == WatchChange::Kind::DuplicateIp) {
-        QStringList macs;
-        for (const QString& mac : change.sharedWith)
-            macs.append(report::jsonString(mac));
-        json += QStringLiteral(", \"shared_with\": [") + macs.join(QStringLiteral(", ")) + u']';
-    }
-    return json + u'}';
+        object.insert(QStringLiteral("changes"), report::changesJson(change.changes));
+    if (change.kind == WatchChange::Kind::DuplicateIp)
+        object.insert(QStringLiteral("shared_with"), QJsonArray::fromStringList(change.sharedWith));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 QString eventTableHeading() {

@@ -1,8 +1,10 @@
 #include "report/difference_writer.h"
 
 #include "report/csv_text.h"
-#include "report/json_text.h"
 #include "report/text_table.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace report {
 
@@ -15,13 +17,16 @@ QString changesText(const std::vector<FieldChange>& changes) {
     return parts.join(QStringLiteral(", "));
 }
 
-QString changesJson(const std::vector<FieldChange>& changes) {
-    QStringList members;
+QJsonObject changesJson(const std::vector<FieldChange>& changes) {
+    const auto orNull = [](const std::optional<QString>& text) {
+        return text ? QJsonValue(*text) : QJsonValue();
+    };
+    QJsonObject object;
     for (const FieldChange& change : changes)
-        members.append(jsonString(deviceFieldName(change.field)) +
-                       QStringLiteral(": {\"from\": %1, \"to\": %2}")
-                           .arg(jsonStringOrNull(change.from), jsonStringOrNull(change.to)));
-    return u'{' + members.join(QStringLiteral(", ")) + u'}';
+        object.insert(deviceFieldName(change.field),
+                      QJsonObject{{QStringLiteral("from"), orNull(change.from)},
+                                  {QStringLiteral("to"), orNull(change.to)}});
+    return object;
 }
 
 QString differencesTable(const std::vector<DeviceDifference>& differences) {
@@ -37,19 +42,33 @@ QString differencesTable(const std::vector<DeviceDifference>& differences) {
     return (differences.empty() ? QString() : table.text()) + count + u'\n';
 }
 
+namespace {
+
+QJsonObject differenceJson(const DeviceDifference& difference) {
+    const bool changed = difference.kind == DeviceDifference::Kind::Changed;
+    return QJsonObject{{QStringLiteral("change"), differenceKindName(difference.kind)},
+                       {QStringLiteral("mac"), difference.mac},
+                       {QStringLiteral("ip"), difference.ip},
+                       {QStringLiteral("changes"),
+                        changed ? QJsonValue(changesJson(difference.changes)) : QJsonValue()}};
+}
+
+} // namespace
+
 QString differencesJson(const std::vector<DeviceDifference>& differences) {
-    QStringList objects;
-    for (const DeviceDifference& difference : differences) {
-        const bool changed = difference.kind == DeviceDifference::Kind::Changed;
-        objects.append(
-            QStringLiteral("  {\"change\": %1, \"mac\": %2, \"ip\": %3, \"changes\": %4}")
-                .arg(jsonString(differenceKindName(difference.kind)), jsonString(difference.mac),
-                     jsonString(difference.ip),
-                     changed ? changesJson(difference.changes) : QStringLiteral("null")));
-    }
-    if (objects.isEmpty())
-        return QStringLiteral("[]\n");
-    return QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n");
+    QJsonArray objects;
+    for (const DeviceDifference& difference : differences)
+        objects.append(differenceJson(difference));
+    return QString::fromUtf8(QJsonDocument(objects).toJson(QJsonDocument::Indented));
+}
+
+QString differencesJsonLines(const std::vector<DeviceDifference>& differences) {
+    QString out;
+    for (const DeviceDifference& difference : differences)
+        out += QString::fromUtf8(
+                   QJsonDocument(differenceJson(difference)).toJson(QJsonDocument::Compact)) +
+               u'\n';
+    return out;
 }
 
 QString differencesCsv(const std::vector<DeviceDifference>& differences) {

@@ -68,6 +68,7 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(parse("--help").help);
     EXPECT_TRUE(parse("set nonsense --help").help);
+    EXPECT_TRUE(parse("scan -h").help);
     EXPECT_TRUE(parse("--version scan").version);
     EXPECT_TRUE(helpText().contains("apply PLAN.csv [--dry-run]"));
     EXPECT_TRUE(versionText().startsWith("torvane-cli ("));
@@ -83,8 +84,7 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},
         {"scan --quiet", "unknown option --quiet"},
-        {"scan --format xml", "--format \"xml\": table, json, csv or jsonl"},
-        {"scan --format jsonl", "--format jsonl is for watch"},
+        {"scan --format xml", "--format \"xml\": table, json, jsonl or csv"},
         {"--format csv watch", "watch writes --format table or jsonl"},
         {"watch --interval 0", "--interval \"0\": a number of seconds from 1 to 86400"},
         {"watch --exec=", "--exec needs a value"},
