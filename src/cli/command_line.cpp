@@ -33,6 +33,8 @@ const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
                                      {"--gateway", true, Command::Set},
                                      {"--dhcp", true, Command::Set},
                                      {"--dry-run", false, Command::Apply},
+                                     {"--type", true, Command::Scan},
+                                     {"--restart", false, Command::Apply},
                                      {"--compare", true, Command::Scan},
                                      {"--interval", true, Command::Watch},
                                      {"--exec", true, Command::Watch},
@@ -160,8 +162,10 @@ private:
                 error = QStringLiteral("%1 takes no value").arg(name);
             else if (name == QLatin1String("--verbose"))
                 invocation.verbose = true;
-            else
+            else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else
+                invocation.restartAfterDhcp = true;
             return;
         }
         QString value;
@@ -226,6 +230,11 @@ private:
             else
                 (name == QLatin1String("--exec") ? invocation.execCommand
                                                  : invocation.compareFile) = value;
+        } else if (name == QLatin1String("--type")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("--type needs a type code or a part of a type name");
+            else
+                invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
             takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
@@ -251,8 +260,9 @@ private:
             error = QStringLiteral("watch writes --format table or jsonl");
             return;
         }
+        const bool several = *command == Command::Blink || *command == Command::Restart;
         const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;
-        if (operands.size() > wanted) {
+        if (operands.size() > wanted && !several) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
         }
@@ -265,12 +275,16 @@ private:
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
         } else if (*command != Command::Scan && !watch) {
-            const Checked mac = macAddress(operands.first());
-            if (!mac.value) {
-                error = mac.problem;
-                return;
+            for (const QString& operand : std::as_const(operands)) {
+                const Checked mac = macAddress(operand);
+                if (!mac.value) {
+                    error = mac.problem;
+                    return;
+                }
+                if (!invocation.macs.contains(*mac.value))
+                    invocation.macs.append(*mac.value);
             }
-            invocation.mac = *mac.value;
+            invocation.mac = invocation.macs.first();
         }
         if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
             !invocation.gateway && !invocation.dhcp)

@@ -3,11 +3,11 @@
 namespace cli {
 
 QString helpText() {
-    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--compare FILE]
+    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT] [--compare FILE]
        torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
-       torvane-cli [OPTION]... blink MAC
-       torvane-cli [OPTION]... restart MAC
-       torvane-cli [OPTION]... apply PLAN.csv [--dry-run]
+       torvane-cli [OPTION]... blink MAC...
+       torvane-cli [OPTION]... restart MAC...
+       torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
        torvane-cli [OPTION]... watch [--interval S] [--exec CMD] [--exec-timeout S]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
@@ -15,7 +15,10 @@ shell or a script, with the same protocol as the TorvaneScan window.
 Commands:
   scan             broadcast one scan, ask the devices whose answer is short for their
                    netmask and gateway, and list every device, sorted by IP address;
-                   exit status 1 when no device answered
+                   Ctrl-C ends the scan and lists what it found so far; exit
+                   status 1 when no device answered
+      --type CODE|TEXT only devices whose type code is CODE or whose type name
+                       holds TEXT (in any case)
       --compare FILE   list instead the devices that are new, missing or changed
                        (from -> to) against a list saved earlier as CSV or JSON;
                        exit status 0 when nothing differs, 1 when something does
@@ -28,12 +31,14 @@ Commands:
       --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
                        off, the device also gets its IP address, netmask and gateway
                        written, as the window does
-  blink MAC        make the device blink, to find it in the cabinet
-  restart MAC      restart the device
+  blink MAC...     make each device blink, to find it in the cabinet
+  restart MAC...   restart each device
   apply PLAN.csv   give many devices their values from a plan, one device after the
                    other; every row is checked before anything is sent
       --dry-run        scan and show each value from -> to ("would change"); send
                        nothing else
+      --restart        restart each device whose DHCP setting its row changed, once
+                       the row is done, so that the setting takes effect
   watch            scan again and again and report each device that appeared,
                    disappeared (missing from two scans in a row), changed (from -> to)
                    or shares its IP address with another MAC (duplicate_ip); the first

@@ -1,5 +1,5 @@
 #include "cli/engine_runner.h"
-#include "cli/stop_signals.h"
+#include "cli/interrupt_signals.h"
 #include "cli/watch_event.h"
 #include "cli/watch_exec.h"
 #include "cli/watch_tracker.h"
@@ -18,12 +18,12 @@ namespace cli {
 namespace {
 
 // Waits until the next scan is due or a stop is asked for.
-void waitForNextScan(const StopSignals& stop, qint64 ms) {
-    if (ms <= 0 || stop.requested())
+void waitForNextScan(const InterruptSignals& interrupts, qint64 ms) {
+    if (ms <= 0 || interrupts.received())
         return;
     QEventLoop loop;
     QTimer::singleShot(std::chrono::milliseconds(ms), &loop, &QEventLoop::quit);
-    QObject::connect(&stop, &StopSignals::stopRequested, &loop, &QEventLoop::quit);
+    QObject::connect(&interrupts, &InterruptSignals::interrupted, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -49,13 +49,15 @@ int runWatch(const Invocation& invocation, Workbench& bench) {
     // A reader that went away shows as a failed write, which ends the watch, and a command
     // that does not read its input must not end it either.
     std::signal(SIGPIPE, SIG_IGN);
-    const StopSignals stop;
+    // SIGINT and SIGTERM end the watch, but only once the scan in hand is over and reported:
+    // they are the ordinary way to end it (systemctl stop), hence exit status 0.
+    const InterruptSignals interrupts;
     WatchTracker tracker;
     if (invocation.format == Format::Table) {
         bench.out << eventTableHeading();
         bench.out.flush();
     }
-    while (!stop.requested() && bench.out.status() == QTextStream::Ok) {
+    while (!interrupts.received() && bench.out.status() == QTextStream::Ok) {
         QElapsedTimer sinceScan;
         sinceScan.start();
         // The endpoint is closed again when the scan returns: the port is free until the
@@ -72,7 +74,7 @@ int runWatch(const Invocation& invocation, Workbench& bench) {
                       << "; trying again at the next scan\n";
             bench.err.flush();
         }
-        waitForNextScan(stop, qint64(invocation.intervalS) * 1000 - sinceScan.elapsed());
+        waitForNextScan(interrupts, qint64(invocation.intervalS) * 1000 - sinceScan.elapsed());
     }
     return exitDone;
 }
