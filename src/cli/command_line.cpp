@@ -6,6 +6,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace cli {
@@ -13,6 +15,7 @@ namespace cli {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
+constexpr int kLongestIntervalS = 86400;
 
 struct OptionDefinition {
     const char* name;
@@ -20,13 +23,24 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},    {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},    {"--format", true, std::nullopt},
-    {"--gdf", true, std::nullopt},        {"--verbose", false, std::nullopt},
-    {"--ip", true, Command::Set},         {"--netmask", true, Command::Set},
-    {"--gateway", true, Command::Set},    {"--dhcp", true, Command::Set},
-    {"--dry-run", false, Command::Apply}, {"--since", true, Command::History}};
+const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
+                                     {"--scan-ms", true, std::nullopt},
+                                     {"--timeout", true, std::nullopt},
+                                     {"--format", true, std::nullopt},
+                                     {"--gdf", true, std::nullopt},
+                                     {"--verbose", false, std::nullopt},
+                                     {"--ip", true, Command::Set},
+                                     {"--netmask", true, Command::Set},
+                                     {"--gateway", true, Command::Set},
+                                     {"--dhcp", true, Command::Set},
+                                     {"--dry-run", false, Command::Apply},
+                                     {"--type", true, Command::Scan},
+                                     {"--restart", false, Command::Apply},
+                                     {"--compare", true, Command::Scan},
+                                     {"--interval", true, Command::Watch},
+                                     {"--exec", true, Command::Watch},
+                                     {"--exec-timeout", true, Command::Watch},
+                                     {"--since", true, Command::History}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -49,6 +63,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::Apply;
     if (word == QLatin1String("history"))
         return Command::History;
+    if (word == QLatin1String("watch"))
+        return Command::Watch;
     return std::nullopt;
 }
 
@@ -64,6 +80,8 @@ QString commandName(Command command) {
         return QStringLiteral("restart");
     case Command::History:
         return QStringLiteral("history");
+    case Command::Watch:
+        return QStringLiteral("watch");
     case Command::Apply:
         break;
     }
@@ -79,6 +97,16 @@ std::optional<int> milliseconds(const QString& text) {
     }
     const int value = text.toInt();
     if (value < 1 || value > kLongestWaitMs)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> wholeSeconds(const QString& text) {
+    if (text.isEmpty() || text.size() > 5 ||
+        std::any_of(text.begin(), text.end(), [](QChar ch) { return ch < u'0' || ch > u'9'; }))
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < 1 || value > kLongestIntervalS)
         return std::nullopt;
     return value;
 }
@@ -140,8 +168,10 @@ private:
                 error = QStringLiteral("%1 takes no value").arg(name);
             else if (name == QLatin1String("--verbose"))
                 invocation.verbose = true;
-            else
+            else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else
+                invocation.restartAfterDhcp = true;
             return;
         }
         QString value;
@@ -191,6 +221,26 @@ private:
                 error = QStringLiteral("--gdf needs a file name");
             else
                 invocation.gdfFile = value;
+        } else if (name == QLatin1String("--interval") || name == QLatin1String("--exec-timeout")) {
+            const auto seconds = wholeSeconds(value);
+            if (!seconds)
+                error = QStringLiteral("%1 \"%2\": a number of seconds from 1 to %3")
+                            .arg(name, value)
+                            .arg(kLongestIntervalS);
+            else
+                (name == QLatin1String("--interval") ? invocation.intervalS
+                                                     : invocation.execTimeoutS) = *seconds;
+        } else if (name == QLatin1String("--exec") || name == QLatin1String("--compare")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(name);
+            else
+                (name == QLatin1String("--exec") ? invocation.execCommand
+                                                 : invocation.compareFile) = value;
+        } else if (name == QLatin1String("--type")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("--type needs a type code or a part of a type name");
+            else
+                invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
             takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
@@ -212,7 +262,8 @@ private:
 
     void finish() {
         if (!command) {
-            error = QStringLiteral("no command: scan, set, blink, restart, apply or history");
+            error =
+                QStringLiteral("no command: scan, set, blink, restart, apply, watch or history");
             return;
         }
         invocation.command = *command;
@@ -220,8 +271,15 @@ private:
             finishHistory();
             return;
         }
-        const qsizetype wanted = *command == Command::Scan ? 0 : 1;
-        if (operands.size() > wanted) {
+        // A watch's events come one by one: no format that is one whole document.
+        const bool watch = *command == Command::Watch;
+        if (watch && invocation.format != Format::Table && invocation.format != Format::Jsonl) {
+            error = QStringLiteral("watch writes --format table or jsonl");
+            return;
+        }
+        const bool several = *command == Command::Blink || *command == Command::Restart;
+        const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;
+        if (operands.size() > wanted && !several) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
         }
@@ -233,13 +291,17 @@ private:
         }
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
-        } else if (*command != Command::Scan) {
-            const Checked mac = macAddress(operands.first());
-            if (!mac.value) {
-                error = mac.problem;
-                return;
+        } else if (*command != Command::Scan && !watch) {
+            for (const QString& operand : std::as_const(operands)) {
+                const Checked mac = macAddress(operand);
+                if (!mac.value) {
+                    error = mac.problem;
+                    return;
+                }
+                if (!invocation.macs.contains(*mac.value))
+                    invocation.macs.append(*mac.value);
             }
-            invocation.mac = *mac.value;
+            invocation.mac = invocation.macs.first();
         }
         if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
             !invocation.gateway && !invocation.dhcp)

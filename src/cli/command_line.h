@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply, History };
+enum class Command { Scan, Set, Blink, Restart, Apply, Watch, History };
 enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
@@ -27,7 +27,8 @@ struct Invocation {
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;
 
-    QString mac; // set, blink, restart, history (may be empty): canonical MAC text
+    QString mac;      // set, history (may be empty): canonical MAC text
+    QStringList macs; // blink, restart: one or more, canonical, each once
 
     // set: the values asked for, checked and in canonical form
     std::optional<QString> ip;
@@ -35,8 +36,17 @@ struct Invocation {
     std::optional<QString> gateway;
     std::optional<bool> dhcp;
 
+    std::optional<QString> deviceType; // scan --type: a type code or part of its name
+
     QString planFile; // apply
     bool dryRun = false;
+    bool restartAfterDhcp = false; // apply --restart
+
+    std::optional<QString> compareFile; // scan: a device list saved earlier
+
+    int intervalS = 30; // watch: from the start of one scan to the next
+    std::optional<QString> execCommand;
+    int execTimeoutS = 10; // for each run of execCommand
 
     std::optional<QString> since; // history: a history time (UTC)
 };

@@ -147,7 +147,14 @@ void EngineRunner::interrupt() {
         finish();
 }
 
+void EngineRunner::interruptScan() {
+    stopped = true;
+    finish();
+}
+
 void EngineRunner::run(const std::function<void()>& start) {
+    if (stopped)
+        return;
     finished = false;
     QEventLoop eventLoop;
     loop = &eventLoop;
@@ -164,6 +171,8 @@ void EngineRunner::finish() {
 }
 
 bool EngineRunner::scan() {
+    // A watch scans again after a failure, which the next scan may not repeat.
+    failure.clear();
     bool periodOver = false;
     engine::Events& events = engine.events();
     QObject context;

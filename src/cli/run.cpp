@@ -2,7 +2,7 @@
 
 #include "cli/engine_runner.h"
 #include "cli/history_command.h"
-#include "cli/interrupt_watch.h"
+#include "cli/interrupt_signals.h"
 #include "cli/plan_intake.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
@@ -133,12 +133,15 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     Workbench bench{engine, runner, journal, types, out, err, progress};
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).
-    std::optional<InterruptWatch> interrupts;
-    if (invocation.command == Command::Set || invocation.command == Command::Apply)
-        interrupts.emplace([&runner](int) { runner.interrupt(); });
+    std::optional<InterruptSignals> interrupts;
+    if (invocation.command == Command::Set || invocation.command == Command::Apply) {
+        interrupts.emplace();
+        QObject::connect(&*interrupts, &InterruptSignals::interrupted, &*interrupts,
+                         [&runner] { runner.interrupt(); });
+    }
     const auto ended = [&](int status) {
         out.flush();
-        const int signal = interrupts ? interrupts->firstSignal() : 0;
+        const int signal = interrupts ? interrupts->received() : 0;
         return signal != 0 ? 128 + signal : status;
     };
     switch (invocation.command) {
@@ -150,6 +153,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return runBlink(invocation, bench);
     case Command::Restart:
         return runRestart(invocation, bench);
+    case Command::Watch:
+        return runWatch(invocation, bench);
     case Command::Apply:
     case Command::History:
         break;
