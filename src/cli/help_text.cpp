@@ -37,6 +37,9 @@ Options:
                    the TorvaneScan window, else the first local address)
   --scan-ms MS     length of the scan period in milliseconds (default 2500)
   --timeout MS     how long to wait for each confirmation (default 3000)
+  --wait-ms MS     how long to wait while another TorvaneScan program (the window or
+                   a second torvane-cli) works on the port, before giving up with exit
+                   status 3 (default 5000; 0 gives up at once)
   --format FORMAT  output of scan and apply: table (default), json or csv
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
@@ -54,8 +57,13 @@ planned twice or one IP planned for two devices is reported with its line number
 nothing is sent. apply reports every row: done, unchanged, refused, timeout or not found.
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
-command line or plan (nothing sent); 3 the adapter could not be bound or the network
-failed.
+command line or plan (nothing sent); 3 the adapter could not be bound (its port held by
+another program), the port stayed in use by another TorvaneScan program, or the network
+failed; nothing is sent then.
+
+One program works on the port at a time: a command holds it from its scan to its end,
+the window while it scans, reads, changes, blinks or restarts. The lock file lies in
+$XDG_RUNTIME_DIR (else beside the settings), one per network namespace.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace testsupport {
 
@@ -11,9 +13,22 @@ struct CliRun {
     QString err;
 };
 
-// Runs build/bin/torvane-cli with these arguments in the test's own network namespace and
-// waits for its end. Its settings store is a fresh one in a folder of its own unless
-// configHome names another ($XDG_CONFIG_HOME).
+// build/bin/torvane-cli started with these arguments in the test's own network namespace.
+// Its settings store is a fresh one in a folder of its own unless configHome names another
+// ($XDG_CONFIG_HOME).
+class RunningCli {
+public:
+    explicit RunningCli(const QStringList& arguments, const QString& configHome = QString());
+    qint64 pid() const { return process.processId(); }
+    // Waits for its end.
+    CliRun finish();
+
+private:
+    QTemporaryDir freshHome;
+    QProcess process;
+};
+
+// Runs torvane-cli to its end, as RunningCli starts it.
 CliRun runCli(const QStringList& arguments, const QString& configHome = QString());
 
 } // namespace testsupport
