@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace cli {
@@ -12,6 +14,7 @@ namespace cli {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
+constexpr int kLongestIntervalS = 86400;
 
 struct OptionDefinition {
     const char* name;
@@ -25,7 +28,10 @@ const OptionDefinition kOptions[] = {
     {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
     {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
     {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
-    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply}};
+    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
+    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply},
+    {"--compare", true, Command::Scan}, {"--interval", true, Command::Watch},
+    {"--exec", true, Command::Watch},   {"--exec-timeout", true, Command::Watch}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -46,6 +52,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::Restart;
     if (word == QLatin1String("apply"))
         return Command::Apply;
+    if (word == QLatin1String("watch"))
+        return Command::Watch;
     return std::nullopt;
 }
 
@@ -59,6 +67,8 @@ QString commandName(Command command) {
         return QStringLiteral("blink");
     case Command::Restart:
         return QStringLiteral("restart");
+    case Command::Watch:
+        return QStringLiteral("watch");
     case Command::Apply:
         break;
     }
@@ -78,12 +88,22 @@ std::optional<int> milliseconds(const QString& text, int least = 1) {
     return value;
 }
 
+std::optional<int> wholeSeconds(const QString& text) {
+    if (text.isEmpty() || text.size() > 5 ||
+        std::any_of(text.begin(), text.end(), [](QChar ch) { return ch < u'0' || ch > u'9'; }))
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < 1 || value > kLongestIntervalS)
+        return std::nullopt;
+    return value;
+}
+
 class Reader {
 public:
     ParsedCommandLine read(const QStringList& arguments) {
         for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
             const QString& argument = arguments[i];
-            if (argument == QLatin1String("--help")) {
+            if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
                 result.help = true;
             } else if (argument == QLatin1String("--version")) {
                 result.version = true;
@@ -135,8 +155,10 @@ private:
                 error = QStringLiteral("%1 takes no value").arg(name);
             else if (name == QLatin1String("--verbose"))
                 invocation.verbose = true;
-            else
+            else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else
+                invocation.restartAfterDhcp = true;
             return;
         }
         QString value;
@@ -183,15 +205,37 @@ private:
                 invocation.format = Format::Table;
             else if (value == QLatin1String("json"))
                 invocation.format = Format::Json;
+            else if (value == QLatin1String("jsonl"))
+                invocation.format = Format::Jsonl;
             else if (value == QLatin1String("csv"))
                 invocation.format = Format::Csv;
             else
-                error = QStringLiteral("--format \"%1\": table, json or csv").arg(value);
+                error = QStringLiteral("--format \"%1\": table, json, jsonl or csv").arg(value);
         } else if (name == QLatin1String("--gdf")) {
             if (value.isEmpty())
                 error = QStringLiteral("--gdf needs a file name");
             else
                 invocation.gdfFile = value;
+        } else if (name == QLatin1String("--interval") || name == QLatin1String("--exec-timeout")) {
+            const auto seconds = wholeSeconds(value);
+            if (!seconds)
+                error = QStringLiteral("%1 \"%2\": a number of seconds from 1 to %3")
+                            .arg(name, value)
+                            .arg(kLongestIntervalS);
+            else
+                (name == QLatin1String("--interval") ? invocation.intervalS
+                                                     : invocation.execTimeoutS) = *seconds;
+        } else if (name == QLatin1String("--exec") || name == QLatin1String("--compare")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(name);
+            else
+                (name == QLatin1String("--exec") ? invocation.execCommand
+                                                 : invocation.compareFile) = value;
+        } else if (name == QLatin1String("--type")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("--type needs a type code or a part of a type name");
+            else
+                invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
             takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
@@ -207,12 +251,19 @@ private:
 
     void finish() {
         if (!command) {
-            error = QStringLiteral("no command: scan, set, blink, restart or apply");
+            error = QStringLiteral("no command: scan, set, blink, restart, apply or watch");
             return;
         }
         invocation.command = *command;
-        const qsizetype wanted = *command == Command::Scan ? 0 : 1;
-        if (operands.size() > wanted) {
+        // A watch's events come one by one: no format that is one whole document.
+        const bool watch = *command == Command::Watch;
+        if (watch && invocation.format != Format::Table && invocation.format != Format::Jsonl) {
+            error = QStringLiteral("watch writes --format table or jsonl");
+            return;
+        }
+        const bool several = *command == Command::Blink || *command == Command::Restart;
+        const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;
+        if (operands.size() > wanted && !several) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
         }
@@ -224,13 +275,17 @@ private:
         }
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
-        } else if (*command != Command::Scan) {
-            const Checked mac = macAddress(operands.first());
-            if (!mac.value) {
-                error = mac.problem;
-                return;
+        } else if (*command != Command::Scan && !watch) {
+            for (const QString& operand : std::as_const(operands)) {
+                const Checked mac = macAddress(operand);
+                if (!mac.value) {
+                    error = mac.problem;
+                    return;
+                }
+                if (!invocation.macs.contains(*mac.value))
+                    invocation.macs.append(*mac.value);
             }
-            invocation.mac = *mac.value;
+            invocation.mac = invocation.macs.first();
         }
         if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
             !invocation.gateway && !invocation.dhcp)

@@ -7,8 +7,8 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply };
-enum class Format { Table, Json, Csv };
+enum class Command { Scan, Set, Blink, Restart, Apply, Watch };
+enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
 enum ExitStatus : int {
@@ -28,7 +28,8 @@ struct Invocation {
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;
 
-    QString mac; // set, blink, restart: canonical MAC text
+    QString mac;      // set: canonical MAC text
+    QStringList macs; // blink, restart: one or more, canonical, each once
 
     // set: the values asked for, checked and in canonical form
     std::optional<QString> ip;
@@ -36,8 +37,17 @@ struct Invocation {
     std::optional<QString> gateway;
     std::optional<bool> dhcp;
 
+    std::optional<QString> deviceType; // scan --type: a type code or part of its name
+
     QString planFile; // apply
     bool dryRun = false;
+    bool restartAfterDhcp = false; // apply --restart
+
+    std::optional<QString> compareFile; // scan: a device list saved earlier
+
+    int intervalS = 30; // watch: from the start of one scan to the next
+    std::optional<QString> execCommand;
+    int execTimeoutS = 10; // for each run of execCommand
 };
 
 struct ParsedCommandLine {

@@ -137,7 +137,14 @@ void EngineRunner::noteFailure(const engine::Failure& reported) {
         finish();
 }
 
+void EngineRunner::interruptScan() {
+    stopped = true;
+    finish();
+}
+
 void EngineRunner::run(const std::function<void()>& start) {
+    if (stopped)
+        return;
     finished = false;
     QEventLoop eventLoop;
     loop = &eventLoop;
@@ -154,6 +161,8 @@ void EngineRunner::finish() {
 }
 
 bool EngineRunner::scan() {
+    // A watch scans again after a failure, which the next scan may not repeat.
+    failure.clear();
     bool periodOver = false;
     engine::Events& events = engine.events();
     QObject context;

@@ -3,17 +3,25 @@
 namespace cli {
 
 QString helpText() {
-    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan
+    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT] [--compare FILE]
        torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
-       torvane-cli [OPTION]... blink MAC
-       torvane-cli [OPTION]... restart MAC
-       torvane-cli [OPTION]... apply PLAN.csv [--dry-run]
+       torvane-cli [OPTION]... blink MAC...
+       torvane-cli [OPTION]... restart MAC...
+       torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
+       torvane-cli [OPTION]... watch [--interval S] [--exec CMD] [--exec-timeout S]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
 
 Commands:
   scan             broadcast one scan, ask the devices whose answer is short for their
-                   netmask and gateway, and list every device, sorted by IP address
+                   netmask and gateway, and list every device, sorted by IP address;
+                   Ctrl-C ends the scan and lists what it found so far; exit
+                   status 1 when no device answered
+      --type CODE|TEXT only devices whose type code is CODE or whose type name
+                       holds TEXT (in any case)
+      --compare FILE   list instead the devices that are new, missing or changed
+                       (from -> to) against a list saved earlier as CSV or JSON;
+                       exit status 0 when nothing differs, 1 when something does
   set MAC          find the device by a scan and change the values given: each address
                    first temporarily, then permanently, each request confirmed by the
                    device; values the device has already are not sent
@@ -23,12 +31,24 @@ Commands:
       --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
                        off, the device also gets its IP address, netmask and gateway
                        written, as the window does
-  blink MAC        make the device blink, to find it in the cabinet
-  restart MAC      restart the device
+  blink MAC...     make each device blink, to find it in the cabinet
+  restart MAC...   restart each device
   apply PLAN.csv   give many devices their values from a plan, one device after the
                    other; every row is checked before anything is sent
       --dry-run        scan and show each value from -> to ("would change"); send
                        nothing else
+      --restart        restart each device whose DHCP setting its row changed, once
+                       the row is done, so that the setting takes effect
+  watch            scan again and again and report each device that appeared,
+                   disappeared (missing from two scans in a row), changed (from -> to)
+                   or shares its IP address with another MAC (duplicate_ip); the first
+                   scan reports every device as appeared. SIGINT or SIGTERM ends the
+                   watch after the current scan; between scans the port is free
+      --interval S     seconds from the start of one scan to the next (default 30)
+      --exec CMD       run CMD with /bin/sh for every event: the event's JSON on its
+                       standard input, TORVANE_EVENT, TORVANE_MAC and TORVANE_IP in its
+                       environment; a failure is reported and the watch goes on
+      --exec-timeout S   stop CMD after S seconds (default 10)
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
@@ -40,21 +60,28 @@ Options:
   --wait-ms MS     how long to wait while another TorvaneScan program (the window or
                    a second torvane-cli) works on the port, before giving up with exit
                    status 3 (default 5000; 0 gives up at once)
-  --format FORMAT  output of scan and apply: table (default), json or csv
+  --format FORMAT  output of scan and apply: table (default), json, jsonl (one object
+                   a line) or csv; apply writes each row as soon as it is done; of
+                   watch: table or jsonl (one object a line and event)
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
-  --help           show this help and exit
+  -h, --help       show this help and exit
   --version        show the version and exit
 
-Plan file: CSV (RFC 4180; the semicolons of a spreadsheet's export are understood too)
-whose header row names mac and some of ip, netmask, gateway, dhcp in any order:
+Plan file: CSV (RFC 4180; a spreadsheet's semicolons or tabs are understood too; UTF-8,
+or UTF-16 with a byte-order mark), or - for standard input, whose header row names mac
+and some of ip, netmask, gateway, dhcp in any order:
     mac,ip,netmask,gateway,dhcp
     02-54-56-00-00-01,10.77.0.21,255.255.255.0,10.77.0.1,off
     02-54-56-00-00-02,10.77.0.22,,,
-An empty cell leaves that value as the device has it. A bad MAC or address, a MAC
-planned twice or one IP planned for two devices is reported with its line number, and
-nothing is sent. apply reports every row: done, unchanged, refused, timeout or not found.
+An empty cell leaves that value as the device has it (dhcp: on/active, off/inactive;
+unsupported or n/a leave it). The device list of `--format csv scan` is a plan: type the
+new addresses into its ip column. Its other columns, and columns of your own, are left
+alone; a header spelt nearly as a plan column (netmsk) is refused. A bad MAC or address,
+a MAC planned twice or one IP planned for two devices is reported with its line number,
+and nothing is sent; so is a plan that is not a file, larger than 4 MiB or not text.
+apply reports every row: done, unchanged, refused, timeout or not found.
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
 command line or plan (nothing sent); 3 the adapter could not be bound (its port held by

@@ -10,6 +10,7 @@ namespace {
 engine::Activity activityOf(const Invocation& invocation) {
     switch (invocation.command) {
     case Command::Scan:
+    case Command::Watch:
         return engine::Activity::Scanning;
     case Command::Set:
         return engine::Activity::Changing;

@@ -1,7 +1,7 @@
 #include "cli/run.h"
 
 #include "cli/engine_runner.h"
-#include "cli/plan_file.h"
+#include "cli/plan_intake.h"
 #include "cli/port_hold.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
@@ -17,7 +17,6 @@
 #include "platform/timer_intervals.h"
 #include "protocol/frame.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -25,21 +24,6 @@
 namespace cli {
 
 namespace {
-
-std::optional<Plan> readPlan(const QString& path, QTextStream& err) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "torvane-cli: cannot read the plan " << path << ": " << file.errorString() << '\n';
-        return std::nullopt;
-    }
-    Plan plan = parsePlan(QString::fromUtf8(file.readAll()));
-    if (plan.problems.empty())
-        return plan;
-    for (const PlanProblem& problem : plan.problems)
-        err << path << ':' << problem.line << ": " << problem.message << '\n';
-    err << "torvane-cli: the plan has faults; nothing was sent\n";
-    return std::nullopt;
-}
 
 // The table is empty when the file is missing; a key that names no code ends the reading,
 // and the entries before it are used. Either way the devices are still listed, by code.
@@ -75,7 +59,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         QTextStream& err) {
     std::optional<Plan> plan;
     if (invocation.command == Command::Apply) {
-        plan = readPlan(invocation.planFile, err);
+        plan = loadPlan(invocation.planFile, err);
         if (!plan)
             return exitUsage;
     }
@@ -132,7 +116,10 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     engine.setIntervals(intervals);
 
     EngineRunner runner(engine, invocation.timeoutMs);
-    Workbench bench{engine, runner, types, out, err, isatty(STDERR_FILENO) != 0};
+    // The log lines of --verbose would break into the line.
+    ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
+    progress.followScans(engine.events());
+    Workbench bench{engine, runner, types, out, err, progress};
     switch (invocation.command) {
     case Command::Scan:
         return runScan(invocation, bench);
@@ -142,6 +129,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return runBlink(invocation, bench);
     case Command::Restart:
         return runRestart(invocation, bench);
+    case Command::Watch:
+        return runWatch(invocation, bench);
     case Command::Apply:
         break;
     }

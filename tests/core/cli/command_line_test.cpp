@@ -54,15 +54,29 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
     EXPECT_TRUE(apply.invocation->dryRun);
     EXPECT_EQ(apply.invocation->format, Format::Csv);
 
+    const ParsedCommandLine watch =
+        parse("--format jsonl watch --interval 5 --exec logger --exec-timeout 2");
+    ASSERT_TRUE(watch.invocation) << watch.error.toStdString();
+    EXPECT_EQ(watch.invocation->command, Command::Watch);
+    EXPECT_EQ(watch.invocation->intervalS, 5);
+    EXPECT_EQ(watch.invocation->execCommand, "logger");
+    EXPECT_EQ(watch.invocation->execTimeoutS, 2);
+    EXPECT_EQ(parse("scan --compare old.csv").invocation->compareFile, "old.csv");
+
     EXPECT_EQ(parse("blink 02-00-00-00-00-0a").invocation->mac, "02-00-00-00-00-0A");
     EXPECT_EQ(parse("restart 02-00-00-00-00-0a").invocation->command, Command::Restart);
+    EXPECT_EQ(parse("blink 02-00-00-00-00-0a 02:00:00:00:00:0b 02-00-00-00-00-0A").invocation->macs,
+              QStringList({"02-00-00-00-00-0A", "02-00-00-00-00-0B"}));
+    EXPECT_EQ(parse("scan --type Rail").invocation->deviceType, "Rail");
+    EXPECT_TRUE(parse("apply plan.csv --restart").invocation->restartAfterDhcp);
 }
 
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(parse("--help").help);
     EXPECT_TRUE(parse("set nonsense --help").help);
+    EXPECT_TRUE(parse("scan -h").help);
     EXPECT_TRUE(parse("--version scan").version);
-    EXPECT_TRUE(helpText().contains("apply PLAN.csv [--dry-run]"));
+    EXPECT_TRUE(helpText().contains("apply PLAN.csv|- [--dry-run] [--restart]"));
     EXPECT_TRUE(versionText().startsWith("torvane-cli ("));
 }
 
@@ -71,12 +85,16 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         const char* line;
         const char* error;
     } cases[] = {
-        {"", "no command: scan, set, blink, restart or apply"},
+        {"", "no command: scan, set, blink, restart, apply or watch"},
         {"list", "unknown command \"list\""},
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},
         {"scan --quiet", "unknown option --quiet"},
-        {"scan --format xml", "--format \"xml\": table, json or csv"},
+        {"scan --format xml", "--format \"xml\": table, json, jsonl or csv"},
+        {"--format csv watch", "watch writes --format table or jsonl"},
+        {"watch --interval 0", "--interval \"0\": a number of seconds from 1 to 86400"},
+        {"watch --exec=", "--exec needs a value"},
+        {"scan --interval 5", "--interval belongs after the command watch"},
         {"scan --scan-ms 0", "--scan-ms \"0\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout 2s", "--timeout \"2s\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout", "--timeout needs a value"},
@@ -99,6 +117,12 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
                                  "joined by - or :"},
         {"restart", "restart needs the device's MAC address"},
         {"apply", "apply needs the plan file"},
+        {"set 02-00-00-00-00-01 02-00-00-00-00-02 --ip 10.0.0.1",
+         "unexpected argument \"02-00-00-00-00-02\""},
+        {"blink 02-00-00-00-00-01 02-00-00-00-00", "bad MAC address \"02-00-00-00-00\": six "
+                                                   "hexadecimal pairs joined by - or :"},
+        {"scan --type=", "--type needs a type code or a part of a type name"},
+        {"set 02-00-00-00-00-01 --restart", "--restart belongs after the command apply"},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = parse(c.line);
