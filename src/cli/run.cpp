@@ -110,8 +110,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     if (const auto configured = platform::readTimerIntervals(programDir);
         configured && configured->getParams > 0)
         intervals.readPace = configured->getParams;
-    // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
-    // the command's timeout decide, for the first confirmation as for every other.
+    // The engine's own watch gives up on each request's answer after 13 ticks; it is set to
+    // let the command's timeout decide.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
     engine.setIntervals(intervals);
 
