@@ -63,6 +63,9 @@ Options:
                    the TorvaneScan window, else the first local address)
   --scan-ms MS     length of the scan period in milliseconds (default 2500)
   --timeout MS     how long to wait for each confirmation (default 3000)
+  --wait-ms MS     how long to wait while another TorvaneScan program (the window or
+                   a second torvane-cli) works on the port, before giving up with exit
+                   status 3 (default 5000; 0 gives up at once)
   --format FORMAT  output of scan, apply and history: table (default), json, jsonl (one
                    object a line) or csv; apply writes each row as soon as it is
                    known; of watch: table or jsonl (one object a line and event)
@@ -94,8 +97,14 @@ SIGINT stops at once. The history is kept in
 $XDG_DATA_HOME/Kestrelwald/TorvaneScan/history.sqlite (~/.local/share without it).
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
-command line or plan (nothing sent); 3 the adapter could not be bound, the network
-failed or the history could not be read; 130, 143 interrupted.
+command line or plan (nothing sent); 3 the adapter could not be bound (its port held by
+another program), the port stayed in use by another TorvaneScan program, the network
+failed, or (history) the history could not be read; nothing is sent then; 130, 143
+interrupted.
+
+One program works on the port at a time: a command holds it from its scan to its end,
+the window while it scans, reads, changes, blinks or restarts. The lock file lies in
+$XDG_RUNTIME_DIR (else beside the settings), one per network namespace.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

@@ -4,6 +4,7 @@
 #include "cli/history_command.h"
 #include "cli/interrupt_signals.h"
 #include "cli/plan_intake.h"
+#include "cli/port_hold.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
@@ -15,8 +16,10 @@
 #include "history/sql_journal.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
+#include "platform/port_lock.h"
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
+#include "protocol/frame.h"
 
 #include <QFileInfo>
 
@@ -94,6 +97,13 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return exitNetwork;
     }
 
+    // Held until the program ends, so that no other program of the family comes between
+    // the steps of the command.
+    platform::PortLock portLock(
+        platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
+        protocol::kDevicePort);
+    if (!holdPort(portLock, invocation, err))
+        return exitNetwork;
     // Only the commands that change devices keep the history; a problem with it is told
     // once and the change goes on without it.
     std::optional<history::HistoryDatabase> database;
@@ -121,8 +131,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     if (const auto configured = platform::readTimerIntervals(programDir);
         configured && configured->getParams > 0)
         intervals.readPace = configured->getParams;
-    // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
-    // the command's timeout decide, for the first confirmation as for every other.
+    // The engine's own watch gives up on each request's answer after 13 ticks; it is set to
+    // let the command's timeout decide.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
     engine.setIntervals(intervals);
 

@@ -155,6 +155,8 @@ ChangeStart ChangeTransaction::start(const ChangeRequest& given) {
     watchCount = 0;
     watch.startRepeating(watchIntervalMs, [this] { watchTick(); });
     result.outcome = ChangeStart::Outcome::Queued;
+    // The change takes the endpoint over and closes it when it ends.
+    session.cancelCloses();
     sendNext();
     return result;
 }
@@ -195,7 +197,10 @@ bool ChangeTransaction::queue(const ChangePlan& plan) {
 
 void ChangeTransaction::sendNext() {
     log.logStringOnly(QStringLiteral("********* Start save"));
-    session.open();
+    if (!session.open(Activity::Changing)) {
+        fail();
+        return;
+    }
     if (unsent.empty()) {
         complete();
         return;
@@ -214,6 +219,8 @@ void ChangeTransaction::sendNext() {
     recordValue(next.request.field, progress[slot(next.request.field)].outcome);
     int error = 0;
     if (destination.isEmpty() || !session.send(next.frame, destination, &error)) {
+        // The status panel must not go on showing the scan's text for a change that ended.
+        emit events.statusChanged(Status::ChangesNotSaved);
         emit events.failed({Failure::Kind::SaveSendFailed, error});
         fail();
         return;
@@ -221,6 +228,12 @@ void ChangeTransaction::sendNext() {
     outstanding = unsent.front();
     unsent.pop_front();
     current = Phase::AwaitingAnswer;
+    // Every request is watched, not only the first: a change whose later answer never came
+    // would hold the endpoint, the port, Save and Scan for good.
+    answerApplied = false;
+    watchCount = 0;
+    if (!watch.isActive())
+        watch.startRepeating(watchIntervalMs, [this] { watchTick(); });
 }
 
 void ChangeTransaction::answer(quint8 code, quint8 status, const QString& sourceIp) {
@@ -284,6 +297,7 @@ void ChangeTransaction::answer(quint8 code, quint8 status, const QString& source
         // value did not get written as asked.
         recordValue(answered.request.field, ValueOutcome::Refused);
         current = Phase::Stopped;
+        session.requestClose({});
         break;
     }
 }
@@ -361,6 +375,8 @@ void ChangeTransaction::finish() {
 void ChangeTransaction::stop(const QString& reason) {
     dropUnsent(reason);
     current = Phase::Stopped;
+    // Nothing further leaves: the endpoint, and the port with it, is given back.
+    session.requestClose({});
 }
 
 void ChangeTransaction::fail() {
@@ -392,6 +408,7 @@ void ChangeTransaction::watchTick() {
     dropUnsent(QStringLiteral("no answer in time"));
     current = Phase::Idle;
     emit events.failed({Failure::Kind::ChangeTimedOut, 0});
+    session.requestClose({});
 }
 
 void ChangeTransaction::endForScan() {

@@ -40,9 +40,9 @@ struct ChangeStart {
 // device's answer to the one before was applied and a short step has passed. An answer
 // counts only while a request of this change is outstanding, only from the device's old or
 // new address, and only when its code answers that request; anything else is logged as
-// stray and changes nothing. A watch declares the change failed when no answer at all was
-// applied in time. Every value's progress goes into the journal before each of its requests
-// leaves and when each answer comes.
+// stray and changes nothing. A watch declares the change failed when the answer to one of
+// its requests is not applied in time. Every value's progress goes into
+// the journal before each of its requests leaves and when each answer comes.
 class ChangeTransaction {
 public:
     enum class Phase {
@@ -55,7 +55,8 @@ public:
 
     // The pause between an applied answer and the next request.
     static constexpr int kStepMs = 200;
-    // Watch ticks counted without an applied answer before the change is declared failed.
+    // Watch ticks counted without an applied answer to the request out before the change
+    // is declared failed.
     static constexpr int kTimeoutTicks = 12;
 
     ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
@@ -80,10 +81,16 @@ public:
     // (a front end's own timeout, or an interruption), nothing further is sent.
     void abandon(ValueOutcome outcome);
 
-    // One tick of the first-answer watch; the watch's timer calls it.
+    // One tick of the watch for the outstanding request's answer; its timer calls it.
     void watchTick();
 
     Phase phase() const { return current; }
+    // A request is out or about to leave, or the restart offer waits: the change needs the
+    // endpoint, and a second change must not begin.
+    bool underWay() const {
+        return current == Phase::AwaitingAnswer || current == Phase::Stepping ||
+               current == Phase::AwaitingRestart;
+    }
     AnswerState answerState() const { return state; }
     const QString& lastChangedMac() const { return lastMac; }
     bool restartWanted() const { return askForRestart; }

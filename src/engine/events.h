@@ -45,7 +45,7 @@ signals:
     void changeValueConfirmed(engine::Field field, const QString& value);
     // Where a value of the change stands now, as the journal records it.
     void changeValueRecorded(engine::Field field, engine::ValueOutcome outcome);
-    // No answer came to the first request; the change is over.
+    // No answer came to a request of the change in time; the change is over.
     void changeTimedOut();
     // The change ended (or was refused) with these values not sent, since they are no
     // valid addresses.

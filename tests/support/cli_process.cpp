@@ -2,36 +2,22 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <csignal>
 
 namespace testsupport {
 
-CliRun runCli(const QStringList& arguments, const QString& configHome, const QString& dataHome,
-              const Interrupts& interrupts) {
-    QTemporaryDir freshHome;
-    QTemporaryDir freshData;
+RunningCli::RunningCli(const QStringList& arguments, const QString& configHome) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        configHome.isEmpty() ? freshHome.path() : configHome);
-    environment.insert(QStringLiteral("XDG_DATA_HOME"),
-                       dataHome.isEmpty() ? freshData.path() : dataHome);
-    QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
+    process.waitForStarted();
+}
+
+CliRun RunningCli::finish() {
     CliRun run;
-    QElapsedTimer running;
-    running.start();
-    for (int sent = 0; interrupts.when && sent < interrupts.count && running.elapsed() < 120000;) {
-        if (process.waitForFinished(20))
-            break;
-        if (interrupts.when()) {
-            kill(pid_t(process.processId()), SIGINT);
-            ++sent;
-        }
-    }
     // A generous limit: a run of a plan of twenty devices takes about half a minute.
     if (!process.waitForFinished(120000)) {
         process.kill();
@@ -42,6 +28,10 @@ CliRun runCli(const QStringList& arguments, const QString& configHome, const QSt
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+CliRun runCli(const QStringList& arguments, const QString& configHome) {
+    return RunningCli(arguments, configHome).finish();
 }
 
 CliProcess::CliProcess(const QStringList& arguments) {
@@ -79,6 +69,38 @@ int CliProcess::terminate(int timeoutMs) {
     const bool ended = process.waitForFinished(timeoutMs);
     take();
     return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+CliRun runCli(const QStringList& arguments, const QString& configHome, const QString& dataHome,
+              const Interrupts& interrupts) {
+    QTemporaryDir freshHome;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       configHome.isEmpty() ? freshHome.path() : configHome);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
+    CliRun run;
+    QElapsedTimer running;
+    running.start();
+    for (int sent = 0; interrupts.when && sent < interrupts.count && running.elapsed() < 120000;) {
+        if (process.waitForFinished(20))
+            break;
+        if (interrupts.when()) {
+            kill(pid_t(process.processId()), SIGINT);
+            ++sent;
+        }
+    }
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }
 
 } // namespace testsupport

@@ -7,8 +7,6 @@
 
 #include <functional>
 
-#include <functional>
-
 namespace testsupport {
 
 struct CliRun {
@@ -17,17 +15,34 @@ struct CliRun {
     QString err;
 };
 
-// Runs build/bin/torvane-cli with these arguments in the test's own network namespace and
-// waits for its end. Its settings store and its change history are fresh ones in folders of
-// their own unless configHome ($XDG_CONFIG_HOME) or dataHome ($XDG_DATA_HOME) name others.
-// interruptWhen, asked while it runs, sends it SIGINT each time it first holds, at most
-// `interrupts` times.
+// build/bin/torvane-cli started with these arguments in the test's own network namespace.
+// Its settings store is a fresh one in a folder of its own unless configHome names another
+// ($XDG_CONFIG_HOME).
+class RunningCli {
+public:
+    explicit RunningCli(const QStringList& arguments, const QString& configHome = QString());
+    qint64 pid() const { return process.processId(); }
+    // Waits for its end.
+    CliRun finish();
+
+private:
+    QTemporaryDir freshHome;
+    QProcess process;
+};
+
+// Runs torvane-cli to its end, as RunningCli starts it.
+CliRun runCli(const QStringList& arguments, const QString& configHome = QString());
+
+// SIGINT for a running torvane-cli, sent each time `when` holds while it runs, at most
+// `count` times.
 struct Interrupts {
     std::function<bool()> when;
     int count = 1;
 };
-CliRun runCli(const QStringList& arguments, const QString& configHome = QString(),
-              const QString& dataHome = QString(), const Interrupts& interrupts = {});
+// Runs torvane-cli to its end with its change history in dataHome ($XDG_DATA_HOME), which
+// several runs may share, interrupted as asked.
+CliRun runCli(const QStringList& arguments, const QString& configHome, const QString& dataHome,
+              const Interrupts& interrupts = {});
 
 // build/bin/torvane-cli running beside the test (a watch), with a fresh settings store;
 // killed on destruction.

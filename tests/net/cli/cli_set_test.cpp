@@ -182,7 +182,7 @@ TEST_F(CliSetTest, ApplyWithRestartRestartsADeviceWhoseDhcpItChanged) {
         "plan.csv", "mac,dhcp,ip\n02-20-00-00-00-01,on,\n02-20-00-00-00-02,,127.0.0.42\n"));
     const testsupport::CliRun run = cli({"--format", "csv", "apply", plan, "--restart"});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(",active,restart sent\r\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(",active,done,restart sent\r\n")) << run.out.toStdString();
     const QStringList sent = hexOf(received());
     EXPECT_EQ(sent.filter("07 0B").size(), 1);
     EXPECT_TRUE(sent.contains("07 0B 02 20 00 00 00 01 CA")) << sent.join('\n').toStdString();
