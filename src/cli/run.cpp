@@ -1,13 +1,11 @@
 #include "cli/run.h"
 
-#include "cli/engine_runner.h"
+#include "cli/adapter_choice.h"
+#include "cli/adapter_dispatch.h"
+#include "cli/adapter_session.h"
 #include "cli/plan_intake.h"
-#include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
-#include "engine/device_engine.h"
-#include "engine/qt_clock.h"
-#include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
@@ -15,6 +13,8 @@
 #include "platform/timer_intervals.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -40,14 +40,6 @@ gdf::DeviceTypeTable readTypes(const QString& path, QTextStream& err) {
     if (const auto problem = types.readGDF(file, path); problem)
         err << "torvane-cli: " << problem->message() << '\n';
     return types;
-}
-
-bool isLocalAddress(const QString& address, const net::tNetworkInterfaceList& interfaces) {
-    for (const net::tNetworkInterface& interface : interfaces) {
-        if (interface.AddrIP == address)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -76,24 +68,15 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     net::GetLocalIPs(localAddresses);
     net::tNetworkInterfaceList interfaces;
     net::getNetworkInterfaces(interfaces);
-    const QString adapter = invocation.adapter.value_or(windowAdapter(store, localAddresses));
-    if (adapter.isEmpty()) {
-        err << "torvane-cli: this host has no IPv4 address to work through\n";
+    const AdapterChoice choice = chooseAdapters(invocation, store, interfaces, localAddresses);
+    if (choice.adapters.isEmpty()) {
+        err << "torvane-cli: " << choice.problem << '\n';
         return exitNetwork;
     }
-    // An address of another host would leave the socket unbound, and the broadcast would go
-    // out from wherever the system chose.
-    if (!isLocalAddress(adapter, interfaces)) {
-        err << "torvane-cli: " << adapter << " is no address of this host (--adapter)\n";
-        return exitNetwork;
-    }
+    const QString through = throughText(choice.adapters, choice.reason);
+    if (invocation.verbose)
+        err << "torvane-cli: working " << through << '\n';
 
-    engine::UdpEndpointAdapter endpoint;
-    engine::QtClock clock;
-    StderrLog log(err, invocation.verbose);
-    engine::DeviceEngine engine(endpoint, clock, log);
-    engine.setInterfaces(interfaces);
-    engine.setAdapter(adapter);
     engine::Intervals intervals;
     intervals.scanPeriod = invocation.scanMs;
     if (const auto configured = platform::readTimerIntervals(programDir);
@@ -102,26 +85,19 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
     // the command's timeout decide, for the first confirmation as for every other.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
-    engine.setIntervals(intervals);
 
-    EngineRunner runner(engine, invocation.timeoutMs);
     // The log lines of --verbose would break into the line.
     ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
-    progress.followScans(engine.events());
-    Workbench bench{engine, runner, types, out, err, progress};
-    switch (invocation.command) {
-    case Command::Scan:
-        return runScan(invocation, bench);
-    case Command::Set:
-        return runSet(invocation, bench);
-    case Command::Blink:
-        return runBlink(invocation, bench);
-    case Command::Restart:
-        return runRestart(invocation, bench);
-    case Command::Apply:
-        break;
+    std::vector<std::unique_ptr<AdapterSession>> sessions;
+    std::vector<Workbench> benches;
+    for (const QString& adapter : choice.adapters) {
+        sessions.push_back(std::make_unique<AdapterSession>(
+            adapter, interfaces, intervals, invocation.timeoutMs, err, invocation.verbose));
+        progress.followScans(sessions.back()->engine.events());
+        benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, types, out,
+                                    err, progress, through});
     }
-    return runApply(invocation, *plan, bench);
+    return runOnAdapters(invocation, plan, benches);
 }
 
 } // namespace cli

@@ -22,22 +22,31 @@ bool ofType(const report::DeviceRow& row, const QString& wanted) {
 
 } // namespace
 
-int runScan(const Invocation& invocation, Workbench& bench) {
+int runScan(const Invocation& invocation, std::vector<Workbench>& benches) {
+    Workbench& bench = benches.front();
     // Ctrl-C ends the scan, not the program: what the scan found so far is still listed.
     InterruptSignals interrupts;
-    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts,
-                     [&bench] { bench.runner.interruptScan(); });
-    if (!bench.runner.scan())
-        return bench.networkFailed();
+    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts, [&benches] {
+        for (Workbench& each : benches)
+            each.runner.interruptScan();
+    });
+    std::vector<report::DeviceRow> rows;
+    for (Workbench& each : benches) {
+        if (!each.runner.scan())
+            return each.networkFailed();
+        const auto heard =
+            report::deviceRows(each.engine.devices(), each.types, each.engine.adapter());
+        rows.insert(rows.end(), heard.begin(), heard.end());
+    }
     bench.progress.clear();
-    std::vector<report::DeviceRow> rows = report::deviceRows(bench.engine.devices(), bench.types);
+    report::sortByIp(rows);
     if (invocation.deviceType)
         std::erase_if(rows, [&](const report::DeviceRow& row) {
             return !ofType(row, *invocation.deviceType);
         });
     switch (invocation.format) {
     case Format::Table:
-        bench.out << report::deviceListTable(rows);
+        bench.out << report::deviceListTable(rows, bench.through);
         break;
     case Format::Json:
         bench.out << report::deviceListJson(rows);
