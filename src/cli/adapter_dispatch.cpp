@@ -16,6 +16,7 @@ int runOne(const Invocation& invocation, const std::optional<Plan>& plan, Workbe
     switch (invocation.command) {
     case Command::Scan:
     case Command::Set:
+    case Command::Watch:
         break;
     case Command::Blink:
         return runBlink(invocation, bench);
@@ -45,6 +46,13 @@ int runOnAdapters(const Invocation& invocation, const std::optional<Plan>& plan,
                   std::vector<Workbench>& benches) {
     if (invocation.command == Command::Scan)
         return runScan(invocation, benches);
+    if (invocation.command == Command::Watch) {
+        if (benches.size() == 1)
+            return runWatch(invocation, benches.front());
+        benches.front().err << "torvane-cli: watch works through one adapter; name it with "
+                               "--adapter\n";
+        return exitUsage;
+    }
     if (benches.size() == 1)
         return runOne(invocation, plan, benches.front());
 
