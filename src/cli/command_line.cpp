@@ -22,23 +22,16 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
-                                     {"--scan-ms", true, std::nullopt},
-                                     {"--timeout", true, std::nullopt},
-                                     {"--format", true, std::nullopt},
-                                     {"--gdf", true, std::nullopt},
-                                     {"--verbose", false, std::nullopt},
-                                     {"--ip", true, Command::Set},
-                                     {"--netmask", true, Command::Set},
-                                     {"--gateway", true, Command::Set},
-                                     {"--dhcp", true, Command::Set},
-                                     {"--dry-run", false, Command::Apply},
-                                     {"--type", true, Command::Scan},
-                                     {"--restart", false, Command::Apply},
-                                     {"--compare", true, Command::Scan},
-                                     {"--interval", true, Command::Watch},
-                                     {"--exec", true, Command::Watch},
-                                     {"--exec-timeout", true, Command::Watch}};
+const OptionDefinition kOptions[] = {
+    {"--adapter", true, std::nullopt},  {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},  {"--wait-ms", true, std::nullopt},
+    {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
+    {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
+    {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
+    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
+    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply},
+    {"--compare", true, Command::Scan}, {"--interval", true, Command::Watch},
+    {"--exec", true, Command::Watch},   {"--exec-timeout", true, Command::Watch}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -82,7 +75,7 @@ QString commandName(Command command) {
     return QStringLiteral("apply");
 }
 
-std::optional<int> milliseconds(const QString& text) {
+std::optional<int> milliseconds(const QString& text, int least = 1) {
     if (text.isEmpty() || text.size() > 6)
         return std::nullopt;
     for (const QChar ch : text) {
@@ -90,7 +83,7 @@ std::optional<int> milliseconds(const QString& text) {
             return std::nullopt;
     }
     const int value = text.toInt();
-    if (value < 1 || value > kLongestWaitMs)
+    if (value < least || value > kLongestWaitMs)
         return std::nullopt;
     return value;
 }
@@ -202,6 +195,14 @@ private:
             else
                 (name == QLatin1String("--scan-ms") ? invocation.scanMs : invocation.timeoutMs) =
                     *ms;
+        } else if (name == QLatin1String("--wait-ms")) {
+            // 0: refuse at once when the port is taken.
+            if (const auto ms = milliseconds(value, 0))
+                invocation.waitMs = *ms;
+            else
+                error = QStringLiteral("--wait-ms \"%1\": a number of milliseconds from 0 to %2")
+                            .arg(value)
+                            .arg(kLongestWaitMs);
         } else if (name == QLatin1String("--format")) {
             if (value == QLatin1String("table"))
                 invocation.format = Format::Table;

@@ -4,13 +4,16 @@
 #include "cli/adapter_dispatch.h"
 #include "cli/adapter_session.h"
 #include "cli/plan_intake.h"
+#include "cli/port_hold.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
+#include "platform/port_lock.h"
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
+#include "protocol/frame.h"
 
 #include <QFileInfo>
 
@@ -77,13 +80,21 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     if (invocation.verbose)
         err << "torvane-cli: working " << through << '\n';
 
+    // Held until the program ends, so that no other program of the family comes between
+    // the steps of the command.
+    platform::PortLock portLock(
+        platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
+        protocol::kDevicePort);
+    if (!holdPort(portLock, invocation, err))
+        return exitNetwork;
+
     engine::Intervals intervals;
     intervals.scanPeriod = invocation.scanMs;
     if (const auto configured = platform::readTimerIntervals(programDir);
         configured && configured->getParams > 0)
         intervals.readPace = configured->getParams;
-    // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
-    // the command's timeout decide, for the first confirmation as for every other.
+    // The engine's own watch gives up on each request's answer after 13 ticks; it is set to
+    // let the command's timeout decide.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
 
     // The log lines of --verbose would break into the line.
