@@ -92,11 +92,12 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     }
 
     // Held until the program ends, so that no other program of the family comes between
-    // the steps of the command.
+    // the steps of the command. A watch takes it for each of its scans only, so that the
+    // window and other commands work between them.
     platform::PortLock portLock(
         platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
         protocol::kDevicePort);
-    if (!holdPort(portLock, invocation, err))
+    if (invocation.command != Command::Watch && !holdPort(portLock, invocation, err))
         return exitNetwork;
 
     engine::UdpEndpointAdapter endpoint;
@@ -130,7 +131,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     case Command::Restart:
         return runRestart(invocation, bench);
     case Command::Watch:
-        return runWatch(invocation, bench);
+        return runWatch(invocation, bench, portLock);
     case Command::Apply:
         break;
     }
