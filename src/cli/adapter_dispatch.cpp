@@ -43,12 +43,12 @@ QStringList devicesNamed(const Invocation& invocation, const std::optional<Plan>
 } // namespace
 
 int runOnAdapters(const Invocation& invocation, const std::optional<Plan>& plan,
-                  std::vector<Workbench>& benches) {
+                  std::vector<Workbench>& benches, platform::PortLock& portLock) {
     if (invocation.command == Command::Scan)
         return runScan(invocation, benches);
     if (invocation.command == Command::Watch) {
         if (benches.size() == 1)
-            return runWatch(invocation, benches.front());
+            return runWatch(invocation, benches.front(), portLock);
         benches.front().err << "torvane-cli: watch works through one adapter; name it with "
                                "--adapter\n";
         return exitUsage;

@@ -11,6 +11,6 @@ namespace cli {
 // the other commands, given several adapters (--adapter all), first scan through each and
 // then work each device through the adapter that heard it.
 int runOnAdapters(const Invocation& invocation, const std::optional<Plan>& plan,
-                  std::vector<Workbench>& benches);
+                  std::vector<Workbench>& benches, platform::PortLock& portLock);
 
 } // namespace cli

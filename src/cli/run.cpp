@@ -81,11 +81,12 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         err << "torvane-cli: working " << through << '\n';
 
     // Held until the program ends, so that no other program of the family comes between
-    // the steps of the command.
+    // the steps of the command. A watch takes it for each of its scans only, so that the
+    // window and other commands work between them.
     platform::PortLock portLock(
         platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
         protocol::kDevicePort);
-    if (!holdPort(portLock, invocation, err))
+    if (invocation.command != Command::Watch && !holdPort(portLock, invocation, err))
         return exitNetwork;
 
     engine::Intervals intervals;
@@ -108,7 +109,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, types, out,
                                     err, progress, through});
     }
-    return runOnAdapters(invocation, plan, benches);
+    return runOnAdapters(invocation, plan, benches, portLock);
 }
 
 } // namespace cli

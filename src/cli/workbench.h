@@ -14,6 +14,10 @@ class DeviceEngine;
 struct DeviceRecord;
 } // namespace engine
 
+namespace platform {
+class PortLock;
+}
+
 namespace gdf {
 class DeviceTypeTable;
 }
@@ -47,7 +51,8 @@ int runSet(const Invocation& invocation, Workbench& bench);
 int runBlink(const Invocation& invocation, Workbench& bench);
 int runRestart(const Invocation& invocation, Workbench& bench);
 // Scans every interval until SIGINT or SIGTERM, and reports what appeared, went or changed.
-int runWatch(const Invocation& invocation, Workbench& bench);
+// The port is held for each scan only.
+int runWatch(const Invocation& invocation, Workbench& bench, platform::PortLock& portLock);
 // The plan has been read and checked without a fault.
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench);
 
