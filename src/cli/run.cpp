@@ -1,16 +1,14 @@
 #include "cli/run.h"
 
-#include "cli/engine_runner.h"
+#include "cli/adapter_choice.h"
+#include "cli/adapter_dispatch.h"
+#include "cli/adapter_session.h"
 #include "cli/history_command.h"
 #include "cli/interrupt_signals.h"
 #include "cli/plan_intake.h"
 #include "cli/port_hold.h"
-#include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
-#include "engine/device_engine.h"
-#include "engine/qt_clock.h"
-#include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
 #include "history/history_database.h"
 #include "history/sql_journal.h"
@@ -22,6 +20,8 @@
 #include "protocol/frame.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -47,14 +47,6 @@ gdf::DeviceTypeTable readTypes(const QString& path, QTextStream& err) {
     if (const auto problem = types.readGDF(file, path); problem)
         err << "torvane-cli: " << problem->message() << '\n';
     return types;
-}
-
-bool isLocalAddress(const QString& address, const net::tNetworkInterfaceList& interfaces) {
-    for (const net::tNetworkInterface& interface : interfaces) {
-        if (interface.AddrIP == address)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -85,24 +77,22 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     net::GetLocalIPs(localAddresses);
     net::tNetworkInterfaceList interfaces;
     net::getNetworkInterfaces(interfaces);
-    const QString adapter = invocation.adapter.value_or(windowAdapter(store, localAddresses));
-    if (adapter.isEmpty()) {
-        err << "torvane-cli: this host has no IPv4 address to work through\n";
+    const AdapterChoice choice = chooseAdapters(invocation, store, interfaces, localAddresses);
+    if (choice.adapters.isEmpty()) {
+        err << "torvane-cli: " << choice.problem << '\n';
         return exitNetwork;
     }
-    // An address of another host would leave the socket unbound, and the broadcast would go
-    // out from wherever the system chose.
-    if (!isLocalAddress(adapter, interfaces)) {
-        err << "torvane-cli: " << adapter << " is no address of this host (--adapter)\n";
-        return exitNetwork;
-    }
+    const QString through = throughText(choice.adapters, choice.reason);
+    if (invocation.verbose)
+        err << "torvane-cli: working " << through << '\n';
 
     // Held until the program ends, so that no other program of the family comes between
-    // the steps of the command.
+    // the steps of the command. A watch takes it for each of its scans only, so that the
+    // window and other commands work between them.
     platform::PortLock portLock(
         platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
         protocol::kDevicePort);
-    if (!holdPort(portLock, invocation, err))
+    if (invocation.command != Command::Watch && !holdPort(portLock, invocation, err))
         return exitNetwork;
     // Only the commands that change devices keep the history; a problem with it is told
     // once and the change goes on without it.
@@ -120,12 +110,6 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     engine::ChangeJournal& journal =
         sqlJournal ? static_cast<engine::ChangeJournal&>(*sqlJournal) : noJournal;
 
-    engine::UdpEndpointAdapter endpoint;
-    engine::QtClock clock;
-    StderrLog log(err, invocation.verbose);
-    engine::DeviceEngine engine(endpoint, clock, log, journal);
-    engine.setInterfaces(interfaces);
-    engine.setAdapter(adapter);
     engine::Intervals intervals;
     intervals.scanPeriod = invocation.scanMs;
     if (const auto configured = platform::readTimerIntervals(programDir);
@@ -134,42 +118,33 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     // The engine's own watch gives up on each request's answer after 13 ticks; it is set to
     // let the command's timeout decide.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
-    engine.setIntervals(intervals);
 
-    EngineRunner runner(engine, invocation.timeoutMs);
     // The log lines of --verbose would break into the line.
     ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
-    progress.followScans(engine.events());
-    Workbench bench{engine, runner, journal, types, out, err, progress};
+    std::vector<std::unique_ptr<AdapterSession>> sessions;
+    std::vector<Workbench> benches;
+    for (const QString& adapter : choice.adapters) {
+        sessions.push_back(std::make_unique<AdapterSession>(adapter, interfaces, intervals,
+                                                            invocation.timeoutMs, err,
+                                                            invocation.verbose, journal));
+        progress.followScans(sessions.back()->engine.events());
+        benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, journal,
+                                    types, out, err, progress, through});
+    }
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).
     std::optional<InterruptSignals> interrupts;
     if (invocation.command == Command::Set || invocation.command == Command::Apply) {
         interrupts.emplace();
-        QObject::connect(&*interrupts, &InterruptSignals::interrupted, &*interrupts,
-                         [&runner] { runner.interrupt(); });
+        for (const auto& session : sessions) {
+            EngineRunner& runner = session->runner;
+            QObject::connect(&*interrupts, &InterruptSignals::interrupted, &*interrupts,
+                             [&runner] { runner.interrupt(); });
+        }
     }
-    const auto ended = [&](int status) {
-        out.flush();
-        const int signal = interrupts ? interrupts->received() : 0;
-        return signal != 0 ? 128 + signal : status;
-    };
-    switch (invocation.command) {
-    case Command::Scan:
-        return runScan(invocation, bench);
-    case Command::Set:
-        return ended(runSet(invocation, bench));
-    case Command::Blink:
-        return runBlink(invocation, bench);
-    case Command::Restart:
-        return runRestart(invocation, bench);
-    case Command::Watch:
-        return runWatch(invocation, bench);
-    case Command::Apply:
-    case Command::History:
-        break;
-    }
-    return ended(runApply(invocation, *plan, bench));
+    const int status = runOnAdapters(invocation, plan, benches, portLock);
+    out.flush();
+    return interrupts && interrupts->received() != 0 ? interrupts->exitStatus() : status;
 }
 
 } // namespace cli
