@@ -12,6 +12,7 @@ namespace cli {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
+constexpr int kMostInFlight = 256;
 
 struct OptionDefinition {
     const char* name;
@@ -20,12 +21,12 @@ struct OptionDefinition {
 };
 
 const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},   {"--format", true, std::nullopt},
-    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
-    {"--ip", true, Command::Set},        {"--netmask", true, Command::Set},
-    {"--gateway", true, Command::Set},   {"--dhcp", true, Command::Set},
-    {"--dry-run", false, Command::Apply}};
+    {"--adapter", true, std::nullopt},  {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},  {"--parallel", true, std::nullopt},
+    {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
+    {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
+    {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
+    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -65,7 +66,7 @@ QString commandName(Command command) {
     return QStringLiteral("apply");
 }
 
-std::optional<int> milliseconds(const QString& text) {
+std::optional<int> number(const QString& text, int highest) {
     if (text.isEmpty() || text.size() > 6)
         return std::nullopt;
     for (const QChar ch : text) {
@@ -73,7 +74,7 @@ std::optional<int> milliseconds(const QString& text) {
             return std::nullopt;
     }
     const int value = text.toInt();
-    if (value < 1 || value > kLongestWaitMs)
+    if (value < 1 || value > highest)
         return std::nullopt;
     return value;
 }
@@ -162,7 +163,7 @@ private:
         if (name == QLatin1String("--adapter")) {
             takeChecked(invocation.adapter, adapterAddress(value));
         } else if (name == QLatin1String("--scan-ms") || name == QLatin1String("--timeout")) {
-            const auto ms = milliseconds(value);
+            const auto ms = number(value, kLongestWaitMs);
             if (!ms)
                 error = QStringLiteral("%1 \"%2\": a number of milliseconds from 1 to %3")
                             .arg(name, value)
@@ -170,6 +171,14 @@ private:
             else
                 (name == QLatin1String("--scan-ms") ? invocation.scanMs : invocation.timeoutMs) =
                     *ms;
+        } else if (name == QLatin1String("--parallel")) {
+            const auto count = number(value, kMostInFlight);
+            if (!count)
+                error = QStringLiteral("--parallel \"%1\": a number of devices from 1 to %2")
+                            .arg(value)
+                            .arg(kMostInFlight);
+            else
+                invocation.parallel = *count;
         } else if (name == QLatin1String("--format")) {
             if (value == QLatin1String("table"))
                 invocation.format = Format::Table;

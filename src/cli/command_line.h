@@ -23,6 +23,8 @@ struct Invocation {
     std::optional<QString> adapter; // none: the window's choice
     int scanMs = 2500;
     int timeoutMs = 3000; // for each confirmation
+    // Devices read at once; 1 reads one device per read interval, as the window does.
+    int parallel = 32;
     Format format = Format::Table;
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;

@@ -35,8 +35,12 @@ Commands:
 Options:
   --adapter IP     the local address to work through (default: the adapter chosen in
                    the TorvaneScan window, else the first local address)
-  --scan-ms MS     length of the scan period in milliseconds (default 2500)
-  --timeout MS     how long to wait for each confirmation (default 3000)
+  --scan-ms MS     length of the scan period in milliseconds (default 2500); the scan
+                   ends once it is over and every read is answered or given up
+  --timeout MS     how long to wait for each confirmation, and for the answers to the
+                   reads of one device before it is asked once more (default 3000)
+  --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
+                   device after the other, as the window does
   --format FORMAT  output of scan and apply: table (default), json or csv
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)

@@ -119,6 +119,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     // the command's timeout decide, for the first confirmation as for every other.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
     engine.setIntervals(intervals);
+    engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
 
     EngineRunner runner(engine, invocation.timeoutMs);
     Workbench bench{engine, runner, types, out, err, isatty(STDERR_FILENO) != 0};

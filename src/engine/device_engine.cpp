@@ -41,6 +41,10 @@ void DeviceEngine::setLineIndex(std::function<int(DeviceId)> lineIndex) {
     scan.setLineIndex(std::move(lineIndex));
 }
 
+void DeviceEngine::setParallelReads(int inFlight, int answerWaitMs) {
+    scan.setParallelReads(inFlight, answerWaitMs);
+}
+
 void DeviceEngine::startScan() {
     changes.endForScan();
     scan.dropReads();

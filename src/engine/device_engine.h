@@ -45,6 +45,10 @@ public:
     // While ticked, every request for one device is broadcast.
     void setDhcpTicked(bool ticked);
     void setLineIndex(std::function<int(DeviceId)> lineIndex);
+    // Reads of short answers for many devices at once (more than 1 in flight), each asked
+    // again once after answerWaitMs without an answer; 1 keeps the pace of one device per
+    // read interval.
+    void setParallelReads(int inFlight, int answerWaitMs);
 
     // Operations.
     // A new scan: ends a change still under way and the reads still to do, empties the
