@@ -6,7 +6,7 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
     : session(endpoint, clock, log, eventSink), destinations(session, log),
       scan(session, clock, log, eventSink, deviceSet, destinations),
       changes(session, clock, log, eventSink, deviceSet),
-      commands(session, log, eventSink, destinations) {
+      manyChanges(session, clock, log, deviceSet), commands(session, log, eventSink, destinations) {
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
     });
@@ -78,6 +78,15 @@ ChangeStart DeviceEngine::change(const ChangeRequest& request) {
     return changes.start(request);
 }
 
+void DeviceEngine::setParallelChanges(int inFlight, int confirmationTimeoutMs) {
+    manyChanges.setLimits(inFlight, confirmationTimeoutMs);
+}
+
+void DeviceEngine::changeMany(const std::vector<ChangeRequest>& requests,
+                              ChangeScheduler::Listener listener) {
+    manyChanges.run(requests, std::move(listener));
+}
+
 void DeviceEngine::answerRestartOffer(bool restart) {
     changes.answerRestartOffer(restart);
 }
@@ -108,7 +117,10 @@ void DeviceEngine::dispatch(const protocol::ReceiveBuffer& datagram, const QStri
     case protocol::answerCode(protocol::dcSetGatewayPermanent):
     case protocol::answerCode(protocol::dcSetGatewayTemporary):
     case protocol::answerCode(protocol::dcSetDhcp):
-        changes.answer(code, datagram[2], sourceIp);
+        if (manyChanges.busy())
+            manyChanges.answer(code, datagram[2], sourceIp);
+        else
+            changes.answer(code, datagram[2], sourceIp);
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/change_scheduler.h"
 #include "engine/change_transaction.h"
 #include "engine/commands.h"
 #include "engine/destination.h"
@@ -61,6 +62,10 @@ public:
     void blink(const std::optional<Target>& target);
     void restart(const std::optional<Target>& target);
     ChangeStart change(const ChangeRequest& request);
+    // The changes of many devices at once (see ChangeScheduler), at most inFlight of them,
+    // each request waiting confirmationTimeoutMs for its answer.
+    void setParallelChanges(int inFlight, int confirmationTimeoutMs);
+    void changeMany(const std::vector<ChangeRequest>& requests, ChangeScheduler::Listener listener);
     void answerRestartOffer(bool restart);
 
     // State.
@@ -85,6 +90,7 @@ private:
     DestinationRule destinations;
     Discovery scan;
     ChangeTransaction changes;
+    ChangeScheduler manyChanges;
     Commands commands;
 };
 
