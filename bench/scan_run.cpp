@@ -9,14 +9,14 @@
 #include "unattended_boxes.h"
 
 #include "app/form1.h"
-#include "platform/form/qscreen_monitors.h"
 #include "platform/registry.h"
 #include "protocol/udp_endpoint.h"
+#include "statelog/log_buffer.h"
 #include "ui/gw_config.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
-#include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"
+#include "ui/qscreen_monitors.h"
 #include "ui/state_window.h"
 
 #include <QPushButton>
@@ -57,8 +57,8 @@ ScanResult runScan(TimedApplication& application, const ScanSettings& settings) 
     UnattendedBoxes boxes;
     platform::RegistryStore registry(folder.registryPath());
     registry.load();
-    ui::LogBuffer log;
-    platform::QScreenMonitors monitors;
+    statelog::LogBuffer log;
+    ui::QScreenMonitors monitors;
     // English (UK), whatever the machine's locale, so that every run shows the same texts.
     const app::Services services{boxes,
                                  registry,

@@ -3,13 +3,13 @@
 #include "app/demo_capture.h"
 #include "app/form1.h"
 #include "platform/data_folder.h"
-#include "platform/form/qscreen_monitors.h"
-#include "platform/form/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "statelog/log_buffer.h"
 #include "ui/gw_config.h"
 #include "ui/help_about.h"
-#include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"
+#include "ui/qscreen_monitors.h"
+#include "ui/qt_message_boxes.h"
 #include "ui/state_window.h"
 
 #include <QApplication>
@@ -24,8 +24,8 @@ int runApplication(int argc, char** argv) {
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("torvanescan"));
 
-    ui::LogBuffer log;
-    platform::QtMessageBoxes dialogs;
+    statelog::LogBuffer log;
+    ui::QtMessageBoxes dialogs;
     LoggedMessageBoxes unattended(log);
     platform::MessageBoxes& boxes = DemoCapture::folderFromEnvironment().isEmpty()
                                         ? static_cast<platform::MessageBoxes&>(dialogs)
@@ -35,7 +35,7 @@ int runApplication(int argc, char** argv) {
     const QString loadProblem = registry.takeLoadProblem();
     if (!loadProblem.isEmpty())
         boxes.showMessage(loadProblem);
-    platform::QScreenMonitors monitors;
+    ui::QScreenMonitors monitors;
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();

@@ -1,7 +1,7 @@
 #include "app/demo_capture.h"
 
 #include "app/form1.h"
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,14 +36,15 @@ QString DemoCapture::folderFromEnvironment() {
     return qEnvironmentVariable("TORVANE_DEMO_DIR");
 }
 
-std::unique_ptr<DemoCapture> DemoCapture::fromEnvironment(TForm1& form, const ui::LogBuffer& log) {
+std::unique_ptr<DemoCapture> DemoCapture::fromEnvironment(TForm1& form,
+                                                          const statelog::LogBuffer& log) {
     const QString folder = folderFromEnvironment();
     if (folder.isEmpty())
         return nullptr;
     return std::make_unique<DemoCapture>(form, log, folder);
 }
 
-DemoCapture::DemoCapture(TForm1& form, const ui::LogBuffer& log, QString folder)
+DemoCapture::DemoCapture(TForm1& form, const statelog::LogBuffer& log, QString folder)
     : form(form), log(log), folder(std::move(folder)) {
     // The scan's own close comes last: the query of short answers may close first only when
     // the scan period is over, and a scan without short answers closes at its end.

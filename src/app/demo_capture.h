@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace ui {
+namespace statelog {
 class LogBuffer;
 }
 
@@ -19,7 +19,7 @@ class TForm1;
 // log instead and answered as its default button would be.
 class LoggedMessageBoxes : public platform::MessageBoxes {
 public:
-    explicit LoggedMessageBoxes(ui::LogBuffer& log) : log(log) {}
+    explicit LoggedMessageBoxes(statelog::LogBuffer& log) : log(log) {}
     Answer messageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override;
     QString inputBox(const QString& caption, const QString& prompt, const QString& preset) override;
@@ -27,7 +27,7 @@ public:
     QString openFileName(const QString& filter, const QString& folder) override;
 
 private:
-    ui::LogBuffer& log;
+    statelog::LogBuffer& log;
 };
 
 // For the demo and for screenshots without a display: with TORVANE_DEMO_DIR set, the
@@ -38,14 +38,15 @@ class DemoCapture : public QObject {
 public:
     // The folder named by TORVANE_DEMO_DIR, empty when the program runs for a user.
     static QString folderFromEnvironment();
-    static std::unique_ptr<DemoCapture> fromEnvironment(TForm1& form, const ui::LogBuffer& log);
-    DemoCapture(TForm1& form, const ui::LogBuffer& log, QString folder);
+    static std::unique_ptr<DemoCapture> fromEnvironment(TForm1& form,
+                                                        const statelog::LogBuffer& log);
+    DemoCapture(TForm1& form, const statelog::LogBuffer& log, QString folder);
 
 private:
     void capture();
 
     TForm1& form;
-    const ui::LogBuffer& log;
+    const statelog::LogBuffer& log;
     QString folder;
 };
 

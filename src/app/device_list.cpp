@@ -1,9 +1,9 @@
 // The main window's handling of its device list: clicks, sorting, hints.
 #include "app/form1.h"
 
+#include "statelog/log_buffer.h"
 #include "ui/device_list_view.h"
 #include "ui/model/device_table.h"
-#include "ui/model/log_buffer.h"
 
 #include <QAction>
 #include <QCheckBox>

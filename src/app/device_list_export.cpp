@@ -5,7 +5,7 @@
 #include "platform/output_file.h"
 #include "report/device_list_writer.h"
 #include "report/engine_rows.h"
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <QAction>
 

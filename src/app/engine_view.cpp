@@ -4,9 +4,9 @@
 
 #include "net/ipv4.h"
 #include "platform/message_boxes.h"
+#include "statelog/log_buffer.h"
 #include "ui/device_list_view.h"
 #include "ui/model/device_table.h"
-#include "ui/model/log_buffer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,10 +4,10 @@
 #include "i18n/language_select.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
+#include "statelog/log_buffer.h"
 #include "ui/device_list_view.h"
 #include "ui/help_about.h"
 #include "ui/model/device_table.h"
-#include "ui/model/log_buffer.h"
 #include "ui/panel.h"
 #include "ui/typing_limit.h"
 

@@ -42,10 +42,12 @@ class RegistryStore;
 namespace i18n {
 class LanguageSelect;
 }
+namespace statelog {
+class LogBuffer;
+}
 namespace ui {
 struct DeviceLine;
 class DeviceListView;
-class LogBuffer;
 class Panel;
 class TOptions;
 class THelpAbout;
@@ -62,7 +64,7 @@ namespace app {
 struct Services {
     platform::MessageBoxes& boxes;
     platform::RegistryStore& registry;
-    ui::LogBuffer& log;
+    statelog::LogBuffer& log;
     const platform::Monitors& monitors;
     QString programDir;    // the folder of the program's files, ending in "/"
     QStringList arguments; // the command-line arguments after the program name
@@ -149,7 +151,7 @@ public:
     void setStatusText(const QString& text);
 
     QString translate(const QString& key) const;
-    ui::LogBuffer& log() const { return services.log; }
+    statelog::LogBuffer& log() const { return services.log; }
 
     // The engine behind the window, and what it says of the operations under way.
     engine::DeviceEngine& engine() { return *deviceEngine; }

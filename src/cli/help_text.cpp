@@ -48,14 +48,19 @@ Options:
   --help           show this help and exit
   --version        show the version and exit
 
-Plan file: CSV (RFC 4180; the semicolons of a spreadsheet's export are understood too)
-whose header row names mac and some of ip, netmask, gateway, dhcp in any order:
+Plan file: CSV (RFC 4180; a spreadsheet's semicolons or tabs are understood too; UTF-8,
+or UTF-16 with a byte-order mark), or - for standard input, whose header row names mac
+and some of ip, netmask, gateway, dhcp in any order:
     mac,ip,netmask,gateway,dhcp
     02-54-56-00-00-01,10.77.0.21,255.255.255.0,10.77.0.1,off
     02-54-56-00-00-02,10.77.0.22,,,
-An empty cell leaves that value as the device has it. A bad MAC or address, a MAC
-planned twice or one IP planned for two devices is reported with its line number, and
-nothing is sent. apply reports every row: done, unchanged, refused, timeout or not found.
+An empty cell leaves that value as the device has it (dhcp: on/active, off/inactive;
+unsupported or n/a leave it). The device list of `--format csv scan` is a plan: type the
+new addresses into its ip column. Its other columns, and columns of your own, are left
+alone; a header spelt nearly as a plan column (netmsk) is refused. A bad MAC or address,
+a MAC planned twice or one IP planned for two devices is reported with its line number,
+and nothing is sent; so is a plan that is not a file, larger than 4 MiB or not text.
+apply reports every row: done, unchanged, refused, timeout or not found.
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
 command line or plan (nothing sent); 3 the adapter could not be bound or the network

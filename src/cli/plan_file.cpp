@@ -1,6 +1,7 @@
 #include "cli/plan_file.h"
 
 #include "cli/address_rules.h"
+#include "cli/plan_columns.h"
 #include "report/csv_text.h"
 
 #include <QHash>
@@ -13,14 +14,8 @@ namespace cli {
 
 namespace {
 
-enum Column { colMac, colIp, colNetmask, colGateway, colDhcp, columnCount };
-
-const std::array<QString, columnCount>& columnNames() {
-    static const std::array<QString, columnCount> names{
-        QStringLiteral("mac"), QStringLiteral("ip"), QStringLiteral("netmask"),
-        QStringLiteral("gateway"), QStringLiteral("dhcp")};
-    return names;
-}
+using Column = PlanColumn;
+constexpr int columnCount = planColumnCount;
 
 bool allEmpty(const QStringList& fields) {
     for (const QString& field : fields) {
@@ -36,34 +31,42 @@ struct Header {
     qsizetype width = 0;
 };
 
-std::optional<Header> readHeader(const report::CsvRecord& record,
-                                 std::vector<PlanProblem>& problems) {
+std::optional<Header> readHeader(const report::CsvRecord& record, Plan& plan) {
+    std::vector<PlanProblem>& problems = plan.problems;
     Header header;
     header.at.fill(-1);
     header.width = record.fields.size();
     bool sound = true;
     for (qsizetype i = 0; i < record.fields.size(); ++i) {
-        const QString name = record.fields[i].trimmed().toLower();
-        if (name.isEmpty() && i == record.fields.size() - 1 && i > 0) {
+        const QString cell = record.fields[i].trimmed();
+        if (cell.isEmpty() && i == record.fields.size() - 1 && i > 0) {
             header.width = i; // a separator at the end of the line
             continue;
         }
-        qsizetype column = -1;
-        for (qsizetype c = 0; c < columnCount; ++c) {
-            if (columnNames()[c] == name)
-                column = c;
-        }
-        if (column < 0) {
-            problems.push_back({record.line, QStringLiteral("unknown column \"%1\" (the columns "
-                                                            "are mac, ip, netmask, gateway, dhcp)")
-                                                 .arg(record.fields[i].trimmed())});
+        const HeaderName name = classifyHeader(cell);
+        const QString& planName = planColumnNames()[name.column];
+        switch (name.kind) {
+        case HeaderName::Kind::Export:
+            break;
+        case HeaderName::Kind::Foreign:
+            plan.ignoredColumns.append(cell);
+            break;
+        case HeaderName::Kind::LikelyTypo:
+            problems.push_back({record.line, QStringLiteral("column \"%1\" looks like \"%2\" "
+                                                            "misspelt; name it %2, or give a "
+                                                            "column of your own another name")
+                                                 .arg(cell, planName)});
             sound = false;
-        } else if (header.at[column] >= 0) {
-            problems.push_back(
-                {record.line, QStringLiteral("column \"%1\" named twice").arg(name)});
-            sound = false;
-        } else {
-            header.at[column] = i;
+            break;
+        case HeaderName::Kind::Plan:
+            if (header.at[name.column] >= 0) {
+                problems.push_back(
+                    {record.line, QStringLiteral("column \"%1\" named twice").arg(planName)});
+                sound = false;
+            } else {
+                header.at[name.column] = i;
+            }
+            break;
         }
     }
     if (header.at[colMac] < 0) {
@@ -73,6 +76,12 @@ std::optional<Header> readHeader(const report::CsvRecord& record,
     if (!sound)
         return std::nullopt;
     return header;
+}
+
+// The device list's words for a device whose DHCP cannot be told or switched.
+bool leavesDhcp(const QString& cell) {
+    const QString word = cell.toLower();
+    return word == QLatin1String("unsupported") || word == QLatin1String("n/a");
 }
 
 class RowReader {
@@ -100,10 +109,12 @@ public:
         row.ip = optionalValue(colIp, deviceAddress);
         row.netmask = optionalValue(colNetmask, netmask);
         row.gateway = optionalValue(colGateway, gatewayAddress);
-        if (const QString dhcp = cell(colDhcp); !dhcp.isEmpty()) {
+        if (const QString dhcp = cell(colDhcp); !dhcp.isEmpty() && !leavesDhcp(dhcp)) {
             row.dhcp = dhcpSwitch(dhcp);
             if (!row.dhcp)
-                report(QStringLiteral("bad DHCP value \"%1\": on or off").arg(dhcp));
+                report(QStringLiteral("bad DHCP value \"%1\": on or off (active, inactive; "
+                                      "unsupported or n/a leave it)")
+                           .arg(dhcp));
         }
         return row;
     }
@@ -180,7 +191,7 @@ Plan parsePlan(const QString& text) {
                                "dhcp")});
         return plan;
     }
-    const std::optional<Header> header = readHeader(table.records[next], plan.problems);
+    const std::optional<Header> header = readHeader(table.records[next], plan);
     if (header) {
         RowReader reader(*header, plan.problems);
         std::vector<PlanRow> rows;

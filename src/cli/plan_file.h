@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -27,12 +28,15 @@ struct Plan {
     std::vector<PlanRow> rows;
     // Every fault of the plan; a plan with any is not to be carried out at all.
     std::vector<PlanProblem> problems;
+    // Header cells of columns that are neither the plan's nor the device list's.
+    QStringList ignoredColumns;
 };
 
 // Reads a plan: CSV whose header row names "mac" and some of "ip", "netmask", "gateway",
-// "dhcp" in any order and case. Every row is checked before the plan is used: its MAC and
-// addresses, a MAC planned twice, one IP planned for two devices. Rows with no text at all
-// are skipped.
+// "dhcp" in any order and case; the device list's other columns and columns of the user's
+// own are left alone, a header spelt nearly as a plan column is a fault. Every row is checked
+// before the plan is used: its MAC and addresses, a MAC planned twice, one IP planned for two
+// devices. Rows with no text at all are skipped.
 Plan parsePlan(const QString& text);
 
 } // namespace cli

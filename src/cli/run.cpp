@@ -1,7 +1,7 @@
 #include "cli/run.h"
 
 #include "cli/engine_runner.h"
-#include "cli/plan_file.h"
+#include "cli/plan_intake.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
@@ -14,7 +14,6 @@
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -22,21 +21,6 @@
 namespace cli {
 
 namespace {
-
-std::optional<Plan> readPlan(const QString& path, QTextStream& err) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "torvane-cli: cannot read the plan " << path << ": " << file.errorString() << '\n';
-        return std::nullopt;
-    }
-    Plan plan = parsePlan(QString::fromUtf8(file.readAll()));
-    if (plan.problems.empty())
-        return plan;
-    for (const PlanProblem& problem : plan.problems)
-        err << path << ':' << problem.line << ": " << problem.message << '\n';
-    err << "torvane-cli: the plan has faults; nothing was sent\n";
-    return std::nullopt;
-}
 
 // The table is empty when the file is missing; a key that names no code ends the reading,
 // and the entries before it are used. Either way the devices are still listed, by code.
@@ -72,7 +56,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         QTextStream& err) {
     std::optional<Plan> plan;
     if (invocation.command == Command::Apply) {
-        plan = readPlan(invocation.planFile, err);
+        plan = loadPlan(invocation.planFile, err);
         if (!plan)
             return exitUsage;
     }

@@ -1,12 +1,12 @@
 #include "cli/stderr_log.h"
 
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 namespace cli {
 
 void StderrLog::logStringWithTime(const QString& text) {
     if (enabled)
-        line(ui::LogBuffer::timeStamp() + u' ' + text);
+        line(statelog::LogBuffer::timeStamp() + u' ' + text);
 }
 
 void StderrLog::logStringWithIndent(const QString& text) {

@@ -25,7 +25,11 @@ namespace {
 QChar separatorOf(const QString& text) {
     const qsizetype end = text.indexOf(u'\n');
     const QString first = end < 0 ? text : text.left(end);
-    return !first.contains(u',') && first.contains(u';') ? QChar(u';') : QChar(u',');
+    if (first.contains(u','))
+        return u',';
+    if (first.contains(u';'))
+        return u';';
+    return first.contains(u'\t') ? QChar(u'\t') : QChar(u',');
 }
 
 } // namespace

@@ -28,8 +28,9 @@ struct CsvTable {
 
 // Splits RFC 4180 text into records. Lines may end in CR LF or LF; a quoted field may span
 // lines. A spreadsheet that writes semicolons (as German ones do) is understood too: when
-// the first line holds a semicolon and no comma, the semicolon separates the fields. A
-// leading byte-order mark is dropped.
+// the first line holds a semicolon and no comma, the semicolon separates the fields; when
+// it holds neither but a tab, the tab does (a table copied out of a spreadsheet). A leading
+// byte-order mark is dropped.
 CsvTable readCsv(QString text);
 
 } // namespace report

@@ -21,7 +21,8 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& caption) {
 
 } // namespace
 
-TStatusFenster::TStatusFenster(LogBuffer& log, platform::MessageBoxes& boxes, QWidget* parent)
+TStatusFenster::TStatusFenster(statelog::LogBuffer& log, platform::MessageBoxes& boxes,
+                               QWidget* parent)
     : QWidget(parent, Qt::Window), buffer(log), boxes(boxes) {
     setObjectName(QStringLiteral("StatusFenster"));
     setWindowTitle(QStringLiteral("State Window"));
@@ -66,9 +67,10 @@ TStatusFenster::TStatusFenster(LogBuffer& log, platform::MessageBoxes& boxes, QW
     viewTimer.setSingleShot(true);
     viewTimer.setInterval(40);
     connect(&viewTimer, &QTimer::timeout, this, &TStatusFenster::updateView);
-    connect(&buffer, &LogBuffer::lineAppended, this, &TStatusFenster::lineAppended);
-    connect(&buffer, &LogBuffer::firstLineRemoved, this, &TStatusFenster::firstLineRemoved);
-    connect(&buffer, &LogBuffer::cleared, this, &TStatusFenster::cleared);
+    connect(&buffer, &statelog::LogBuffer::lineAppended, this, &TStatusFenster::lineAppended);
+    connect(&buffer, &statelog::LogBuffer::firstLineRemoved, this,
+            &TStatusFenster::firstLineRemoved);
+    connect(&buffer, &statelog::LogBuffer::cleared, this, &TStatusFenster::cleared);
     rebuildView();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/message_boxes.h"
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -19,7 +19,8 @@ namespace ui {
 class TStatusFenster : public QWidget {
     Q_OBJECT
 public:
-    TStatusFenster(LogBuffer& log, platform::MessageBoxes& boxes, QWidget* parent = nullptr);
+    TStatusFenster(statelog::LogBuffer& log, platform::MessageBoxes& boxes,
+                   QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1;
     QMenu* PopupMenu1;
@@ -29,7 +30,7 @@ public:
     QAction* Setnumberoflines1;
     QAction* Savetofile1;
 
-    LogBuffer& log() const { return buffer; }
+    statelog::LogBuffer& log() const { return buffer; }
 
     // Brings the view up to the buffer now instead of at the next batch.
     void updateView();
@@ -50,7 +51,7 @@ private:
     void rebuildView();
     void showNewestLine();
 
-    LogBuffer& buffer;
+    statelog::LogBuffer& buffer;
     platform::MessageBoxes& boxes;
     QTimer viewTimer;
     // What the buffer did since the view was last brought up to date.

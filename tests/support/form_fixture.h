@@ -3,12 +3,12 @@
 #include "app/form1.h"
 #include "platform/monitors.h"
 #include "platform/registry.h"
+#include "statelog/log_buffer.h"
 #include "support/fake_message_boxes.h"
 #include "support/fixed_monitors.h"
 #include "support/window_parts.h"
 #include "ui/gw_config.h"
 #include "ui/help_about.h"
-#include "ui/model/log_buffer.h"
 #include "ui/options_dialog.h"
 #include "ui/state_window.h"
 
@@ -67,7 +67,7 @@ public:
 
     FakeMessageBoxes boxes;
     FixedMonitors monitors{{QRect(0, 0, 1920, 1080)}};
-    ui::LogBuffer log;
+    statelog::LogBuffer log;
 
 private:
     QTemporaryDir folder;

@@ -56,7 +56,7 @@ TEST(ParsePlan, EveryBadRowIsReportedWithItsLine) {
          {"2: bad IP address \"10.0.0.300\": not a dotted IPv4 address",
           "2: bad netmask \"255.0.255.0\": 1 to 31 leading one bits, such as 255.255.255.0",
           "2: bad gateway address \"224.0.0.1\": a multicast or reserved address, not a device's",
-          "2: bad DHCP value \"maybe\": on or off",
+          "2: bad DHCP value \"maybe\": on or off (active, inactive; unsupported or n/a leave it)",
           "3: bad MAC address \"02-00-00-00-0001\": six hexadecimal pairs joined by - or :",
           "4: no MAC address", "5: more cells than the header names"}},
         {"duplicates",
@@ -68,9 +68,14 @@ TEST(ParsePlan, EveryBadRowIsReportedWithItsLine) {
          {"4: MAC address 02-00-00-00-00-01 is planned on line 2 already",
           "5: IP address 10.0.0.2 is planned for 02-00-00-00-00-02 on line 3 already"}},
         {"header",
-         "mac,ip,netmsk,ip\n",
-         {"1: unknown column \"netmsk\" (the columns are mac, ip, netmask, gateway, dhcp)",
-          "1: column \"ip\" named twice"}},
+         "mac,ip,netmsk,ip,Gatway,id\n",
+         {"1: column \"netmsk\" looks like \"netmask\" misspelt; name it netmask, or give a "
+          "column of your own another name",
+          "1: column \"ip\" named twice",
+          "1: column \"Gatway\" looks like \"gateway\" misspelt; name it gateway, or give a "
+          "column of your own another name",
+          "1: column \"id\" looks like \"ip\" misspelt; name it ip, or give a column of your "
+          "own another name"}},
         {"no mac column", "ip\n10.0.0.1\n", {"1: the header names no \"mac\" column"}},
         {"empty",
          "\n\n",
@@ -102,4 +107,39 @@ TEST(ParsePlan, ARowWithOnlyAMacPlansNoChange) {
     ASSERT_EQ(plan.rows.size(), 1u);
     EXPECT_FALSE(plan.rows[0].ip || plan.rows[0].netmask || plan.rows[0].gateway ||
                  plan.rows[0].dhcp);
+}
+
+// The device list as the program exports it, edited in a spreadsheet that saved it with
+// tabs, a column of the technician's own added: a plan.
+TEST(ParsePlan, TheExportedDeviceListIsAPlan) {
+    const struct {
+        const char* name;
+        const char* text;
+        std::optional<bool> dhcp;
+    } cases[] = {
+        {"commas, inactive",
+         "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,"
+         "Location,no\r\n"
+         "02-54-56-00-00-01,127.0.2.1,255.0.0.0,0.0.0.0,inactive,true,1,\"PB, DP\",V1.00,false,"
+         "cabinet 4,7\r\n",
+         false},
+        {"tabs, active",
+         "mac\tip\tnetmask\tgateway\tdhcp\trestart\tLocation\tno\n"
+         "02-54-56-00-00-01\t127.0.2.1\t255.0.0.0\t0.0.0.0\tactive\ttrue\tcabinet 4\t7\n",
+         true},
+        {"semicolons, unsupported",
+         "mac;ip;netmask;gateway;dhcp;Location;no\n"
+         "02-54-56-00-00-01;127.0.2.1;255.0.0.0;0.0.0.0;unsupported;cabinet 4;7\n",
+         std::nullopt},
+        {"n/a", "mac,ip,dhcp,Location,no\n02-54-56-00-00-01,127.0.2.1,N/A,cabinet 4,7\n",
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const Plan plan = parsePlan(c.text);
+        ASSERT_TRUE(plan.problems.empty()) << c.name << problemTexts(plan).join('\n').toStdString();
+        ASSERT_EQ(plan.rows.size(), 1u) << c.name;
+        EXPECT_EQ(plan.rows[0].ip, "127.0.2.1") << c.name;
+        EXPECT_EQ(plan.rows[0].dhcp, c.dhcp) << c.name;
+        EXPECT_EQ(plan.ignoredColumns, QStringList({"Location", "no"})) << c.name;
+    }
 }

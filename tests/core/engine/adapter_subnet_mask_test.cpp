@@ -1,6 +1,6 @@
 #include "engine/destination.h"
 
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ protected:
     const tNetworkInterfaceList interfaces{
         record("127.0.0.1", "255.0.0.0"), record("192.168.1.10", "255.255.255.0"),
         record("10.1.2.3", "255.255.0.0"), record("192.168.1.10", "255.255.0.0")};
-    ui::LogBuffer log;
+    statelog::LogBuffer log;
 };
 
 TEST_F(AdapterSubnetMask, TheFirstRecordWithTheAddressGivesTheMaskAndIsLogged) {

@@ -1,6 +1,6 @@
 // The change log behind the about dialog's version lines, shown by the real message boxes.
-#include "platform/form/qt_message_boxes.h"
 #include "ui/help_about.h"
+#include "ui/qt_message_boxes.h"
 
 #include "support/lang_folder.h"
 
@@ -48,7 +48,7 @@ TEST_F(ChangeLogBox, ALongHistoryScrollsInABoxThatFitsTheScreen) {
         history +=
             "2026-01-" + QByteArray::number(i) + " abc" + QByteArray::number(i) + " Commit\n";
     write("lastCommits.ini", history);
-    platform::QtMessageBoxes boxes;
+    ui::QtMessageBoxes boxes;
     ui::THelpAbout about(programDir(), boxes);
 
     SeenBox seen;

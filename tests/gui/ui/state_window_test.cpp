@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 using platform::MessageBoxes;
+using statelog::LogBuffer;
 using testsupport::FakeMessageBoxes;
-using ui::LogBuffer;
 using ui::TStatusFenster;
 
 namespace {

@@ -150,3 +150,26 @@ TEST_F(CliApplyTest, EveryRowReportsWhatBecameOfIt) {
     // Only the first device's two requests were confirmed; the mute one got its first.
     EXPECT_EQ(changeRequests().size(), 3u);
 }
+
+// The device list exported, opened in a spreadsheet, new addresses typed into its ip
+// column, a column of the technician's own added, saved with semicolons: a plan.
+TEST_F(CliApplyTest, AnExportedDeviceListWithNewAddressesTypedInIsAPlan) {
+    start(devices(3));
+    const testsupport::CliRun exported = cli({"--format", "csv", "scan"});
+    QStringList lines = exported.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << exported.out.toStdString();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringList cells = lines[i].split(',');
+        if (i > 0)
+            cells[1] = QStringLiteral("127.0.2.%1").arg(i);
+        cells.append(i == 0 ? QStringLiteral("Location") : QStringLiteral("cabinet %1").arg(i));
+        lines[i] = cells.join(';');
+    }
+    const testsupport::CliRun run = cli({"apply", plan(lines.join("\r\n").toStdString() + "\r\n")});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("ignored column \"Location\"")) << run.err.toStdString();
+    const QJsonArray after = scannedDevices();
+    ASSERT_EQ(after.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(after[i]["ip"].toString(), QStringLiteral("127.0.2.%1").arg(i + 1));
+}

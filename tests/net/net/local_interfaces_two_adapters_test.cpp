@@ -3,8 +3,8 @@
 #include "net/local_interfaces.h"
 
 #include "interface_record.h"
+#include "statelog/log_buffer.h"
 #include "support/test_network.h"
-#include "ui/model/log_buffer.h"
 
 #include <net/if.h>
 
@@ -85,7 +85,7 @@ TEST_F(InterfacesOfTwoAdapters, EveryAddressIsListedWithItsInterface) {
 TEST_F(InterfacesOfTwoAdapters, TheChosenAdaptersNetmaskIsFound) {
     tNetworkInterfaceList list;
     ASSERT_TRUE(net::getNetworkInterfaces(list));
-    ui::LogBuffer log;
+    statelog::LogBuffer log;
     EXPECT_EQ(engine::adapterSubnetMask(list, "10.1.2.3", log), "255.255.0.0");
     EXPECT_EQ(log.lines().mid(1),
               QStringList({"Anzahl network interfaces 5", "Subnetmask found 255.255.0.0"}));

@@ -1,4 +1,4 @@
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <QStringBuilder>
 #include <QTime>
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace ui {
+namespace statelog {
 
 namespace {
 
@@ -116,4 +116,4 @@ QString LogBuffer::timeStamp() {
     return shownText;
 }
 
-} // namespace ui
+} // namespace statelog

@@ -1,9 +1,9 @@
-#include "platform/form/qscreen_monitors.h"
+#include "ui/qscreen_monitors.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace platform {
+namespace ui {
 
 QList<QRect> QScreenMonitors::monitorRects() const {
     QList<QRect> rects;
@@ -13,4 +13,4 @@ QList<QRect> QScreenMonitors::monitorRects() const {
     return rects;
 }
 
-} // namespace platform
+} // namespace ui

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace ui {
+namespace statelog {
 
 // The state window's lines, without the window: the whole program logs here.
 // The window shows them through the signals.
@@ -45,4 +45,4 @@ private:
     qint32 maximum = 1000;
 };
 
-} // namespace ui
+} // namespace statelog

@@ -2,12 +2,12 @@
 
 #include "platform/monitors.h"
 
-namespace platform {
+namespace ui {
 
 // The screens the window system reports, the primary screen first.
-class QScreenMonitors : public Monitors {
+class QScreenMonitors : public platform::Monitors {
 public:
     QList<QRect> monitorRects() const override;
 };
 
-} // namespace platform
+} // namespace ui

@@ -1,13 +1,13 @@
-#include "platform/form/qt_message_boxes.h"
+#include "ui/qt_message_boxes.h"
 
-#include "platform/form/scrolling_text_box.h"
+#include "ui/scrolling_text_box.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -15,17 +15,17 @@ QString captionOrTitle(const QString& caption) {
     return caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
 }
 
-QMessageBox::Icon qtIcon(MessageBoxes::Icon icon) {
+QMessageBox::Icon qtIcon(platform::MessageBoxes::Icon icon) {
     switch (icon) {
-    case MessageBoxes::Icon::Information:
+    case platform::MessageBoxes::Icon::Information:
         return QMessageBox::Information;
-    case MessageBoxes::Icon::Warning:
+    case platform::MessageBoxes::Icon::Warning:
         return QMessageBox::Warning;
-    case MessageBoxes::Icon::Error:
+    case platform::MessageBoxes::Icon::Error:
         return QMessageBox::Critical;
-    case MessageBoxes::Icon::Question:
+    case platform::MessageBoxes::Icon::Question:
         return QMessageBox::Question;
-    case MessageBoxes::Icon::None:
+    case platform::MessageBoxes::Icon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -39,8 +39,9 @@ QWidget* QtMessageBoxes::owner() const {
     return ownerWidget != nullptr ? ownerWidget : QApplication::activeWindow();
 }
 
-MessageBoxes::Answer QtMessageBoxes::messageBox(const QString& text, const QString& caption,
-                                                Icon icon, Buttons buttons) {
+platform::MessageBoxes::Answer QtMessageBoxes::messageBox(const QString& text,
+                                                          const QString& caption, Icon icon,
+                                                          Buttons buttons) {
     if (tooTallForMessageBox(text, owner()))
         return scrollingTextBox(owner(), text, captionOrTitle(caption), qtIcon(icon), buttons);
     QMessageBox box(qtIcon(icon), captionOrTitle(caption), text, QMessageBox::NoButton, owner());
@@ -85,4 +86,4 @@ QString QtMessageBoxes::openFileName(const QString& filter, const QString& folde
     return QFileDialog::getOpenFileName(owner(), QString(), folder, filter);
 }
 
-} // namespace platform
+} // namespace ui

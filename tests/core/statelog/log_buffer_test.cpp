@@ -1,10 +1,10 @@
-#include "ui/model/log_buffer.h"
+#include "statelog/log_buffer.h"
 
 #include <QTime>
 
 #include <gtest/gtest.h>
 
-using ui::LogBuffer;
+using statelog::LogBuffer;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/form/scrolling_text_box.h"
+#include "ui/scrolling_text_box.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -10,7 +10,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -60,8 +60,9 @@ bool tooTallForMessageBox(const QString& text, const QWidget* owner) {
     return wrapped.height() > area.height() * 3 / 4;
 }
 
-MessageBoxes::Answer scrollingTextBox(QWidget* owner, const QString& text, const QString& caption,
-                                      QMessageBox::Icon icon, MessageBoxes::Buttons buttons) {
+platform::MessageBoxes::Answer scrollingTextBox(QWidget* owner, const QString& text,
+                                                const QString& caption, QMessageBox::Icon icon,
+                                                platform::MessageBoxes::Buttons buttons) {
     QDialog dialog(owner);
     dialog.setObjectName(QStringLiteral("ScrollingTextBox"));
     dialog.setWindowTitle(caption);
@@ -79,7 +80,7 @@ MessageBoxes::Answer scrollingTextBox(QWidget* owner, const QString& text, const
     }
     row->addWidget(view, 1);
 
-    const bool yesNo = buttons == MessageBoxes::Buttons::YesNo;
+    const bool yesNo = buttons == platform::MessageBoxes::Buttons::YesNo;
     auto* buttonBox = new QDialogButtonBox(
         yesNo ? QDialogButtonBox::Yes | QDialogButtonBox::No : QDialogButtonBox::Ok, &dialog);
     QObject::connect(buttonBox, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -94,8 +95,8 @@ MessageBoxes::Answer scrollingTextBox(QWidget* owner, const QString& text, const
     dialog.resize(area.width() / 2, area.height() * 2 / 3);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (!yesNo)
-        return MessageBoxes::Answer::Ok;
-    return accepted ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::No;
+        return platform::MessageBoxes::Answer::Ok;
+    return accepted ? platform::MessageBoxes::Answer::Yes : platform::MessageBoxes::Answer::No;
 }
 
-} // namespace platform
+} // namespace ui

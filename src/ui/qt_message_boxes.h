@@ -4,10 +4,10 @@
 
 class QWidget;
 
-namespace platform {
+namespace ui {
 
 // The boxes as Qt dialogs, modal over `parent` (or over the active window when null).
-class QtMessageBoxes : public MessageBoxes {
+class QtMessageBoxes : public platform::MessageBoxes {
 public:
     explicit QtMessageBoxes(QWidget* parent = nullptr);
 
@@ -22,4 +22,4 @@ private:
     QWidget* ownerWidget;
 };
 
-} // namespace platform
+} // namespace ui
