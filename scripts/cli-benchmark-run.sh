@@ -14,12 +14,11 @@ bin=$1
 kind=$2
 n=$3
 scan_ms=${TORVANE_BENCH_SCAN_MS:-2500}
-for interface in $(ls /sys/class/net); do
-    if [ "$interface" != lo ] && [ "$(cat "/sys/class/net/$interface/operstate")" != down ]; then
-        echo "cli-benchmark-run.sh: $interface is up; run me through scripts/benchmark.sh" >&2
-        exit 3
-    fi
-done
+if ip -o link show up | grep -qv ' lo:'; then
+    echo "cli-benchmark-run.sh: an interface other than loopback is up; run me through" \
+        "scripts/benchmark.sh" >&2
+    exit 3
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
