@@ -1,5 +1,7 @@
 #include "cli/apply_order.h"
+#include "cli/apply_report.h"
 #include "cli/engine_runner.h"
+#include "cli/row_stream.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
@@ -39,18 +41,22 @@ public:
             plannedMacs.insert(row.mac);
     }
 
-    std::vector<RowOutcome> carryOut() {
+    // Each row's result is written as soon as it is known.
+    std::vector<RowOutcome> carryOut(RowStream& stream) {
         std::vector<RowOutcome> outcomes(plan.rows.size());
         const auto currentIp = [this](const QString& mac) -> std::optional<QString> {
             const engine::DeviceRecord* device = bench.device(mac);
             return device ? std::optional<QString>(device->ip) : std::nullopt;
         };
+        int done = 0;
         for (const std::size_t index : executionOrder(plan.rows, currentIp)) {
+            bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
             outcomes[index] = carryOut(plan.rows[index]);
-            if (bench.showProgress)
-                bench.err << "line " << outcomes[index].line << ' ' << outcomes[index].mac << ": "
-                          << outcomes[index].result << '\n';
+            bench.progress.clear();
+            stream.add(outcomeTableCells(outcomes[index]), outcomeCsvFields(outcomes[index]),
+                       outcomeJson(outcomes[index]));
         }
+        stream.finish();
         return outcomes;
     }
 
@@ -120,18 +126,8 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     if (!bench.runner.scan())
         return bench.networkFailed();
     PlanRun run(plan, bench, invocation.dryRun);
-    const std::vector<RowOutcome> outcomes = run.carryOut();
-    switch (invocation.format) {
-    case Format::Table:
-        bench.out << outcomesTable(outcomes);
-        break;
-    case Format::Json:
-        bench.out << outcomesJson(outcomes);
-        break;
-    case Format::Csv:
-        bench.out << outcomesCsv(outcomes);
-        break;
-    }
+    RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
+    const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())
         return bench.networkFailed();
     const bool allWell = std::all_of(outcomes.begin(), outcomes.end(), [](const RowOutcome& o) {

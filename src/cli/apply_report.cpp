@@ -1,10 +1,6 @@
 #include "cli/apply_report.h"
 
-#include "report/csv_text.h"
-#include "report/json_text.h"
-#include "report/text_table.h"
-
-#include <QStringList>
+#include <algorithm>
 
 namespace cli {
 
@@ -33,61 +29,54 @@ QString changesText(const ValueChanges& changes) {
     return parts.join(QStringLiteral(", "));
 }
 
-QString outcomesTable(const std::vector<RowOutcome>& rows) {
-    report::TextTable table({QStringLiteral("LINE"), QStringLiteral("MAC"),
-                             QStringLiteral("RESULT"), QStringLiteral("CHANGES")});
-    for (const RowOutcome& row : rows) {
-        QString what = changesText(row.changes);
-        if (!row.detail.isEmpty())
-            what += (what.isEmpty() ? QString() : QStringLiteral("; ")) + row.detail;
-        table.addRow({QString::number(row.line), row.mac, row.result, what});
-    }
-    return table.text();
-}
-
-QString outcomesJson(const std::vector<RowOutcome>& rows) {
-    QStringList objects;
-    for (const RowOutcome& row : rows) {
-        QStringList changes;
-        for (int v = 0; v < planValueCount; ++v) {
-            if (const auto& change = row.changes[v])
-                changes.append(QStringLiteral("%1: {\"from\": %2, \"to\": %3}")
-                                   .arg(report::jsonString(planValueName(PlanValue(v))),
-                                        report::jsonString(change->from),
-                                        report::jsonString(change->to)));
-        }
-        const std::optional<QString> detail =
-            row.detail.isEmpty() ? std::nullopt : std::optional<QString>(row.detail);
-        objects.append(QStringLiteral("  {\"line\": %1, \"mac\": %2, \"result\": %3, \"changes\": "
-                                      "{%4}, \"detail\": %5}")
-                           .arg(row.line)
-                           .arg(report::jsonString(row.mac), report::jsonString(row.result),
-                                changes.join(QStringLiteral(", ")),
-                                report::jsonStringOrNull(detail)));
-    }
-    if (objects.isEmpty())
-        return QStringLiteral("[]\n");
-    return QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n");
-}
-
-QString outcomesCsv(const std::vector<RowOutcome>& rows) {
-    QStringList header{QStringLiteral("line"), QStringLiteral("mac"), QStringLiteral("result")};
+RowStreamLayout outcomesLayout(int lastLine) {
+    RowStreamLayout layout;
+    layout.headings = QStringList{QStringLiteral("LINE"), QStringLiteral("MAC"),
+                                  QStringLiteral("RESULT"), QStringLiteral("CHANGES")};
+    // As wide as the longest line number, a MAC and the longest result word.
+    layout.widths = {std::max<qsizetype>(4, QString::number(lastLine).size()), 17,
+                     QStringLiteral("would change").size()};
+    layout.csvHeader =
+        QStringList{QStringLiteral("line"), QStringLiteral("mac"), QStringLiteral("result")};
     for (int v = 0; v < planValueCount; ++v) {
-        header.append(planValueName(PlanValue(v)) + QStringLiteral("_from"));
-        header.append(planValueName(PlanValue(v)) + QStringLiteral("_to"));
+        layout.csvHeader.append(planValueName(PlanValue(v)) + QStringLiteral("_from"));
+        layout.csvHeader.append(planValueName(PlanValue(v)) + QStringLiteral("_to"));
     }
-    header.append(QStringLiteral("detail"));
-    QString out = report::csvRecord(header);
-    for (const RowOutcome& row : rows) {
-        QStringList fields{QString::number(row.line), row.mac, row.result};
-        for (const auto& change : row.changes) {
-            fields.append(change ? change->from : QString());
-            fields.append(change ? change->to : QString());
-        }
-        fields.append(row.detail);
-        out += report::csvRecord(fields);
+    layout.csvHeader.append(QStringLiteral("detail"));
+    return layout;
+}
+
+QStringList outcomeTableCells(const RowOutcome& row) {
+    QString what = changesText(row.changes);
+    if (!row.detail.isEmpty())
+        what += (what.isEmpty() ? QString() : QStringLiteral("; ")) + row.detail;
+    return {QString::number(row.line), row.mac, row.result, what};
+}
+
+QStringList outcomeCsvFields(const RowOutcome& row) {
+    QStringList fields{QString::number(row.line), row.mac, row.result};
+    for (const auto& change : row.changes) {
+        fields.append(change ? change->from : QString());
+        fields.append(change ? change->to : QString());
     }
-    return out;
+    fields.append(row.detail);
+    return fields;
+}
+
+QJsonObject outcomeJson(const RowOutcome& row) {
+    QJsonObject changes;
+    for (int v = 0; v < planValueCount; ++v) {
+        if (const auto& change = row.changes[v])
+            changes.insert(planValueName(PlanValue(v)),
+                           QJsonObject{{QStringLiteral("from"), change->from},
+                                       {QStringLiteral("to"), change->to}});
+    }
+    return QJsonObject{
+        {QStringLiteral("line"), row.line},
+        {QStringLiteral("mac"), row.mac},
+        {QStringLiteral("result"), row.result},
+        {QStringLiteral("changes"), changes},
+        {QStringLiteral("detail"), row.detail.isEmpty() ? QJsonValue() : QJsonValue(row.detail)}};
 }
 
 } // namespace cli

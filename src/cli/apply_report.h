@@ -1,6 +1,10 @@
 #pragma once
 
+#include "cli/row_stream.h"
+
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -33,12 +37,14 @@ struct RowOutcome {
     QString detail; // why it was refused, timed out or not found
 };
 
-// Aligned for a person: one line per row with its changes as "ip A -> B".
-QString outcomesTable(const std::vector<RowOutcome>& rows);
-// An array of objects: line, mac, result, changes (an object with from and to per value
-// changed), detail (null when there is none).
-QString outcomesJson(const std::vector<RowOutcome>& rows);
+// The columns of apply's result, written row by row as each is known.
+RowStreamLayout outcomesLayout(int lastLine);
+// Aligned for a person: the row's changes as "ip A -> B", then why it was refused.
+QStringList outcomeTableCells(const RowOutcome& row);
 // line, mac, result, then from and to of each value (empty where unchanged), detail.
-QString outcomesCsv(const std::vector<RowOutcome>& rows);
+QStringList outcomeCsvFields(const RowOutcome& row);
+// line, mac, result, changes (an object with from and to per value changed), detail (null
+// when there is none).
+QJsonObject outcomeJson(const RowOutcome& row);
 
 } // namespace cli

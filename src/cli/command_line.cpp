@@ -84,7 +84,7 @@ public:
     ParsedCommandLine read(const QStringList& arguments) {
         for (qsizetype i = 0; i < arguments.size() && error.isEmpty(); ++i) {
             const QString& argument = arguments[i];
-            if (argument == QLatin1String("--help")) {
+            if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
                 result.help = true;
             } else if (argument == QLatin1String("--version")) {
                 result.version = true;
@@ -184,10 +184,12 @@ private:
                 invocation.format = Format::Table;
             else if (value == QLatin1String("json"))
                 invocation.format = Format::Json;
+            else if (value == QLatin1String("jsonl"))
+                invocation.format = Format::Jsonl;
             else if (value == QLatin1String("csv"))
                 invocation.format = Format::Csv;
             else
-                error = QStringLiteral("--format \"%1\": table, json or csv").arg(value);
+                error = QStringLiteral("--format \"%1\": table, json, jsonl or csv").arg(value);
         } else if (name == QLatin1String("--gdf")) {
             if (value.isEmpty())
                 error = QStringLiteral("--gdf needs a file name");

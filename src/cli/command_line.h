@@ -8,7 +8,7 @@
 namespace cli {
 
 enum class Command { Scan, Set, Blink, Restart, Apply };
-enum class Format { Table, Json, Csv };
+enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
 enum ExitStatus : int {

@@ -41,11 +41,12 @@ Options:
                    reads of one device before it is asked once more (default 3000)
   --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
                    device after the other, as the window does
-  --format FORMAT  output of scan and apply: table (default), json or csv
+  --format FORMAT  output of scan and apply: table (default), json, jsonl (one object
+                   a line) or csv; apply writes each row as soon as it is done
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
-  --help           show this help and exit
+  -h, --help       show this help and exit
   --version        show the version and exit
 
 Plan file: CSV (RFC 4180; a spreadsheet's semicolons or tabs are understood too; UTF-8,

@@ -106,7 +106,10 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
 
     EngineRunner runner(engine, invocation.timeoutMs);
-    Workbench bench{engine, runner, types, out, err, isatty(STDERR_FILENO) != 0};
+    // The log lines of --verbose would break into the line.
+    ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
+    progress.followScans(engine.events());
+    Workbench bench{engine, runner, types, out, err, progress};
     switch (invocation.command) {
     case Command::Scan:
         return runScan(invocation, bench);

@@ -18,10 +18,14 @@ int runScan(const Invocation& invocation, Workbench& bench) {
     case Format::Json:
         bench.out << report::deviceListJson(rows);
         break;
+    case Format::Jsonl:
+        bench.out << report::deviceListJsonLines(rows);
+        break;
     case Format::Csv:
         bench.out << report::deviceListCsv(rows);
         break;
     }
+    bench.out.flush();
     return exitDone;
 }
 

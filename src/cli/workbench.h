@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/plan_file.h"
+#include "cli/progress_line.h"
 
 #include <QTextStream>
 
@@ -27,8 +28,8 @@ struct Workbench {
     const gdf::DeviceTypeTable& types;
     QTextStream& out;
     QTextStream& err;
-    // Progress lines on standard error, for a person watching a long run.
-    bool showProgress = false;
+    // How far a long run has come, for a person watching standard error.
+    ProgressLine& progress;
 
     // Writes "torvane-cli: " and the network's failure; gives exit status 3.
     int networkFailed();

@@ -1,8 +1,10 @@
 #include "report/device_list_writer.h"
 
 #include "report/csv_text.h"
-#include "report/json_text.h"
 #include "report/text_table.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace report {
 
@@ -40,29 +42,36 @@ QString deviceListCsv(const std::vector<DeviceRow>& rows) {
     return out;
 }
 
-QString deviceListJson(const std::vector<DeviceRow>& rows) {
+QJsonObject deviceJson(const DeviceRow& row) {
+    const auto orNull = [](const std::optional<QString>& text) {
+        return text ? QJsonValue(*text) : QJsonValue();
+    };
     const QStringList& names = deviceListFields();
-    QStringList objects;
-    for (const DeviceRow& row : rows) {
-        const QStringList values{jsonString(row.mac),
-                                 jsonString(row.ip),
-                                 jsonStringOrNull(row.netmask),
-                                 jsonStringOrNull(row.gateway),
-                                 jsonString(dhcpColumnText(row.dhcp)),
-                                 jsonBool(row.restart),
-                                 QString::number(row.type),
-                                 jsonStringOrNull(row.typeName),
-                                 jsonString(row.revision),
-                                 jsonBool(row.duplicateIp)};
-        QStringList members;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            members.append(QStringLiteral("    %1: %2").arg(jsonString(names[i]), values[i]));
-        objects.append(QStringLiteral("  {\n") + members.join(QStringLiteral(",\n")) +
-                       QStringLiteral("\n  }"));
-    }
-    if (objects.isEmpty())
-        return QStringLiteral("[]\n");
-    return QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n");
+    return QJsonObject{{names[0], row.mac},
+                       {names[1], row.ip},
+                       {names[2], orNull(row.netmask)},
+                       {names[3], orNull(row.gateway)},
+                       {names[4], dhcpColumnText(row.dhcp)},
+                       {names[5], row.restart},
+                       {names[6], row.type},
+                       {names[7], orNull(row.typeName)},
+                       {names[8], row.revision},
+                       {names[9], row.duplicateIp}};
+}
+
+QString deviceListJson(const std::vector<DeviceRow>& rows) {
+    QJsonArray devices;
+    for (const DeviceRow& row : rows)
+        devices.append(deviceJson(row));
+    return QString::fromUtf8(QJsonDocument(devices).toJson(QJsonDocument::Indented));
+}
+
+QString deviceListJsonLines(const std::vector<DeviceRow>& rows) {
+    QString out;
+    for (const DeviceRow& row : rows)
+        out += QString::fromUtf8(QJsonDocument(deviceJson(row)).toJson(QJsonDocument::Compact)) +
+               u'\n';
+    return out;
 }
 
 QString deviceListTable(const std::vector<DeviceRow>& rows) {

@@ -2,6 +2,7 @@
 
 #include "report/device_row.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +16,12 @@ const QStringList& deviceListFields();
 // A header row with the field names, then one row per device; RFC 4180, CR LF line ends.
 // Values that are not available are empty fields; booleans are true or false.
 QString deviceListCsv(const std::vector<DeviceRow>& rows);
-// An array of objects, one per device, with the fields in column order; null where a value
-// is not available.
+// One device as an object with the fields as keys; null where a value is not available.
+QJsonObject deviceJson(const DeviceRow& row);
+// An array of those objects, one per device.
 QString deviceListJson(const std::vector<DeviceRow>& rows);
+// One object a line, for programs that read as the lines come.
+QString deviceListJsonLines(const std::vector<DeviceRow>& rows);
 // Aligned columns for a person, and a closing line with the number of devices.
 QString deviceListTable(const std::vector<DeviceRow>& rows);
 

@@ -21,9 +21,20 @@ TextTable::TextTable(QStringList headings) {
 }
 
 void TextTable::addRow(QStringList cells) {
-    for (QString& cell : cells)
-        cell = printable(cell);
     rows.push_back(std::move(cells));
+}
+
+QString alignedLine(const QStringList& cells, const std::vector<qsizetype>& widths) {
+    QString line;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            line += QStringLiteral("  ");
+        const QString cell = printable(cells[i]);
+        line += i < qsizetype(widths.size()) ? cell.leftJustified(widths[std::size_t(i)]) : cell;
+    }
+    while (line.endsWith(u' '))
+        line.chop(1);
+    return line + u'\n';
 }
 
 QString TextTable::text() const {
@@ -34,17 +45,8 @@ QString TextTable::text() const {
             widths[i] = std::max(widths[i], row[i].size());
     }
     QString out;
-    for (const QStringList& row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                line += QStringLiteral("  ");
-            line += row[i].leftJustified(widths[i]);
-        }
-        while (line.endsWith(u' '))
-            line.chop(1);
-        out += line + u'\n';
-    }
+    for (const QStringList& row : rows)
+        out += alignedLine(row, widths);
     return out;
 }
 

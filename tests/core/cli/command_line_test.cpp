@@ -59,6 +59,7 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(parse("--help").help);
     EXPECT_TRUE(parse("set nonsense --help").help);
+    EXPECT_TRUE(parse("scan -h").help);
     EXPECT_TRUE(parse("--version scan").version);
     EXPECT_TRUE(helpText().contains("apply PLAN.csv [--dry-run]"));
     EXPECT_TRUE(versionText().startsWith("torvane-cli ("));
@@ -74,7 +75,7 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},
         {"scan --quiet", "unknown option --quiet"},
-        {"scan --format xml", "--format \"xml\": table, json or csv"},
+        {"scan --format xml", "--format \"xml\": table, json, jsonl or csv"},
         {"scan --scan-ms 0", "--scan-ms \"0\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout 2s", "--timeout \"2s\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout", "--timeout needs a value"},

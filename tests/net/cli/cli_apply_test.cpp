@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,7 +61,14 @@ TEST_F(CliApplyTest, APlanOfTwentyDevicesIsCarriedOutRowByRow) {
     }
     const testsupport::CliRun run = cli({"--format", "json", "apply", plan(text)});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
-    const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    // Written in the order they were carried out; looked at in the plan's.
+    const QJsonArray rows = [&] {
+        QVariantList sorted = QJsonDocument::fromJson(run.out.toUtf8()).array().toVariantList();
+        std::sort(sorted.begin(), sorted.end(), [](const QVariant& a, const QVariant& b) {
+            return a.toMap()["line"].toInt() < b.toMap()["line"].toInt();
+        });
+        return QJsonArray::fromVariantList(sorted);
+    }();
     ASSERT_EQ(rows.size(), 20) << run.out.toStdString();
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(rows[i]["line"].toInt(), i + 2);
@@ -137,16 +147,15 @@ TEST_F(CliApplyTest, EveryRowReportsWhatBecameOfIt) {
                               mac(2).toStdString() + ",127.0.1.32\n");
     const testsupport::CliRun run = cli({"--timeout", "500", "apply", file});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5) << run.out.toStdString();
-    EXPECT_TRUE(lines[1].contains("02-30-00-00-00-01  done       ip 127.0.1.1 -> 127.0.1.21"));
-    EXPECT_TRUE(lines[2].contains("02-30-00-00-00-10  timeout    ip 127.0.1.16 -> 127.0.1.26; "
-                                  "IP address (temporary) 127.0.1.26 not confirmed within 500 ms"))
-        << lines[2].toStdString();
-    EXPECT_TRUE(lines[3].contains("02-30-00-00-00-77  not found  did not answer the scan"));
-    EXPECT_TRUE(lines[4].contains("02-30-00-00-00-02  refused    ip 127.0.1.2 -> 127.0.1.32; IP "
-                                  "address 127.0.1.32 is used by 02-30-00-00-00-20, which is not "
-                                  "in the plan"));
+    EXPECT_EQ(run.out.split('\n', Qt::SkipEmptyParts).size(), 5) << run.out.toStdString();
+    for (const char* line :
+         {"02-30-00-00-00-01  done          ip 127.0.1.1 -> 127.0.1.21\n",
+          "02-30-00-00-00-10  timeout       ip 127.0.1.16 -> 127.0.1.26; IP address (temporary) "
+          "127.0.1.26 not confirmed within 500 ms\n",
+          "02-30-00-00-00-77  not found     did not answer the scan\n",
+          "02-30-00-00-00-02  refused       ip 127.0.1.2 -> 127.0.1.32; IP address 127.0.1.32 is "
+          "used by 02-30-00-00-00-20, which is not in the plan\n"})
+        EXPECT_TRUE(run.out.contains(line)) << line << run.out.toStdString();
     // Only the first device's two requests were confirmed; the mute one got its first.
     EXPECT_EQ(changeRequests().size(), 3u);
 }
@@ -172,4 +181,29 @@ TEST_F(CliApplyTest, AnExportedDeviceListWithNewAddressesTypedInIsAPlan) {
     ASSERT_EQ(after.size(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(after[i]["ip"].toString(), QStringLiteral("127.0.2.%1").arg(i + 1));
+}
+
+// Read through a pipe while the plan runs: the first row's result is there while the
+// second device still keeps the run waiting for its confirmation.
+TEST_F(CliApplyTest, EachRowsResultArrivesWhileThePlanStillRuns) {
+    start(devices(1) + "[mute]\nmac = 02-30-00-00-00-10\nip = 127.0.1.16\nnetmask = 255.0.0.0\n"
+                       "silent = sets\n");
+    const QString file =
+        plan("mac,ip\n" + mac(1).toStdString() + ",127.0.1.21\n02-30-00-00-00-10,127.0.1.26\n");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(folder.path()));
+    process.setProcessEnvironment(environment);
+    process.start(TORVANE_BIN_DIR "/torvane-cli",
+                  {"--scan-ms", "500", "--timeout", "5000", "--format", "jsonl", "apply", file});
+    ASSERT_TRUE(process.waitForStarted());
+    while (!process.canReadLine() && process.waitForReadyRead(30000)) {
+    }
+    ASSERT_TRUE(process.canReadLine());
+    const QJsonObject first = QJsonDocument::fromJson(process.readLine()).object();
+    EXPECT_EQ(first["result"].toString(), "done");
+    EXPECT_EQ(process.state(), QProcess::Running);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    const QJsonObject second = QJsonDocument::fromJson(process.readLine()).object();
+    EXPECT_EQ(second["result"].toString(), "timeout");
 }
