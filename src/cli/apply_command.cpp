@@ -35,8 +35,9 @@ QString resultWord(ChangeResult::Kind kind) {
 
 class PlanRun {
 public:
-    PlanRun(const Plan& plan, Workbench& bench, bool dryRun)
-        : plan(plan), bench(bench), dryRun(dryRun) {
+    PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation)
+        : plan(plan), bench(bench), dryRun(invocation.dryRun),
+          restartAfterDhcp(invocation.restartAfterDhcp) {
         for (const PlanRow& row : plan.rows)
             plannedMacs.insert(row.mac);
     }
@@ -61,6 +62,7 @@ public:
     }
 
     bool networkFailed() const { return networkFailure; }
+    bool anyRestartRefused() const { return restartRefused; }
 
 private:
     // A device outside the plan keeps its address, so the plan cannot give it to another.
@@ -108,16 +110,35 @@ private:
         outcome.detail = result.detail;
         if (result.kind == ChangeResult::Kind::NetworkFailed)
             networkFailure = true;
-        if (result.restartNeeded)
+        if (result.kind == ChangeResult::Kind::Done && outcome.changes[pvDhcp] && restartAfterDhcp)
+            outcome.detail = restartDevice(row.mac);
+        else if (result.restartNeeded)
             outcome.detail = QStringLiteral("DHCP takes effect when the device restarts");
         return outcome;
+    }
+
+    // apply --restart: the new DHCP setting takes effect at once.
+    QString restartDevice(const QString& mac) {
+        const engine::DeviceRecord* device = bench.device(mac);
+        if (!device || device->restart != engine::RestartSupport::Supported) {
+            restartRefused = true;
+            return QStringLiteral("restart refused, the device does not report that it can be "
+                                  "restarted; DHCP takes effect when it restarts");
+        }
+        if (!bench.runner.restart({mac, device->ip})) {
+            networkFailure = true;
+            return QStringLiteral("restart not sent");
+        }
+        return QStringLiteral("restart sent");
     }
 
     const Plan& plan;
     Workbench& bench;
     bool dryRun;
+    bool restartAfterDhcp;
     QSet<QString> plannedMacs;
     bool networkFailure = false;
+    bool restartRefused = false;
 };
 
 } // namespace
@@ -125,7 +146,7 @@ private:
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     if (!bench.runner.scan())
         return bench.networkFailed();
-    PlanRun run(plan, bench, invocation.dryRun);
+    PlanRun run(plan, bench, invocation);
     RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
     const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())
@@ -134,7 +155,7 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
         return o.result == QLatin1String("done") || o.result == QLatin1String("unchanged") ||
                o.result == QLatin1String("would change");
     });
-    return allWell ? exitDone : exitDeviceFailed;
+    return allWell && !run.anyRestartRefused() ? exitDone : exitDeviceFailed;
 }
 
 } // namespace cli

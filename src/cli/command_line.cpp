@@ -26,7 +26,8 @@ const OptionDefinition kOptions[] = {
     {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
     {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
     {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
-    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply}};
+    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
+    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -136,8 +137,10 @@ private:
                 error = QStringLiteral("%1 takes no value").arg(name);
             else if (name == QLatin1String("--verbose"))
                 invocation.verbose = true;
-            else
+            else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else
+                invocation.restartAfterDhcp = true;
             return;
         }
         QString value;
@@ -195,6 +198,11 @@ private:
                 error = QStringLiteral("--gdf needs a file name");
             else
                 invocation.gdfFile = value;
+        } else if (name == QLatin1String("--type")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("--type needs a type code or a part of a type name");
+            else
+                invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
             takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
@@ -214,8 +222,9 @@ private:
             return;
         }
         invocation.command = *command;
+        const bool several = *command == Command::Blink || *command == Command::Restart;
         const qsizetype wanted = *command == Command::Scan ? 0 : 1;
-        if (operands.size() > wanted) {
+        if (operands.size() > wanted && !several) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
         }
@@ -228,12 +237,16 @@ private:
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
         } else if (*command != Command::Scan) {
-            const Checked mac = macAddress(operands.first());
-            if (!mac.value) {
-                error = mac.problem;
-                return;
+            for (const QString& operand : std::as_const(operands)) {
+                const Checked mac = macAddress(operand);
+                if (!mac.value) {
+                    error = mac.problem;
+                    return;
+                }
+                if (!invocation.macs.contains(*mac.value))
+                    invocation.macs.append(*mac.value);
             }
-            invocation.mac = *mac.value;
+            invocation.mac = invocation.macs.first();
         }
         if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
             !invocation.gateway && !invocation.dhcp)

@@ -29,7 +29,8 @@ struct Invocation {
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;
 
-    QString mac; // set, blink, restart: canonical MAC text
+    QString mac;      // set: canonical MAC text
+    QStringList macs; // blink, restart: one or more, canonical, each once
 
     // set: the values asked for, checked and in canonical form
     std::optional<QString> ip;
@@ -37,8 +38,11 @@ struct Invocation {
     std::optional<QString> gateway;
     std::optional<bool> dhcp;
 
+    std::optional<QString> deviceType; // scan --type: a type code or part of its name
+
     QString planFile; // apply
     bool dryRun = false;
+    bool restartAfterDhcp = false; // apply --restart
 };
 
 struct ParsedCommandLine {

@@ -135,7 +135,14 @@ void EngineRunner::noteFailure(const engine::Failure& reported) {
         finish();
 }
 
+void EngineRunner::interruptScan() {
+    stopped = true;
+    finish();
+}
+
 void EngineRunner::run(const std::function<void()>& start) {
+    if (stopped)
+        return;
     finished = false;
     QEventLoop eventLoop;
     loop = &eventLoop;

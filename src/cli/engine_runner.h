@@ -57,6 +57,12 @@ public:
     bool restart(const engine::Target& target);
     ChangeResult change(const engine::ChangeRequest& request, const ChangeListener& listener);
 
+    // Ends the scan that runs at once, as if its period were over, so that what it found
+    // can be reported (Ctrl-C); no later operation starts. A change is never cut off so:
+    // its result would not say what the device took.
+    void interruptScan();
+    bool interrupted() const { return stopped; }
+
     // Why the network failed, for the user; empty while it has not.
     const QString& networkFailure() const { return failure; }
 
@@ -71,6 +77,7 @@ private:
     QObject owner; // the connections that live as long as the runner
     QEventLoop* loop = nullptr;
     bool finished = false;
+    bool stopped = false;
     QString failure;
 };
 

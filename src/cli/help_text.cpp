@@ -3,17 +3,20 @@
 namespace cli {
 
 QString helpText() {
-    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan
+    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT]
        torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
-       torvane-cli [OPTION]... blink MAC
-       torvane-cli [OPTION]... restart MAC
-       torvane-cli [OPTION]... apply PLAN.csv [--dry-run]
+       torvane-cli [OPTION]... blink MAC...
+       torvane-cli [OPTION]... restart MAC...
+       torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
 
 Commands:
   scan             broadcast one scan, ask the devices whose answer is short for their
-                   netmask and gateway, and list every device, sorted by IP address
+                   netmask and gateway, and list every device, sorted by IP address;
+                   Ctrl-C ends the scan and lists what it found so far
+      --type CODE|TEXT only devices whose type code is CODE or whose type name
+                       holds TEXT (in any case)
   set MAC          find the device by a scan and change the values given: each address
                    first temporarily, then permanently, each request confirmed by the
                    device; values the device has already are not sent
@@ -23,12 +26,14 @@ Commands:
       --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
                        off, the device also gets its IP address, netmask and gateway
                        written, as the window does
-  blink MAC        make the device blink, to find it in the cabinet
-  restart MAC      restart the device
+  blink MAC...     make each device blink, to find it in the cabinet
+  restart MAC...   restart each device
   apply PLAN.csv   give many devices their values from a plan, one device after the
                    other; every row is checked before anything is sent
       --dry-run        scan and show each value from -> to ("would change"); send
                        nothing else
+      --restart        restart each device whose DHCP setting its row changed, once
+                       the row is done, so that the setting takes effect
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 

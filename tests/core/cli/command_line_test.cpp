@@ -54,6 +54,10 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
 
     EXPECT_EQ(parse("blink 02-00-00-00-00-0a").invocation->mac, "02-00-00-00-00-0A");
     EXPECT_EQ(parse("restart 02-00-00-00-00-0a").invocation->command, Command::Restart);
+    EXPECT_EQ(parse("blink 02-00-00-00-00-0a 02:00:00:00:00:0b 02-00-00-00-00-0A").invocation->macs,
+              QStringList({"02-00-00-00-00-0A", "02-00-00-00-00-0B"}));
+    EXPECT_EQ(parse("scan --type Rail").invocation->deviceType, "Rail");
+    EXPECT_TRUE(parse("apply plan.csv --restart").invocation->restartAfterDhcp);
 }
 
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
@@ -61,7 +65,7 @@ TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(parse("set nonsense --help").help);
     EXPECT_TRUE(parse("scan -h").help);
     EXPECT_TRUE(parse("--version scan").version);
-    EXPECT_TRUE(helpText().contains("apply PLAN.csv [--dry-run]"));
+    EXPECT_TRUE(helpText().contains("apply PLAN.csv|- [--dry-run] [--restart]"));
     EXPECT_TRUE(versionText().startsWith("torvane-cli ("));
 }
 
@@ -97,6 +101,12 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
                                  "joined by - or :"},
         {"restart", "restart needs the device's MAC address"},
         {"apply", "apply needs the plan file"},
+        {"set 02-00-00-00-00-01 02-00-00-00-00-02 --ip 10.0.0.1",
+         "unexpected argument \"02-00-00-00-00-02\""},
+        {"blink 02-00-00-00-00-01 02-00-00-00-00", "bad MAC address \"02-00-00-00-00\": six "
+                                                   "hexadecimal pairs joined by - or :"},
+        {"scan --type=", "--type needs a type code or a part of a type name"},
+        {"set 02-00-00-00-00-01 --restart", "--restart belongs after the command apply"},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = parse(c.line);

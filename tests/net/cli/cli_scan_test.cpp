@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -161,4 +164,49 @@ TEST_F(CliScanTest, CsvAndTableCarryTheSameList) {
     EXPECT_TRUE(rows[6].endsWith("yes"));
     EXPECT_TRUE(rows[7].endsWith("yes"));
     EXPECT_EQ(rows[8], "7 devices");
+}
+
+TEST_F(CliScanTest, TypeListsOnlyDevicesOfThatCodeOrWithItInTheirName) {
+    const struct {
+        const char* type;
+        QStringList macs;
+    } cases[] = {
+        {"rail",
+         {"02-10-00-00-00-03", "02-10-00-00-00-01", "02-10-00-00-00-05", "02-10-00-00-00-06"}},
+        {"RAIL GATEWAY B", {"02-10-00-00-00-03"}},
+        {"887", {"02-10-00-00-00-04"}},
+        {"nothing of the kind", {}},
+    };
+    for (const auto& c : cases) {
+        const testsupport::CliRun run = runCli(
+            {"--format", "jsonl", "--scan-ms", "800", "--gdf", gdf, "scan", "--type", c.type});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList macs;
+        for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts))
+            macs.append(QJsonDocument::fromJson(line.toUtf8())["mac"].toString());
+        EXPECT_EQ(macs, c.macs) << c.type;
+    }
+}
+
+// A scan ended by a signal lists what it heard until then.
+TEST_F(CliScanTest, AnInterruptedScanListsTheDevicesFoundSoFar) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(folder.path()));
+    process.setProcessEnvironment(environment);
+    process.start(TORVANE_BIN_DIR "/torvane-cli",
+                  {"--verbose", "--scan-ms", "60000", "--format", "csv", "scan"});
+    ASSERT_TRUE(process.waitForStarted());
+    // --verbose logs each answer as the program takes it in.
+    process.setReadChannel(QProcess::StandardError);
+    QString log;
+    while (log.count("MsgLen von") < 7 && process.waitForReadyRead(30000))
+        log += QString::fromUtf8(process.readAllStandardError());
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 128 + SIGTERM);
+    const QStringList lines =
+        QString::fromUtf8(process.readAllStandardOutput()).split("\r\n", Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 8) << lines.join('\n').toStdString();
+    EXPECT_TRUE((log + process.readAllStandardError()).contains("torvane-cli: interrupted"));
 }

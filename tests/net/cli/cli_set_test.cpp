@@ -1,5 +1,7 @@
 #include "cli_fixture.h"
 
+#include "support/temp_directory.h"
+
 namespace {
 
 constexpr const char* kDevices = R"(
@@ -152,14 +154,17 @@ TEST_F(CliSetTest, RefusalsAndFailuresEndWithTheirExitStatus) {
 }
 
 TEST_F(CliSetTest, BlinkAndRestartSendOneFrameToTheDevice) {
-    const testsupport::CliRun blink = cli({"--verbose", "blink", "02-20-00-00-00-01"});
-    EXPECT_EQ(blink.exitCode, 0) << blink.err.toStdString();
-    EXPECT_EQ(blink.out, "02-20-00-00-00-01 at 127.0.0.31: blink sent\n");
+    const testsupport::CliRun blink =
+        cli({"--verbose", "blink", "02-20-00-00-00-01", "02-20-00-00-00-77", "02-20-00-00-00-03"});
+    EXPECT_EQ(blink.exitCode, 1) << blink.err.toStdString();
+    EXPECT_EQ(blink.out, "02-20-00-00-00-01 at 127.0.0.31: blink sent\n"
+                         "02-20-00-00-00-03 at 127.0.0.33: refused, blinking is not allowed\n");
+    EXPECT_TRUE(blink.err.contains("torvane-cli: 02-20-00-00-00-77 did not answer the scan\n"));
     // --verbose: the state window's lines on standard error.
     EXPECT_TRUE(blink.err.contains(" Sending scan to ")) << blink.err.toStdString();
     EXPECT_TRUE(blink.err.contains("MsgLen von  127.0.0.31 vor entscheidung 27"));
     QStringList sent = hexOf(received());
-    EXPECT_EQ(sent.filter("07 04").size(), 1);
+    EXPECT_EQ(sent.filter("07 04").size(), 2);
     EXPECT_TRUE(sent.contains("07 04 02 20 00 00 00 01 D1"));
 
     const testsupport::CliRun restart = cli({"restart", "02-20-00-00-00-02"});
@@ -169,4 +174,16 @@ TEST_F(CliSetTest, BlinkAndRestartSendOneFrameToTheDevice) {
     sent = hexOf(received());
     EXPECT_EQ(sent.filter("07 0B").size(), 1);
     EXPECT_TRUE(sent.contains("07 0B 02 20 00 00 00 02 C9"));
+}
+
+TEST_F(CliSetTest, ApplyWithRestartRestartsADeviceWhoseDhcpItChanged) {
+    testsupport::TempDirectory folder;
+    const QString plan = QString::fromStdString(folder.write(
+        "plan.csv", "mac,dhcp,ip\n02-20-00-00-00-01,on,\n02-20-00-00-00-02,,127.0.0.42\n"));
+    const testsupport::CliRun run = cli({"--format", "csv", "apply", plan, "--restart"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(",active,restart sent\r\n")) << run.out.toStdString();
+    const QStringList sent = hexOf(received());
+    EXPECT_EQ(sent.filter("07 0B").size(), 1);
+    EXPECT_TRUE(sent.contains("07 0B 02 20 00 00 00 01 CA")) << sent.join('\n').toStdString();
 }
