@@ -4,7 +4,7 @@
 # the validators of the desktop entry and the AppStream metadata, and man for the manual pages.
 set -e
 packages="cmake ninja-build g++ clang libclang-rt-dev clang-format pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-libbenchmark-dev iproute2 util-linux xvfb xauth x11-utils imagemagick git
+libbenchmark-dev iproute2 util-linux nftables xvfb xauth x11-utils imagemagick git
 dpkg-dev lintian desktop-file-utils appstream man-db"
 missing=""
 for p in $packages; do

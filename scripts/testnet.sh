@@ -3,13 +3,16 @@
 # namespaces that vanish when the command ends: nothing can leave them.
 #
 #   scripts/testnet.sh tier1|tier2 --devices FILE [--other-devices FILE] [--log FILE]
-#                      [--output FILE] [--sim PATH] -- COMMAND [ARG]...
+#                      [--output FILE] [--sim PATH] [--firewall drop|allow] -- COMMAND [ARG]...
 #
 # tier1 (no root needed): loopback only; the PC's adapter is 127.0.0.1, device addresses of
 #       other subnets are put on lo as /32.
 # tier2 (root): PC adapters tvpc0a 10.77.0.1/24 and tvpc0b 10.78.0.1/24, each joined by a
 #       veth pair to a namespace of its own where the devices live (link tvseg0, .254).
 #       --devices go behind the first adapter, --other-devices behind the second.
+# --firewall (tier2) loads scripts/desktop-firewall.nft into the PC's namespace: input policy
+#       drop as a desktop firewall has it, so the gateways' answers are dropped; "allow" adds
+#       the rule the manual pages give (udp dport 55808 accept), which lets them in.
 # COMMAND runs in the PC's namespace with TORVANE_TESTNET_ADAPTER set to the adapter
 # address; its exit status is the script's. --log is the simulator's traffic log (the second
 # segment's goes to the same name with ".other" added), --output its report (default: this
@@ -37,6 +40,7 @@ other_devices=""
 log=""
 output=""
 sim="$here/../build/bin/torvane-sim"
+firewall=""
 while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do
     [ "$#" -ge 2 ] || usage
     case "$1" in
@@ -45,11 +49,15 @@ while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do
     --log) log=$2 ;;
     --output) output=$2 ;;
     --sim) sim=$2 ;;
+    --firewall) firewall=$2 ;;
     *) usage ;;
     esac
     shift 2
 done
 [ "$#" -ge 2 ] && [ -n "$devices" ] || usage
+case "$firewall" in "" | drop | allow) ;; *) usage ;; esac
+[ -z "$firewall" ] || [ "$tier" = tier2 ] ||
+    { echo "testnet: --firewall needs tier2 (loopback passes any firewall)" >&2; exit 2; }
 shift
 [ -x "$sim" ] || { echo "testnet: no simulator at $sim (build it first)" >&2; exit 1; }
 
@@ -154,6 +162,11 @@ else
         [ -n "$log" ] && other_log="$log.other"
         start_simulator "$other_segment" tvseg0 "$other_devices" "$other_log"
     fi
+fi
+
+if [ -n "$firewall" ]; then
+    nft -f "$here/desktop-firewall.nft"
+    [ "$firewall" = drop ] || nft insert rule inet torvane_desktop input udp dport 55808 accept
 fi
 
 status=0

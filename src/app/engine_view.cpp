@@ -2,11 +2,15 @@
 // values of the edits, and the engine's events become lines, colours, texts and boxes.
 #include "app/form1.h"
 
+#include "net/firewall_probe.h"
 #include "net/ipv4.h"
 #include "platform/message_boxes.h"
 #include "statelog/log_buffer.h"
 #include "ui/device_list_view.h"
+#include "ui/hints_page.h"
 #include "ui/model/device_table.h"
+#include "ui/no_answer_hint.h"
+#include "ui/options_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,9 +31,19 @@ constexpr int kShownCells = ui::DeviceTable::kCellCount - 1;
 
 void TForm1::connectEngine() {
     engine::Events& events = deviceEngine->events();
-    connect(&events, &engine::Events::devicesCleared, this, [this] {
+    // The settings dialog holds the page whose box turns the no-answer box off.
+    auto* noAnswerHint = new ui::NoAnswerHint(
+        this, {[this](const QString& key) { return translate(key); },
+               [this](const QString& text) { setStatusText(text); },
+               [this] {
+                   const auto* page =
+                       windows.options ? windows.options->findChild<ui::HintsPage*>() : nullptr;
+                   return !page || page->CheckBoxNoAnswerHint->isChecked();
+               }});
+    connect(&events, &engine::Events::devicesCleared, this, [this, noAnswerHint] {
         deviceLines->clear();
         lineOfDevice.clear();
+        noAnswerHint->scanStarted();
     });
     // Answers taken in together reach the list as one merge, and each text is translated
     // once for all of them.
@@ -53,15 +67,21 @@ void TForm1::connectEngine() {
                       QStringLiteral(" %1 ").arg(done) + translate(QStringLiteral("Reading_of")) +
                       QStringLiteral(" %1").arg(total));
     });
-    connect(&events, &engine::Events::scanFinished, this, [this](engine::ScanSummary summary) {
-        reportUnreadDatagrams(summary);
-        // The reads go on at their pace and close the endpoint when they end; a new scan
-        // may be started meanwhile.
-        if (deviceEngine->discovery().readsRunning()) {
-            ButtonScan->setEnabled(true);
-            setDefaultCursor();
-        }
-    });
+    connect(&events, &engine::Events::scanFinished, this,
+            [this, noAnswerHint](engine::ScanSummary summary) {
+                reportUnreadDatagrams(summary);
+                // Lost or broken answers are the better explanation of an empty list.
+                if (deviceEngine->devices().count() == 0 && summary.dropped == 0 &&
+                    summary.unreadable == 0)
+                    noAnswerHint->scanHeardNothing(
+                        net::interfaceHolding(deviceEngine->interfaces(), deviceEngine->adapter()));
+                // The reads go on at their pace and close the endpoint when they end; a new scan
+                // may be started meanwhile.
+                if (deviceEngine->discovery().readsRunning()) {
+                    ButtonScan->setEnabled(true);
+                    setDefaultCursor();
+                }
+            });
     connect(&events, &engine::Events::readsFinished, this, [this] {
         // Scan waits for the close that follows, which gives it back.
         if (deviceEngine->endpointOpen())

@@ -6,6 +6,7 @@
 #include "i18n/language_select.h"
 #include "platform/message_boxes.h"
 #include "ui/gw_config.h"
+#include "ui/hints_page.h"
 #include "ui/init_captions.h"
 #include "ui/language_page.h"
 #include "ui/options_dialog.h"
@@ -21,6 +22,7 @@ void TForm1::setUpSettingsAndLanguage() {
     language->initLangs();
     language->readDefaultLang();
     ui::LanguagePage* languagePage = nullptr;
+    ui::HintsPage* hintsPage = nullptr;
     if (gwConfig) {
         gwConfig->language = language.get();
         if (options)
@@ -30,6 +32,8 @@ void TForm1::setUpSettingsAndLanguage() {
         languagePage = new ui::LanguagePage;
         languagePage->setLanguages(*language);
         options->RegisterSheet(languagePage);
+        hintsPage = new ui::HintsPage;
+        options->RegisterSheet(hintsPage);
         // The dialog opens on the description file, as before the language page existed.
         if (gwConfig)
             options->OptionPages->setCurrentWidget(gwConfig->TGWConfigFileSheetCaption);
@@ -53,6 +57,8 @@ void TForm1::setUpSettingsAndLanguage() {
         i18n::initCaptions(*language, languagePage, shownLanguage);
         languagePage->setLanguages(*language);
     }
+    if (hintsPage)
+        i18n::initCaptions(*language, hintsPage, shownLanguage);
     translateMainWindow(*this, *deviceLines, *ListView1);
     // Without its language file every text shows as its key; the user is told why.
     for (const QString& problem : language->takeFileProblems())

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <functional>
 
 namespace cli {
@@ -13,6 +15,7 @@ namespace {
 
 constexpr int kLongestWaitMs = 600000;
 constexpr int kMostInFlight = 256;
+constexpr int kLongestIntervalS = 86400;
 
 struct OptionDefinition {
     const char* name;
@@ -27,7 +30,9 @@ const OptionDefinition kOptions[] = {
     {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
     {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
     {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
-    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply}};
+    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply},
+    {"--compare", true, Command::Scan}, {"--interval", true, Command::Watch},
+    {"--exec", true, Command::Watch},   {"--exec-timeout", true, Command::Watch}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -48,6 +53,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::Restart;
     if (word == QLatin1String("apply"))
         return Command::Apply;
+    if (word == QLatin1String("watch"))
+        return Command::Watch;
     return std::nullopt;
 }
 
@@ -61,6 +68,8 @@ QString commandName(Command command) {
         return QStringLiteral("blink");
     case Command::Restart:
         return QStringLiteral("restart");
+    case Command::Watch:
+        return QStringLiteral("watch");
     case Command::Apply:
         break;
     }
@@ -76,6 +85,16 @@ std::optional<int> number(const QString& text, int highest) {
     }
     const int value = text.toInt();
     if (value < 1 || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> wholeSeconds(const QString& text) {
+    if (text.isEmpty() || text.size() > 5 ||
+        std::any_of(text.begin(), text.end(), [](QChar ch) { return ch < u'0' || ch > u'9'; }))
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < 1 || value > kLongestIntervalS)
         return std::nullopt;
     return value;
 }
@@ -198,6 +217,21 @@ private:
                 error = QStringLiteral("--gdf needs a file name");
             else
                 invocation.gdfFile = value;
+        } else if (name == QLatin1String("--interval") || name == QLatin1String("--exec-timeout")) {
+            const auto seconds = wholeSeconds(value);
+            if (!seconds)
+                error = QStringLiteral("%1 \"%2\": a number of seconds from 1 to %3")
+                            .arg(name, value)
+                            .arg(kLongestIntervalS);
+            else
+                (name == QLatin1String("--interval") ? invocation.intervalS
+                                                     : invocation.execTimeoutS) = *seconds;
+        } else if (name == QLatin1String("--exec") || name == QLatin1String("--compare")) {
+            if (value.trimmed().isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(name);
+            else
+                (name == QLatin1String("--exec") ? invocation.execCommand
+                                                 : invocation.compareFile) = value;
         } else if (name == QLatin1String("--type")) {
             if (value.trimmed().isEmpty())
                 error = QStringLiteral("--type needs a type code or a part of a type name");
@@ -218,12 +252,18 @@ private:
 
     void finish() {
         if (!command) {
-            error = QStringLiteral("no command: scan, set, blink, restart or apply");
+            error = QStringLiteral("no command: scan, set, blink, restart, apply or watch");
             return;
         }
         invocation.command = *command;
+        // A watch's events come one by one: no format that is one whole document.
+        const bool watch = *command == Command::Watch;
+        if (watch && invocation.format != Format::Table && invocation.format != Format::Jsonl) {
+            error = QStringLiteral("watch writes --format table or jsonl");
+            return;
+        }
         const bool several = *command == Command::Blink || *command == Command::Restart;
-        const qsizetype wanted = *command == Command::Scan ? 0 : 1;
+        const qsizetype wanted = *command == Command::Scan || watch ? 0 : 1;
         if (operands.size() > wanted && !several) {
             error = QStringLiteral("unexpected argument \"%1\"").arg(operands[wanted]);
             return;
@@ -236,7 +276,7 @@ private:
         }
         if (*command == Command::Apply) {
             invocation.planFile = operands.first();
-        } else if (*command != Command::Scan) {
+        } else if (*command != Command::Scan && !watch) {
             for (const QString& operand : std::as_const(operands)) {
                 const Checked mac = macAddress(operand);
                 if (!mac.value) {

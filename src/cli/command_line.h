@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply };
+enum class Command { Scan, Set, Blink, Restart, Apply, Watch };
 enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
@@ -43,6 +43,12 @@ struct Invocation {
     QString planFile; // apply
     bool dryRun = false;
     bool restartAfterDhcp = false; // apply --restart
+
+    std::optional<QString> compareFile; // scan: a device list saved earlier
+
+    int intervalS = 30; // watch: from the start of one scan to the next
+    std::optional<QString> execCommand;
+    int execTimeoutS = 10; // for each run of execCommand
 };
 
 struct ParsedCommandLine {

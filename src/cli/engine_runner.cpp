@@ -159,6 +159,8 @@ void EngineRunner::finish() {
 }
 
 bool EngineRunner::scan() {
+    // A watch scans again after a failure, which the next scan may not repeat.
+    failure.clear();
     bool periodOver = false;
     engine::Events& events = engine.events();
     QObject context;

@@ -3,20 +3,25 @@
 namespace cli {
 
 QString helpText() {
-    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT]
+    return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT] [--compare FILE]
        torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
        torvane-cli [OPTION]... blink MAC...
        torvane-cli [OPTION]... restart MAC...
        torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
+       torvane-cli [OPTION]... watch [--interval S] [--exec CMD] [--exec-timeout S]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
 
 Commands:
   scan             broadcast one scan, ask the devices whose answer is short for their
                    netmask and gateway, and list every device, sorted by IP address;
-                   Ctrl-C ends the scan and lists what it found so far
+                   Ctrl-C ends the scan and lists what it found so far; exit
+                   status 1 when no device answered
       --type CODE|TEXT only devices whose type code is CODE or whose type name
                        holds TEXT (in any case)
+      --compare FILE   list instead the devices that are new, missing or changed
+                       (from -> to) against a list saved earlier as CSV or JSON;
+                       exit status 0 when nothing differs, 1 when something does
   set MAC          find the device by a scan and change the values given: each address
                    first temporarily, then permanently, each request confirmed by the
                    device; values the device has already are not sent
@@ -34,6 +39,16 @@ Commands:
                        nothing else
       --restart        restart each device whose DHCP setting its row changed, once
                        the row is done, so that the setting takes effect
+  watch            scan again and again and report each device that appeared,
+                   disappeared (missing from two scans in a row), changed (from -> to)
+                   or shares its IP address with another MAC (duplicate_ip); the first
+                   scan reports every device as appeared. SIGINT or SIGTERM ends the
+                   watch after the current scan; between scans the port is free
+      --interval S     seconds from the start of one scan to the next (default 30)
+      --exec CMD       run CMD with /bin/sh for every event: the event's JSON on its
+                       standard input, TORVANE_EVENT, TORVANE_MAC and TORVANE_IP in its
+                       environment; a failure is reported and the watch goes on
+      --exec-timeout S   stop CMD after S seconds (default 10)
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
@@ -47,7 +62,8 @@ Options:
   --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
                    device after the other, as the window does
   --format FORMAT  output of scan and apply: table (default), json, jsonl (one object
-                   a line) or csv; apply writes each row as soon as it is done
+                   a line) or csv; apply writes each row as soon as it is done; of
+                   watch: table or jsonl (one object a line and event)
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr

@@ -119,6 +119,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         return runBlink(invocation, bench);
     case Command::Restart:
         return runRestart(invocation, bench);
+    case Command::Watch:
+        return runWatch(invocation, bench);
     case Command::Apply:
         break;
     }

@@ -1,9 +1,15 @@
 #include "cli/engine_runner.h"
 #include "cli/interrupt_signals.h"
+#include "cli/no_answer_hint.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
+#include "report/device_list_diff.h"
+#include "report/device_list_reader.h"
 #include "report/device_list_writer.h"
+#include "report/difference_writer.h"
 #include "report/engine_rows.h"
+
+#include <QFile>
 
 #include <algorithm>
 
@@ -20,21 +26,48 @@ bool ofType(const report::DeviceRow& row, const QString& wanted) {
     return row.typeName && row.typeName->contains(wanted, Qt::CaseInsensitive);
 }
 
-} // namespace
+// The saved list, or nothing when it cannot be read (which has been reported).
+std::optional<std::vector<report::DeviceRow>> readSavedList(const QString& path, QTextStream& err) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << "torvane-cli: cannot read the device list " << path << ": " << file.errorString()
+            << '\n';
+        return std::nullopt;
+    }
+    report::ReadDeviceList list = report::readDeviceList(file.readAll());
+    if (!list.problem.isEmpty()) {
+        err << "torvane-cli: " << path << " is no device list saved by TorvaneScan ("
+            << list.problem << "); nothing was sent\n";
+        return std::nullopt;
+    }
+    return std::move(list.rows);
+}
 
-int runScan(const Invocation& invocation, Workbench& bench) {
-    // Ctrl-C ends the scan, not the program: what the scan found so far is still listed.
-    InterruptSignals interrupts;
-    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts,
-                     [&bench] { bench.runner.interruptScan(); });
-    if (!bench.runner.scan())
-        return bench.networkFailed();
-    bench.progress.clear();
-    std::vector<report::DeviceRow> rows = report::deviceRows(bench.engine.devices(), bench.types);
-    if (invocation.deviceType)
-        std::erase_if(rows, [&](const report::DeviceRow& row) {
-            return !ofType(row, *invocation.deviceType);
-        });
+// Writes what differs; true when something does.
+bool writeDifferences(const Invocation& invocation, Workbench& bench,
+                      const std::vector<report::DeviceRow>& saved,
+                      const std::vector<report::DeviceRow>& rows) {
+    const std::vector<report::DeviceDifference> differences =
+        report::compareDeviceLists(saved, rows);
+    switch (invocation.format) {
+    case Format::Table:
+        bench.out << report::differencesTable(differences);
+        break;
+    case Format::Json:
+        bench.out << report::differencesJson(differences);
+        break;
+    case Format::Jsonl:
+        bench.out << report::differencesJsonLines(differences);
+        break;
+    case Format::Csv:
+        bench.out << report::differencesCsv(differences);
+        break;
+    }
+    return !differences.empty();
+}
+
+void writeList(const Invocation& invocation, Workbench& bench,
+               const std::vector<report::DeviceRow>& rows) {
     switch (invocation.format) {
     case Format::Table:
         bench.out << report::deviceListTable(rows);
@@ -49,11 +82,44 @@ int runScan(const Invocation& invocation, Workbench& bench) {
         bench.out << report::deviceListCsv(rows);
         break;
     }
+}
+
+} // namespace
+
+int runScan(const Invocation& invocation, Workbench& bench) {
+    std::optional<std::vector<report::DeviceRow>> saved;
+    if (invocation.compareFile) {
+        saved = readSavedList(*invocation.compareFile, bench.err);
+        if (!saved)
+            return exitUsage;
+    }
+    // Ctrl-C ends the scan, not the program: what the scan found so far is still listed.
+    InterruptSignals interrupts;
+    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts,
+                     [&bench] { bench.runner.interruptScan(); });
+    if (!bench.runner.scan())
+        return bench.networkFailed();
+    bench.progress.clear();
+    std::vector<report::DeviceRow> rows = report::deviceRows(bench.engine.devices(), bench.types);
+    if (invocation.deviceType)
+        std::erase_if(rows, [&](const report::DeviceRow& row) {
+            return !ofType(row, *invocation.deviceType);
+        });
+    const bool differs = saved && writeDifferences(invocation, bench, *saved, rows);
+    if (!saved)
+        writeList(invocation, bench, rows);
     bench.out.flush();
-    if (!interrupts.received())
-        return exitDone;
-    bench.err << "torvane-cli: interrupted; the list holds what the scan found until then\n";
-    return interrupts.exitStatus();
+    if (interrupts.received()) {
+        bench.err << "torvane-cli: interrupted; the list holds what the scan found until then\n";
+        return interrupts.exitStatus();
+    }
+    // A script that scans expects devices: none answering is no success, and the user is
+    // told what may stop the answers.
+    if (bench.engine.devices().count() == 0) {
+        reportNoAnswer(bench);
+        return saved && !differs ? exitDone : exitDeviceFailed;
+    }
+    return differs ? exitDeviceFailed : exitDone;
 }
 
 } // namespace cli

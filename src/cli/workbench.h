@@ -42,6 +42,8 @@ int runScan(const Invocation& invocation, Workbench& bench);
 int runSet(const Invocation& invocation, Workbench& bench);
 int runBlink(const Invocation& invocation, Workbench& bench);
 int runRestart(const Invocation& invocation, Workbench& bench);
+// Scans every interval until SIGINT or SIGTERM, and reports what appeared, went or changed.
+int runWatch(const Invocation& invocation, Workbench& bench);
 // The plan has been read and checked without a fault.
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench);
 

@@ -1,7 +1,6 @@
 #include "support/cli_process.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QDeadlineTimer>
 
 namespace testsupport {
 
@@ -24,6 +23,43 @@ CliRun runCli(const QStringList& arguments, const QString& configHome) {
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+CliProcess::CliProcess(const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
+    process.waitForStarted();
+}
+
+CliProcess::~CliProcess() {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+void CliProcess::take() {
+    outText += QString::fromUtf8(process.readAllStandardOutput());
+    errText += QString::fromUtf8(process.readAllStandardError());
+}
+
+bool CliProcess::waitForOutput(const std::function<bool(const QString& out)>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    take();
+    while (!done(outText) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
+        take();
+    }
+    return done(outText);
+}
+
+int CliProcess::terminate(int timeoutMs) {
+    process.terminate();
+    const bool ended = process.waitForFinished(timeoutMs);
+    take();
+    return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 } // namespace testsupport

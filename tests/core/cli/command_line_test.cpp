@@ -52,6 +52,15 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
     EXPECT_TRUE(apply.invocation->dryRun);
     EXPECT_EQ(apply.invocation->format, Format::Csv);
 
+    const ParsedCommandLine watch =
+        parse("--format jsonl watch --interval 5 --exec logger --exec-timeout 2");
+    ASSERT_TRUE(watch.invocation) << watch.error.toStdString();
+    EXPECT_EQ(watch.invocation->command, Command::Watch);
+    EXPECT_EQ(watch.invocation->intervalS, 5);
+    EXPECT_EQ(watch.invocation->execCommand, "logger");
+    EXPECT_EQ(watch.invocation->execTimeoutS, 2);
+    EXPECT_EQ(parse("scan --compare old.csv").invocation->compareFile, "old.csv");
+
     EXPECT_EQ(parse("blink 02-00-00-00-00-0a").invocation->mac, "02-00-00-00-00-0A");
     EXPECT_EQ(parse("restart 02-00-00-00-00-0a").invocation->command, Command::Restart);
     EXPECT_EQ(parse("blink 02-00-00-00-00-0a 02:00:00:00:00:0b 02-00-00-00-00-0A").invocation->macs,
@@ -74,12 +83,16 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         const char* line;
         const char* error;
     } cases[] = {
-        {"", "no command: scan, set, blink, restart or apply"},
+        {"", "no command: scan, set, blink, restart, apply or watch"},
         {"list", "unknown command \"list\""},
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},
         {"scan --quiet", "unknown option --quiet"},
         {"scan --format xml", "--format \"xml\": table, json, jsonl or csv"},
+        {"--format csv watch", "watch writes --format table or jsonl"},
+        {"watch --interval 0", "--interval \"0\": a number of seconds from 1 to 86400"},
+        {"watch --exec=", "--exec needs a value"},
+        {"scan --interval 5", "--interval belongs after the command watch"},
         {"scan --scan-ms 0", "--scan-ms \"0\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout 2s", "--timeout \"2s\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout", "--timeout needs a value"},

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -28,15 +29,31 @@ QString cell(FormFixture& f, int row, int index) {
 
 } // namespace
 
-TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
+class ScanWithoutDevices : public ::testing::TestWithParam<bool> {};
+
+// The box of the hint can be turned off in the settings; the status panel tells it always.
+TEST_P(ScanWithoutDevices, EndsWithTheEndpointClosedScanEnabledAndTheNoAnswerHint) {
+    const bool boxWanted = GetParam();
     FormFixture f;
     LoopbackDevices devices;
+    if (!boxWanted) {
+        platform::Registry registry(f.store());
+        ASSERT_TRUE(registry.openKey(
+            QStringLiteral("\\software\\Kestrelwald\\TorvaneScan\\HintsSheet"), true));
+        registry.writeBool(QStringLiteral("CheckBoxNoAnswerHint"), false);
+    }
     f.activate();
     EXPECT_EQ(f.form().statusText(), f.form().translate("Scanning"));
     EXPECT_FALSE(f.parts().ButtonScan->isEnabled());
     devices.waitFor(kScanRequest);
     ASSERT_TRUE(f.waitForScanEnd());
-    EXPECT_EQ(f.form().statusText(), f.form().translate("Scan_finished"));
+    // Loopback passes any firewall; the ruleset does not drop the answers for certain.
+    const QString hint = f.form().translate("No_device_answered_firewall_may_drop");
+    EXPECT_TRUE(pumpUntil([&] { return f.form().statusText() == hint; }))
+        << f.form().statusText().toStdString();
+    const auto* box = f.form().findChild<QMessageBox*>(QStringLiteral("NoAnswerHintBox"));
+    EXPECT_EQ(box && box->isVisible(), boxWanted);
+    EXPECT_TRUE(!box || !box->isModal());
     EXPECT_TRUE(f.parts().ButtonScan->isEnabled());
     EXPECT_EQ(f.form().FSocket(), 0);
     EXPECT_EQ(f.form().deviceList().count(), 0);
@@ -44,6 +61,9 @@ TEST(Scan, WithoutDevicesEndsWithTheEndpointClosedAndScanEnabled) {
                 !f.logContains(QStringLiteral("Start trimer get Params")));
     EXPECT_TRUE(f.boxes.messages().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(HintBox, ScanWithoutDevices, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Shown" : "TurnedOff"; });
 
 TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
     FormFixture f;

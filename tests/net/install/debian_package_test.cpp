@@ -2,8 +2,12 @@
 // verdict, and the program unpacked into an empty root scanning the simulator.
 #include "installed_run.h"
 
+#include "platform/ini_file.h"
 #include "support/simulator_process.h"
 #include "support/temp_directory.h"
+
+#include <QFile>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -74,19 +78,62 @@ TEST_F(DebianPackage, CarriesItsControlFieldsAndDependsOnTheLibrariesItLinks) {
                                       "./usr/share/torvanescan/gdf/Pellmar.gdf",
                                       "./usr/share/applications/torvanescan.desktop",
                                       "./usr/share/icons/hicolor/scalable/apps/torvanescan.svg",
-                                      "./usr/share/doc/torvanescan/copyright"};
+                                      "./usr/share/doc/torvanescan/copyright",
+                                      "./usr/lib/systemd/user/torvane-watch@.service"};
     for (const std::string& program : kInstalledPrograms) {
         files.push_back("./usr/bin/" + program);
         files.push_back("./usr/share/man/man1/" + program + ".1.gz");
     }
     for (const std::string& file : files)
         EXPECT_NE(contents.find(file + "\n"), std::string::npos) << file;
-    // Everything lives under /usr, owned by root.
+    // Everything lives under /usr, but for the ufw profile, which ufw reads from /etc only;
+    // all of it owned by root.
     std::istringstream lines(contents);
     for (std::string line; std::getline(lines, line);) {
         EXPECT_NE(line.find(" root/root "), std::string::npos) << line;
-        EXPECT_NE(line.find(" ./usr/"), std::string::npos) << line;
+        const bool ufw = line.find(" ./etc/ufw/") != std::string::npos || line.ends_with(" ./etc/");
+        EXPECT_TRUE(line.find(" ./usr/") != std::string::npos || ufw) << line;
     }
+}
+
+TEST_F(DebianPackage, CarriesTheFirewallDefinitionsThatLetTheAnswersIn) {
+    const TempDirectory root;
+    runCommand({"dpkg-deb", "--extract", deb, root.path()});
+    EXPECT_NE(runCommand({"dpkg-deb", "--info", deb, "conffiles"})
+                  .find("/etc/ufw/applications.d/torvanescan"),
+              std::string::npos);
+
+    const std::string service = root.file("usr/lib/firewalld/services/torvanescan.xml");
+    const std::string schema = "/usr/lib/firewalld/xmlschema/service.xsd";
+    if (onPath("xmllint") && fs::exists(schema))
+        runCommand({"xmllint", "--noout", "--schema", schema, service});
+    QFile file(QString::fromStdString(service));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << service;
+    QXmlStreamReader xml(&file);
+    QStringList elements;
+    QStringList ports;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        elements << xml.name().toString();
+        if (xml.name() == QLatin1String("port"))
+            ports << xml.attributes().value("protocol").toString() + u'/' +
+                         xml.attributes().value("port").toString();
+        if (xml.name() == QLatin1String("short") || xml.name() == QLatin1String("description")) {
+            const std::string element = xml.name().toString().toStdString();
+            EXPECT_FALSE(xml.readElementText().trimmed().isEmpty()) << element;
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(elements, QStringList({"service", "short", "description", "port"}));
+    EXPECT_EQ(ports, QStringList{"udp/55808"});
+
+    const platform::IniFile profile = platform::IniFile::fromFile(
+        QString::fromStdString(root.file("etc/ufw/applications.d/torvanescan")));
+    EXPECT_TRUE(profile.readProblem().isEmpty()) << profile.readProblem().toStdString();
+    for (const char* key : {"title", "description"})
+        EXPECT_FALSE(profile.value("TorvaneScan", key).value_or(QString()).isEmpty()) << key;
+    EXPECT_EQ(profile.value("TorvaneScan", "ports"), QString("55808/udp"));
 }
 
 TEST_F(DebianPackage, LintianFindsNoErrors) {

@@ -46,6 +46,8 @@ TEST_F(Installation, PutsEveryFileWhereTheDesktopAndTheProgramLookForIt) {
              "share/metainfo/de.kestrelwald.torvanescan.metainfo.xml",
              "share/doc/torvanescan/copyright",
              "share/doc/torvanescan/changelog.gz",
+             "lib/firewalld/services/torvanescan.xml",
+             "etc/ufw/applications.d/torvanescan",
          })
         EXPECT_TRUE(fs::is_regular_file(at(file))) << file;
     for (const std::string& program : kInstalledPrograms) {
