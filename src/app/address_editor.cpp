@@ -54,7 +54,7 @@ void TForm1::EditIpAddrChange() {
             oldIp = deviceLines->cell(row, 0);
     }
     colourByValidity(EditIpAddr);
-    ButtonSet->setEnabled(!net::isLinkLocalIp(EditIpAddr->text()));
+    offerSave(!net::isLinkLocalIp(EditIpAddr->text()));
 }
 
 void TForm1::EditNetMaskChange() {
@@ -91,7 +91,7 @@ void TForm1::actDhcpChangedExecute() {
     if (CheckBoxDhcpEnabled->isChecked()) {
         for (QLineEdit* edit : edits)
             edit->setEnabled(false);
-        ButtonSet->setEnabled(true);
+        offerSave(true);
         return;
     }
     reselectDevice();

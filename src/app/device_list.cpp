@@ -16,7 +16,7 @@ namespace app {
 void TForm1::ListView1Click() {
     if (ListView1->selectedRow() < 0)
         return;
-    ButtonSet->setEnabled(true);
+    offerSave(true);
     actBlink->setEnabled(true);
     actRestart->setEnabled(deviceLines->cell(ListView1->focusedRow(), 7) ==
                            QLatin1String("restartSupported"));

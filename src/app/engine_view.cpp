@@ -76,8 +76,9 @@ void TForm1::connectEngine() {
                     noAnswerHint->scanHeardNothing(
                         net::interfaceHolding(deviceEngine->interfaces(), deviceEngine->adapter()));
                 // The reads go on at their pace and close the endpoint when they end; a new scan
-                // may be started meanwhile.
-                if (deviceEngine->discovery().readsRunning()) {
+                // may be started meanwhile, unless it would end a change that waits for answers.
+                if (deviceEngine->discovery().readsRunning() &&
+                    !deviceEngine->transaction().underWay()) {
                     ButtonScan->setEnabled(true);
                     setDefaultCursor();
                 }
@@ -221,13 +222,21 @@ void TForm1::showLater(std::function<void()> show) {
 }
 
 void TForm1::showFailure(const engine::Failure& failure) {
+    using Kind = engine::Failure::Kind;
     const QString key = engine::failureKey(failure.kind);
     QString text = translate(key);
-    if (failure.kind == engine::Failure::Kind::SocketError)
+    if (failure.kind == Kind::SocketError)
         text += QStringLiteral(" %1").arg(failure.error);
-    else if (failure.kind == engine::Failure::Kind::BindError)
+    else if (failure.kind == Kind::BindError)
         text += QStringLiteral(" %1\n\r").arg(failure.error) +
                 translate(QStringLiteral("please_refer_for_help"));
+    else if (failure.kind == Kind::PortInUse)
+        text += u' ' + failure.holder;
+    // The operation the endpoint could not be opened for sent nothing and is over.
+    if (failure.kind == Kind::PortInUse || failure.kind == Kind::BindError)
+        giveControlsBack({});
+    if (failure.kind == Kind::PortInUse)
+        setStatusText(text);
     showLater([this, text] { services.boxes.showMessage(text); });
 }
 
@@ -247,20 +256,30 @@ void TForm1::offerRestart(bool dhcpTicked) {
 }
 
 void TForm1::endpointWasClosed(const engine::CloseResult& result) {
+    giveControlsBack(result);
+    emit endpointClosed();
+}
+
+void TForm1::giveControlsBack(const engine::CloseResult& result) {
     ButtonScan->setEnabled(true);
     if (ListView1->selectedRow() >= 0) {
-        ButtonSet->setEnabled(!result.closed || !net::isLinkLocalIp(EditIpAddr->text()));
+        offerSave(!result.closed || !net::isLinkLocalIp(EditIpAddr->text()));
         actBlink->setEnabled(true);
         if (result.offerRestart)
             actRestart->setEnabled(true);
     }
     setDefaultCursor();
-    emit endpointClosed();
+}
+
+void TForm1::offerSave(bool wanted) {
+    ButtonSet->setEnabled(wanted && !deviceEngine->transaction().underWay());
 }
 
 void TForm1::ButtonScanClick() {
     ButtonScan->setEnabled(false);
-    deviceEngine->startScan();
+    // Refused (reported as a failure), the scan has sent nothing and left the list as it was.
+    if (!deviceEngine->startScan())
+        return;
     EditMacAddr->setText(kNoMac);
     EditIpAddr->setText(QStringLiteral("0.0.0.0"));
     EditNetMask->setText(QStringLiteral("0.0.0.0"));
@@ -302,13 +321,15 @@ bool TForm1::commandDeviceChosen(const QString& refusalKey) {
 }
 
 void TForm1::actBlinkExecute() {
-    deviceEngine->openEndpoint();
+    if (!deviceEngine->openEndpoint(engine::Activity::Blinking))
+        return;
     if (commandDeviceChosen(QStringLiteral("No_device_selcted_for_Blink")))
         deviceEngine->blink(focusedTarget());
 }
 
 void TForm1::actRestartExecute() {
-    deviceEngine->openEndpoint();
+    if (!deviceEngine->openEndpoint(engine::Activity::Restarting))
+        return;
     if (commandDeviceChosen(QStringLiteral("No_device_selcted_for_restart")))
         deviceEngine->restart(focusedTarget());
 }
@@ -333,6 +354,12 @@ void TForm1::reselectDevice() {
 }
 
 void TForm1::actChangeIPConfigExecute() {
+    // Save is not offered meanwhile; a press that comes all the same (the action called
+    // directly) must not abandon the change under way.
+    if (deviceEngine->transaction().underWay()) {
+        services.log.logStringOnly(QStringLiteral("Save ignored: a change is still under way"));
+        return;
+    }
     reselectDevice();
     // The IP goes out and into the list in canonical form, as netmask and gateway do; the
     // checks see the address that would be sent (0169.254.1.2 is 169.254.1.2).

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,7 +73,11 @@ QPushButton* makeActionButton(const QString& name, QAction* action, QWidget* par
 
 TForm1::TForm1(const Services& given, QWidget* parent)
     : QMainWindow(parent), services(given), endpoint(given.receiveBufferBytes, this),
+      portLock(platform::PortLock::folderFor(QFileInfo(given.registry.filePath()).absolutePath()),
+               protocol::kDevicePort),
+      portClaim(portLock, QStringLiteral("torvanescan"), given.log),
       deviceEngine(std::make_unique<engine::DeviceEngine>(endpoint, clock, given.log)) {
+    deviceEngine->setPortClaim(&portClaim);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TORVANE Scan"));
     setAccessibleName(QStringLiteral("TORVANE Scan"));

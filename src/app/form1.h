@@ -2,11 +2,13 @@
 
 #include "app/state_texts.h"
 #include "engine/device_engine.h"
+#include "engine/port_lock_claim.h"
 #include "engine/qt_clock.h"
 #include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/message_boxes.h"
+#include "platform/port_lock.h"
 #include "protocol/frame.h"
 #include "ui/model/device_table.h"
 
@@ -278,6 +280,11 @@ private:
     void showRefusal(const engine::Refusal& refusal);
     void offerRestart(bool dhcpTicked);
     void endpointWasClosed(const engine::CloseResult& result);
+    // Scan, and for a selected line Save, Blink and Restart, as an operation leaves them.
+    void giveControlsBack(const engine::CloseResult& result);
+    // Save is offered only while no change waits for its answers: a second one would
+    // leave the first half-way.
+    void offerSave(bool wanted);
     // A box is shown after the engine's event has been handled, never inside it.
     void showLater(std::function<void()> show);
     engine::AddressInput editInput(const QLineEdit* edit) const;
@@ -293,6 +300,9 @@ private:
     Windows windows;
     engine::UdpEndpointAdapter endpoint;
     engine::QtClock clock;
+    // The port is the window's from the opening of the endpoint until its close.
+    platform::PortLock portLock;
+    engine::PortLockClaim portClaim;
     std::unique_ptr<engine::DeviceEngine> deviceEngine;
     engine::Intervals intervals;
     // The list line of each device of the scan, by its id. Lines live until the list is

@@ -23,16 +23,25 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},  {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},  {"--parallel", true, std::nullopt},
-    {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
-    {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
-    {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
-    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
-    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply},
-    {"--compare", true, Command::Scan}, {"--interval", true, Command::Watch},
-    {"--exec", true, Command::Watch},   {"--exec-timeout", true, Command::Watch}};
+const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
+                                     {"--scan-ms", true, std::nullopt},
+                                     {"--timeout", true, std::nullopt},
+                                     {"--parallel", true, std::nullopt},
+                                     {"--wait-ms", true, std::nullopt},
+                                     {"--format", true, std::nullopt},
+                                     {"--gdf", true, std::nullopt},
+                                     {"--verbose", false, std::nullopt},
+                                     {"--ip", true, Command::Set},
+                                     {"--netmask", true, Command::Set},
+                                     {"--gateway", true, Command::Set},
+                                     {"--dhcp", true, Command::Set},
+                                     {"--dry-run", false, Command::Apply},
+                                     {"--type", true, Command::Scan},
+                                     {"--restart", false, Command::Apply},
+                                     {"--compare", true, Command::Scan},
+                                     {"--interval", true, Command::Watch},
+                                     {"--exec", true, Command::Watch},
+                                     {"--exec-timeout", true, Command::Watch}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -76,7 +85,7 @@ QString commandName(Command command) {
     return QStringLiteral("apply");
 }
 
-std::optional<int> number(const QString& text, int highest) {
+std::optional<int> milliseconds(const QString& text, int least = 1) {
     if (text.isEmpty() || text.size() > 6)
         return std::nullopt;
     for (const QChar ch : text) {
@@ -84,7 +93,7 @@ std::optional<int> number(const QString& text, int highest) {
             return std::nullopt;
     }
     const int value = text.toInt();
-    if (value < 1 || value > highest)
+    if (value < least || value > kLongestWaitMs)
         return std::nullopt;
     return value;
 }
@@ -97,6 +106,12 @@ std::optional<int> wholeSeconds(const QString& text) {
     if (value < 1 || value > kLongestIntervalS)
         return std::nullopt;
     return value;
+}
+
+// How many devices at once: digits as for milliseconds, at most kMostInFlight.
+std::optional<int> inFlightCount(const QString& text) {
+    const std::optional<int> count = milliseconds(text);
+    return count && *count <= kMostInFlight ? count : std::nullopt;
 }
 
 class Reader {
@@ -185,7 +200,7 @@ private:
         if (name == QLatin1String("--adapter")) {
             takeChecked(invocation.adapter, adapterAddress(value));
         } else if (name == QLatin1String("--scan-ms") || name == QLatin1String("--timeout")) {
-            const auto ms = number(value, kLongestWaitMs);
+            const auto ms = milliseconds(value);
             if (!ms)
                 error = QStringLiteral("%1 \"%2\": a number of milliseconds from 1 to %3")
                             .arg(name, value)
@@ -194,13 +209,21 @@ private:
                 (name == QLatin1String("--scan-ms") ? invocation.scanMs : invocation.timeoutMs) =
                     *ms;
         } else if (name == QLatin1String("--parallel")) {
-            const auto count = number(value, kMostInFlight);
+            const auto count = inFlightCount(value);
             if (!count)
                 error = QStringLiteral("--parallel \"%1\": a number of devices from 1 to %2")
                             .arg(value)
                             .arg(kMostInFlight);
             else
                 invocation.parallel = *count;
+        } else if (name == QLatin1String("--wait-ms")) {
+            // 0: refuse at once when the port is taken.
+            if (const auto ms = milliseconds(value, 0))
+                invocation.waitMs = *ms;
+            else
+                error = QStringLiteral("--wait-ms \"%1\": a number of milliseconds from 0 to %2")
+                            .arg(value)
+                            .arg(kLongestWaitMs);
         } else if (name == QLatin1String("--format")) {
             if (value == QLatin1String("table"))
                 invocation.format = Format::Table;

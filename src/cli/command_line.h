@@ -25,6 +25,7 @@ struct Invocation {
     int timeoutMs = 3000; // for each confirmation
     // Devices read at once; 1 reads one device per read interval, as the window does.
     int parallel = 32;
+    int waitMs = 5000; // for another program of the family to give the port back
     Format format = Format::Table;
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;

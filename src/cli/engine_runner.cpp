@@ -127,6 +127,8 @@ void EngineRunner::noteFailure(const engine::Failure& reported) {
         break;
     case Kind::ChangeTimedOut:
         return; // the change reports it as its timeout
+    case Kind::PortInUse:
+        return; // the command takes the port itself before the engine runs (holdPort)
     }
     if (failure.isEmpty())
         failure = text + QStringLiteral(": ") + systemError(reported.error);
@@ -186,7 +188,7 @@ bool EngineRunner::blink(const engine::Target& target, bool* refused) {
     QObject::connect(&engine.events(), &engine::Events::endpointClosed, &context,
                      [this] { finish(); });
     run([&] {
-        engine.openEndpoint();
+        engine.openEndpoint(engine::Activity::Blinking);
         if (!finished)
             engine.blink(target);
     });
@@ -198,7 +200,7 @@ bool EngineRunner::restart(const engine::Target& target) {
     QObject::connect(&engine.events(), &engine::Events::endpointClosed, &context,
                      [this] { finish(); });
     run([&] {
-        engine.openEndpoint();
+        engine.openEndpoint(engine::Activity::Restarting);
         if (!finished)
             engine.restart(target);
     });

@@ -61,6 +61,9 @@ Options:
                    reads of one device before it is asked once more (default 3000)
   --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
                    device after the other, as the window does
+  --wait-ms MS     how long to wait while another TorvaneScan program (the window or
+                   a second torvane-cli) works on the port, before giving up with exit
+                   status 3 (default 5000; 0 gives up at once)
   --format FORMAT  output of scan and apply: table (default), json, jsonl (one object
                    a line) or csv; apply writes each row as soon as it is done; of
                    watch: table or jsonl (one object a line and event)
@@ -85,8 +88,13 @@ and nothing is sent; so is a plan that is not a file, larger than 4 MiB or not t
 apply reports every row: done, unchanged, refused, timeout or not found.
 
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
-command line or plan (nothing sent); 3 the adapter could not be bound or the network
-failed.
+command line or plan (nothing sent); 3 the adapter could not be bound (its port held by
+another program), the port stayed in use by another TorvaneScan program, or the network
+failed; nothing is sent then.
+
+One program works on the port at a time: a command holds it from its scan to its end,
+the window while it scans, reads, changes, blinks or restarts. The lock file lies in
+$XDG_RUNTIME_DIR (else beside the settings), one per network namespace.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

@@ -2,6 +2,7 @@
 
 #include "cli/engine_runner.h"
 #include "cli/plan_intake.h"
+#include "cli/port_hold.h"
 #include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
@@ -11,8 +12,10 @@
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
+#include "platform/port_lock.h"
 #include "platform/registry.h"
 #include "platform/timer_intervals.h"
+#include "protocol/frame.h"
 
 #include <QFileInfo>
 
@@ -87,6 +90,14 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         err << "torvane-cli: " << adapter << " is no address of this host (--adapter)\n";
         return exitNetwork;
     }
+
+    // Held until the program ends, so that no other program of the family comes between
+    // the steps of the command.
+    platform::PortLock portLock(
+        platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
+        protocol::kDevicePort);
+    if (!holdPort(portLock, invocation, err))
+        return exitNetwork;
 
     engine::UdpEndpointAdapter endpoint;
     engine::QtClock clock;

@@ -110,6 +110,8 @@ ChangeStart ChangeTransaction::start(const ChangeRequest& given) {
     watchCount = 0;
     watch.startRepeating(watchIntervalMs, [this] { watchTick(); });
     result.outcome = ChangeStart::Outcome::Queued;
+    // The change takes the endpoint over and closes it when it ends.
+    session.cancelCloses();
     sendNext();
     return result;
 }
@@ -150,7 +152,10 @@ bool ChangeTransaction::queue(const ChangePlan& plan) {
 
 void ChangeTransaction::sendNext() {
     log.logStringOnly(QStringLiteral("********* Start save"));
-    session.open();
+    if (!session.open(Activity::Changing)) {
+        fail();
+        return;
+    }
     if (unsent.empty()) {
         complete();
         return;
@@ -165,6 +170,8 @@ void ChangeTransaction::sendNext() {
                       QStringLiteral(" to Socket %1").arg(session.handle()));
     int error = 0;
     if (destination.isEmpty() || !session.send(next.frame, destination, &error)) {
+        // The status panel must not go on showing the scan's text for a change that ended.
+        emit events.statusChanged(Status::ChangesNotSaved);
         emit events.failed({Failure::Kind::SaveSendFailed, error});
         fail();
         return;
@@ -172,6 +179,12 @@ void ChangeTransaction::sendNext() {
     outstanding = unsent.front();
     unsent.pop_front();
     current = Phase::AwaitingAnswer;
+    // Every request is watched, not only the first: a change whose later answer never came
+    // would hold the endpoint, the port, Save and Scan for good.
+    answerApplied = false;
+    watchCount = 0;
+    if (!watch.isActive())
+        watch.startRepeating(watchIntervalMs, [this] { watchTick(); });
 }
 
 void ChangeTransaction::answer(quint8 code, quint8 status, const QString& sourceIp) {
@@ -231,6 +244,7 @@ void ChangeTransaction::answer(quint8 code, quint8 status, const QString& source
     default:
         // An unknown status neither confirms nor refuses: nothing further is sent.
         current = Phase::Stopped;
+        session.requestClose({});
         break;
     }
 }
@@ -310,6 +324,8 @@ void ChangeTransaction::finish() {
 void ChangeTransaction::stop(const QString& reason) {
     dropUnsent(reason);
     current = Phase::Stopped;
+    // Nothing further leaves: the endpoint, and the port with it, is given back.
+    session.requestClose({});
 }
 
 void ChangeTransaction::fail() {
@@ -344,6 +360,7 @@ void ChangeTransaction::watchTick() {
     dropUnsent(QStringLiteral("no answer in time"));
     current = Phase::Idle;
     emit events.failed({Failure::Kind::ChangeTimedOut, 0});
+    session.requestClose({});
 }
 
 void ChangeTransaction::endForScan() {

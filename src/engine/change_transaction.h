@@ -38,8 +38,8 @@ struct ChangeStart {
 // device's answer to the one before was applied and a short step has passed. An answer
 // counts only while a request of this change is outstanding, only from the device's old or
 // new address, and only when its code answers that request; anything else is logged as
-// stray and changes nothing. A watch declares the change failed when no answer at all was
-// applied in time.
+// stray and changes nothing. A watch declares the change failed when the answer to one of
+// its requests is not applied in time.
 class ChangeTransaction {
 public:
     enum class Phase {
@@ -52,7 +52,8 @@ public:
 
     // The pause between an applied answer and the next request.
     static constexpr int kStepMs = 200;
-    // Watch ticks counted without an applied answer before the change is declared failed.
+    // Watch ticks counted without an applied answer to the request out before the change
+    // is declared failed.
     static constexpr int kTimeoutTicks = 12;
 
     ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
@@ -74,10 +75,16 @@ public:
     // forgets which line it coloured.
     void endForScan();
 
-    // One tick of the first-answer watch; the watch's timer calls it.
+    // One tick of the watch for the outstanding request's answer; its timer calls it.
     void watchTick();
 
     Phase phase() const { return current; }
+    // A request is out or about to leave, or the restart offer waits: the change needs the
+    // endpoint, and a second change must not begin.
+    bool underWay() const {
+        return current == Phase::AwaitingAnswer || current == Phase::Stepping ||
+               current == Phase::AwaitingRestart;
+    }
     AnswerState answerState() const { return state; }
     const QString& lastChangedMac() const { return lastMac; }
     bool restartWanted() const { return askForRestart; }

@@ -10,9 +10,9 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
     });
-    // Only a scan period keeps the endpoint from an operation that ends; a change or the
-    // reads open it again when they send next.
-    session.setStillNeeded([this] { return scan.holdsEndpoint(); });
+    // A scan period and a change waiting for its answers keep the endpoint from an
+    // operation that ends; the reads open it again when they send next.
+    session.setStillNeeded([this] { return scan.holdsEndpoint() || changes.underWay(); });
     changes.setRestartDevice([this](const QString& mac, const QString& ip) {
         commands.restart(Target{mac, ip});
     });
@@ -45,20 +45,21 @@ void DeviceEngine::setParallelReads(int inFlight, int answerWaitMs) {
     scan.setParallelReads(inFlight, answerWaitMs);
 }
 
-void DeviceEngine::startScan() {
+bool DeviceEngine::startScan() {
     changes.endForScan();
     scan.dropReads();
     // The scan takes the endpoint over; it closes it when it ends.
     session.cancelCloses();
-    scan.startScan();
+    return scan.startScan();
 }
 
-void DeviceEngine::openEndpoint() {
-    session.open();
+bool DeviceEngine::openEndpoint(Activity activity) {
+    return session.open(activity);
 }
 
 void DeviceEngine::readMissing(const QString& mac, bool netmask, bool gateway) {
-    session.open();
+    if (!session.open(Activity::Reading))
+        return;
     if (netmask)
         scan.readParam(mac, Field::Netmask);
     if (gateway)

@@ -8,6 +8,7 @@
 #include "engine/discovery.h"
 #include "engine/endpoint_session.h"
 #include "engine/events.h"
+#include "engine/port_claim.h"
 
 #include <functional>
 #include <optional>
@@ -50,12 +51,17 @@ public:
     // again once after answerWaitMs without an answer; 1 keeps the pace of one device per
     // read interval.
     void setParallelReads(int inFlight, int answerWaitMs);
+    // Taken whenever the endpoint opens, given back when it closes; a front end without one
+    // holds the port itself.
+    void setPortClaim(PortClaim* claim) { session.setPortClaim(claim); }
 
     // Operations.
     // A new scan: ends a change still under way and the reads still to do, empties the
-    // device set and broadcasts the scan.
-    void startScan();
-    void openEndpoint();
+    // device set and broadcasts the scan. False when the endpoint could not be opened
+    // (reported as a failure): nothing was sent and the device set is as it was.
+    bool startScan();
+    // False when the operation must not go on (reported as a failure).
+    bool openEndpoint(Activity activity);
     // Reads the missing netmask and gateway of one device, then closes the endpoint.
     void readMissing(const QString& mac, bool netmask, bool gateway);
     // These two expect openEndpoint() before them.

@@ -45,8 +45,9 @@ bool Discovery::holdsEndpoint() const {
     return scanRunning() || (parallel() && reads.busy());
 }
 
-void Discovery::startScan() {
-    session.open();
+bool Discovery::startScan() {
+    if (!session.open(Activity::Scanning))
+        return false;
     // A scan started while one runs ends with the first one's period.
     if (!scanPeriod.isActive())
         scanPeriod.startOnce(scanPeriodMs, [this] { endScanPeriod(); });
@@ -61,6 +62,7 @@ void Discovery::startScan() {
     if (!session.send(protocol::buildFrame(protocol::dcScan, {}), protocol::kLimitedBroadcast,
                       &error))
         emit events.failed({Failure::Kind::ScanSendFailed, error});
+    return true;
 }
 
 void Discovery::dropReads() {
@@ -232,9 +234,13 @@ void Discovery::readTick() {
     log.logStringOnly(QStringLiteral("Anzahl in queue: %1").arg(queue.size()));
     ++readsTaken;
     reportProgress();
-    // Another operation (a blink while the reads go on) may have closed the endpoint.
-    if (!session.isOpen())
-        session.open();
+    // Another operation (a blink while the reads go on) may have closed the endpoint, and
+    // another program may have taken the port since: the reads left are given up then.
+    if (!session.isOpen() && !session.open(Activity::Reading)) {
+        queue.clear();
+        finishReads();
+        return;
+    }
     const bool netmaskSent = readParam(mac, Field::Netmask);
     readGap.startOnce(kReadGapMs, [this, mac, netmaskSent] {
         // The gateway is not asked for when the netmask could not be.

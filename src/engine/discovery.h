@@ -47,7 +47,8 @@ public:
         this->lineIndex = std::move(lineIndex);
     }
 
-    void startScan();
+    // False when the endpoint could not be opened: nothing was sent, the list is as it was.
+    bool startScan();
     // Forgets the devices still to be read: a new scan has emptied the list.
     void dropReads();
 

@@ -36,7 +36,8 @@ public:
     // The socket handle the log shows; 0 while no socket exists.
     virtual int handle() const = 0;
     virtual bool create(int* error) = 0;
-    // Fails with EADDRINUSE when the port is taken; the socket is usable all the same.
+    // Fails with EADDRINUSE when another program holds the adapter's port; after any
+    // failure nothing may be sent, and the socket is closed.
     virtual bool bind(const QString& adapterIp, int* error) = 0;
     virtual void permitBroadcast() = 0;
     virtual bool startEvents(int* error) = 0;

@@ -18,26 +18,42 @@ EndpointSession::~EndpointSession() {
     endpoint.setListener(nullptr);
 }
 
-void EndpointSession::open() {
+bool EndpointSession::open(Activity activity) {
     log.logStringWithTime(QStringLiteral("Create Socket, current handle %1").arg(handle()));
+    if (portClaim && !portClaim->claim(activity)) {
+        log.logStringWithTime(QStringLiteral("Port in use by ") + portClaim->holder() +
+                              QStringLiteral(", nothing sent"));
+        emit events.failed({Failure::Kind::PortInUse, 0, portClaim->holder()});
+        return false;
+    }
     if (handle() == 0) {
         int error = 0;
         if (!endpoint.create(&error)) {
             // The handle stays 0, so the next operation tries again.
             emit events.failed({Failure::Kind::SocketError, error});
         } else {
-            if (!endpoint.bind(adapterIp, &error) && error != EADDRINUSE)
+            // Sent from elsewhere, the requests would go out through whatever the system
+            // chose and their answers to another program: nothing is sent.
+            if (!endpoint.bind(adapterIp, &error)) {
                 emit events.failed({Failure::Kind::BindError, error});
+                endpoint.close(nullptr);
+                log.logStringWithTime(
+                    QStringLiteral("Bind failed with error %1, socket closed, nothing sent")
+                        .arg(error));
+                releasePort();
+                return false;
+            }
             endpoint.permitBroadcast();
             log.logStringWithTime(QStringLiteral("Bound FSocket handle %1").arg(handle()));
             if (!endpoint.startEvents(&error)) {
                 emit events.failed({Failure::Kind::SocketError, error});
-                return;
+                return true;
             }
             log.logStringWithTime(QStringLiteral("Start WSAAsyncSelect %1").arg(handle()));
         }
     }
     socketOpen = true;
+    return true;
 }
 
 bool EndpointSession::send(const QByteArray& frame, const QString& destinationIp, int* error) {
@@ -128,7 +144,10 @@ void EndpointSession::endGrace() {
         return;
     const int closedHandle = handle();
     int error = 0;
-    if (!endpoint.close(&error)) {
+    const bool closed = endpoint.close(&error);
+    // The descriptor is gone either way.
+    releasePort();
+    if (!closed) {
         log.logStringWithTime(QStringLiteral("CloseSocket Error%1").arg(error));
         log.logStringWithTime(QStringLiteral("CloseSocket error do  buttons %1").arg(handle()));
         emit events.endpointClosed({false, request.offerRestart});
@@ -138,6 +157,11 @@ void EndpointSession::endGrace() {
     socketOpen = false;
     log.logStringWithTime(QStringLiteral("CloseSocket success do buttons %1").arg(handle()));
     emit events.endpointClosed({true, request.offerRestart});
+}
+
+void EndpointSession::releasePort() {
+    if (portClaim)
+        portClaim->release();
 }
 
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include "engine/clock.h"
 #include "engine/endpoint.h"
+#include "engine/port_claim.h"
 #include "protocol/frame.h"
 
 #include <QString>
@@ -40,10 +41,16 @@ public:
         this->stillNeeded = std::move(stillNeeded);
     }
 
+    // Taken before the endpoint opens and given back when it closes; none: the front end
+    // holds the port itself.
+    void setPortClaim(PortClaim* claim) { portClaim = claim; }
+
     bool isOpen() const { return socketOpen; }
     int handle() const { return endpoint.handle(); }
-    // Opens the endpoint unless it is open already; failures are reported as events.
-    void open();
+    // Opens the endpoint unless it is open already; failures are reported as events. False
+    // when the operation must send nothing: another program holds the port, or the adapter
+    // address could not be bound (the endpoint is closed again).
+    bool open(Activity activity);
     bool send(const QByteArray& frame, const QString& destinationIp, int* error);
 
     struct CloseRequest {
@@ -72,12 +79,14 @@ private:
     void takeInLater();
     void startGrace();
     void endGrace();
+    void releasePort();
 
     Endpoint& endpoint;
     LogSink& log;
     Events& events;
     Dispatch dispatch;
     std::function<bool()> stillNeeded;
+    PortClaim* portClaim = nullptr;
     QString adapterIp;
     bool socketOpen = false;
     bool takingIn = false;

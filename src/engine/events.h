@@ -42,7 +42,7 @@ signals:
     void changeStateChanged();
     // The device confirmed a value; the value as the list now shows it.
     void changeValueConfirmed(engine::Field field, const QString& value);
-    // No answer came to the first request; the change is over.
+    // No answer came to a request of the change in time; the change is over.
     void changeTimedOut();
     // The change ended (or was refused) with these values not sent, since they are no
     // valid addresses.

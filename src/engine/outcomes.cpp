@@ -46,6 +46,8 @@ QString failureKey(Failure::Kind kind) {
         return QStringLiteral("Socket_error");
     case Failure::Kind::BindError:
         return QStringLiteral("Error_binding_socket");
+    case Failure::Kind::PortInUse:
+        return QStringLiteral("UDP_port_in_use_by");
     case Failure::Kind::ScanSendFailed:
         return QStringLiteral("Error_sending_scan");
     case Failure::Kind::ReadsNotRetrieved:

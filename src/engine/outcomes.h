@@ -31,6 +31,7 @@ struct Failure {
     enum class Kind {
         SocketError, // creating the socket, starting its events
         BindError,   // binding the adapter address (the text names the help)
+        PortInUse,   // another program of the family holds the port; holder says who
         ScanSendFailed,
         ReadsNotRetrieved, // a netmask or gateway read could not be sent
         SaveSendFailed,    // a change request could not be sent; the change failed
@@ -40,6 +41,7 @@ struct Failure {
     };
     Kind kind;
     int error = 0;
+    QString holder = {};
 };
 QString failureKey(Failure::Kind kind);
 

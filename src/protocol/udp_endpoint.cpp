@@ -3,6 +3,7 @@
 #include "net/ipv4.h"
 #include "net/local_interfaces.h"
 #include "protocol/datagram_socket.h"
+#include "protocol/port_sharers.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -21,7 +22,10 @@ namespace {
 // granted (the system doubles the figure).
 constexpr qint64 kBurstBytes = 2 * qint64(UdpEndpoint::kDefaultReceiveBufferBytes);
 // Where the system grants less per socket, further sockets on the same address share the
-// answers (by sender) and add their buffers, up to this many in all.
+// answers (by sender) and add their buffers, up to this many in all. Such a group is safe
+// only while no other program joins it: the bind refuses an address another socket already
+// holds, and the port lock keeps the family's other programs away; a program of the same
+// user that binds the address later with SO_REUSEPORT is the one case left.
 constexpr int kMostSockets = 32;
 
 int socketsFor(int grantedBytes) {
@@ -86,6 +90,8 @@ struct UdpEndpoint::Impl {
         }
     }
 
+    // Limited broadcasts reach every socket bound to them, so sharing their address with
+    // another program (the simulator on the same host) takes nothing from either.
     bool openBroadcastReceiver(int* error) {
         if (!broadcasts.open(error))
             return false;
@@ -96,6 +102,13 @@ struct UdpEndpoint::Impl {
             return true;
         broadcasts.close(nullptr);
         return false;
+    }
+
+    std::vector<int> descriptors() const {
+        std::vector<int> all{socket.descriptor()};
+        for (const auto& companion : companions)
+            all.push_back(companion->descriptor());
+        return all;
     }
 
     // Drops after the last datagram read are told by no datagram; the sockets are asked.
@@ -185,18 +198,22 @@ bool UdpEndpoint::bind(const QString& adapterIp, int* error) {
         impl->socket.enableOption(SOL_SOCKET, SO_REUSEADDR, &failure) &&
         (companions == 0 || impl->socket.enableOption(SOL_SOCKET, SO_REUSEPORT, &failure)) &&
         impl->socket.bind(*address, kDevicePort, &failure);
-    // The program goes on with a socket it could not bind because the port is taken, so
-    // that one still sends its broadcasts out of the chosen adapter.
-    if (bound || failure == EADDRINUSE) {
-        impl->adapterAddress = *address;
-        impl->adapterInterface = interfaceIndex;
-    }
     if (!bound) {
         reportError(error, failure);
         return false;
     }
     if (impl->companions.empty())
         impl->addCompanions(*address, companions);
+    // Address reuse lets the socket bind beside a program bound to every address (as the
+    // simulator is), but also beside one bound to this very address, which would then take
+    // some of the answers: the port counts as taken.
+    if (othersBoundTo(*address, kDevicePort, impl->descriptors())) {
+        impl->companions.clear();
+        reportError(error, EADDRINUSE);
+        return false;
+    }
+    impl->adapterAddress = *address;
+    impl->adapterInterface = interfaceIndex;
     // A socket bound to every interface receives limited broadcasts itself.
     if (interfaceIndex == 0)
         return true;

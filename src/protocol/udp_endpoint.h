@@ -26,7 +26,8 @@ namespace protocol {
 // received them. Where the system grants a socket less buffer than a segment's burst of
 // answers needs (an ordinary user's limit), further sockets on the adapter address share the
 // unicast answers by sender (SO_REUSEPORT) and add their buffers, so that a burst fits even
-// while the thread waits for a processor.
+// while the thread waits for a processor. The group is ours alone only while the programs
+// of the family keep to the port lock (platform/port_lock.h).
 //
 // Error numbers are errno values; EADDRINUSE plays the role the platform's "address in use"
 // number plays in the log and message texts. Every call made while no socket exists fails
@@ -50,11 +51,14 @@ public:
     // Creates the datagram socket. On failure handle() stays 0 and *error is set, so the
     // next create() tries again. While a socket exists it does nothing and succeeds.
     bool create(int* error);
-    // Binds adapterIp:55808 (address reuse on, so a simulator may share the port), with the
-    // further sockets the granted buffer calls for, and opens the broadcast receiver for the
-    // adapter's interface. The text is read the way the
-    // socket library reads dotted addresses; a text it cannot read, or an address that no
-    // local interface holds, fails with EADDRNOTAVAIL. "0.0.0.0" binds every interface.
+    // Binds adapterIp:55808, with the further sockets the granted buffer calls for, and
+    // opens the broadcast receiver for the adapter's interface. Address reuse lets a
+    // simulator bound to every address share the port; another socket bound to this very
+    // address fails the bind with EADDRINUSE, as the system does for one without reuse. The
+    // text is read the way the socket library reads dotted addresses; a text it cannot
+    // read, or an address that no local interface holds, fails with EADDRNOTAVAIL.
+    // "0.0.0.0" binds every interface. After a failure nothing may be sent: the caller
+    // closes the socket.
     bool bind(const QString& adapterIp, int* error);
     // Allows sends to the broadcast address; the result is not needed by callers.
     void permitBroadcast();

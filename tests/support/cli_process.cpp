@@ -4,14 +4,16 @@
 
 namespace testsupport {
 
-CliRun runCli(const QStringList& arguments, const QString& configHome) {
-    QTemporaryDir freshHome;
+RunningCli::RunningCli(const QStringList& arguments, const QString& configHome) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        configHome.isEmpty() ? freshHome.path() : configHome);
-    QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
+    process.waitForStarted();
+}
+
+CliRun RunningCli::finish() {
     CliRun run;
     // A generous limit: a run of a plan of twenty devices takes about half a minute.
     if (!process.waitForFinished(120000)) {
@@ -23,6 +25,10 @@ CliRun runCli(const QStringList& arguments, const QString& configHome) {
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+CliRun runCli(const QStringList& arguments, const QString& configHome) {
+    return RunningCli(arguments, configHome).finish();
 }
 
 CliProcess::CliProcess(const QStringList& arguments) {

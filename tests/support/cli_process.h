@@ -15,9 +15,22 @@ struct CliRun {
     QString err;
 };
 
-// Runs build/bin/torvane-cli with these arguments in the test's own network namespace and
-// waits for its end. Its settings store is a fresh one in a folder of its own unless
-// configHome names another ($XDG_CONFIG_HOME).
+// build/bin/torvane-cli started with these arguments in the test's own network namespace.
+// Its settings store is a fresh one in a folder of its own unless configHome names another
+// ($XDG_CONFIG_HOME).
+class RunningCli {
+public:
+    explicit RunningCli(const QStringList& arguments, const QString& configHome = QString());
+    qint64 pid() const { return process.processId(); }
+    // Waits for its end.
+    CliRun finish();
+
+private:
+    QTemporaryDir freshHome;
+    QProcess process;
+};
+
+// Runs torvane-cli to its end, as RunningCli starts it.
 CliRun runCli(const QStringList& arguments, const QString& configHome = QString());
 
 // build/bin/torvane-cli running beside the test (a watch), with a fresh settings store;

@@ -42,6 +42,8 @@ UdpPeer::UdpPeer(const QString& address, quint16 port, Options options) {
     ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     if (options.reuseAddress)
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (options.reusePort)
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
     if (options.broadcast)
         ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     if (options.receiveBufferBytes > 0)

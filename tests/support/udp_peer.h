@@ -16,6 +16,7 @@ public:
         bool reuseAddress = false;
         bool broadcast = true;
         int receiveBufferBytes = 0; // 0 keeps the system's default
+        bool reusePort = false;
     };
 
     // Binds address:port (port 0 picks a free one); check isOpen() and error().

@@ -18,18 +18,20 @@ TEST(CommandLine, DefaultsAndCommonOptionsAnywhere) {
     EXPECT_EQ(scan.invocation->command, Command::Scan);
     EXPECT_EQ(scan.invocation->scanMs, 2500);
     EXPECT_EQ(scan.invocation->timeoutMs, 3000);
+    EXPECT_EQ(scan.invocation->waitMs, 5000);
     EXPECT_EQ(scan.invocation->format, Format::Table);
     EXPECT_FALSE(scan.invocation->adapter);
     EXPECT_FALSE(scan.invocation->gdfFile);
     EXPECT_FALSE(scan.invocation->verbose);
 
     const ParsedCommandLine options = parse("--adapter 127.0.0.1 --format=json scan --scan-ms "
-                                            "400 --timeout=50 --gdf my.gdf --verbose");
+                                            "400 --timeout=50 --gdf my.gdf --verbose --wait-ms 0");
     ASSERT_TRUE(options.invocation) << options.error.toStdString();
     EXPECT_EQ(options.invocation->adapter, "127.0.0.1");
     EXPECT_EQ(options.invocation->format, Format::Json);
     EXPECT_EQ(options.invocation->scanMs, 400);
     EXPECT_EQ(options.invocation->timeoutMs, 50);
+    EXPECT_EQ(options.invocation->waitMs, 0);
     EXPECT_EQ(options.invocation->gdfFile, "my.gdf");
     EXPECT_TRUE(options.invocation->verbose);
 }
@@ -96,6 +98,7 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         {"scan --scan-ms 0", "--scan-ms \"0\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout 2s", "--timeout \"2s\": a number of milliseconds from 1 to 600000"},
         {"scan --timeout", "--timeout needs a value"},
+        {"scan --wait-ms 5s", "--wait-ms \"5s\": a number of milliseconds from 0 to 600000"},
         {"scan --adapter 300.1.1.1",
          "bad adapter address \"300.1.1.1\": not a dotted IPv4 address"},
         {"scan --verbose=yes", "--verbose takes no value"},

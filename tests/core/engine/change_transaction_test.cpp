@@ -265,17 +265,21 @@ TEST(ChangeTransaction, NoAnswerDeclaresTheTimeoutOnTheThirteenthWatchTick) {
     EXPECT_EQ(bench.changeFrames().size(), 1u);
 }
 
-TEST(ChangeTransaction, AfterTheFirstAppliedAnswerSilenceKeepsThePendingColour) {
+TEST(ChangeTransaction, SilenceAfterTheFirstAppliedAnswerTimesOutAsWell) {
     ChangeBench bench;
     engine::ChangeRequest request = bench.loaded();
     request.ip = "192.168.0.20";
     bench.engine.change(request);
-    bench.confirm();
-    bench.clock.advance(60000);
+    bench.confirm("192.168.0.20");
+    // The permanent request leaves after the step; its answer never comes.
+    bench.clock.advance(kStep + 11 * 200);
     EXPECT_EQ(bench.changeFrames().size(), 2u);
-    EXPECT_FALSE(bench.engine.transaction().watchRunning());
-    EXPECT_EQ(bench.engine.transaction().answerState(), AnswerState::Pending);
     EXPECT_TRUE(bench.events.matching("timed out").isEmpty());
+    bench.clock.advance(2 * 200);
+    EXPECT_EQ(bench.engine.transaction().answerState(), AnswerState::Failed);
+    EXPECT_EQ(bench.events.matching("timed out").size(), 1);
+    bench.clock.advance(kGrace);
+    EXPECT_FALSE(bench.engine.endpointOpen());
 }
 
 struct DeviceRefusal {
@@ -326,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(Change, ChangeRefusedByDevice,
 TEST(ChangeTransaction, OnlyTheAnswerToTheOutstandingRequestFromTheDeviceCounts) {
     ChangeBench bench;
     // Before any change: logged and ignored.
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Changing);
     bench.answer(kDeviceIp, testsupport::statusAnswerFrame(0x8C, 0));
     EXPECT_TRUE(bench.log.contains("Change answer without a change in progress ignored"));
 
@@ -421,6 +425,27 @@ TEST(ChangeTransaction, ANewChangeOrAScanEndsTheOneStillUnderWay) {
     bench.runUntilIdle();
     EXPECT_TRUE(bench.events.matching("timed out").isEmpty());
     EXPECT_EQ(bench.framesSince(bench.sentMark + 3), std::vector<QByteArray>{});
+}
+
+TEST(ChangeTransaction, AChangeWaitingForItsAnswersKeepsTheEndpointPastTheScanPeriod) {
+    EngineBench bench;
+    bench.scan({{.mac = kMac,
+                 .ip = kDeviceIp,
+                 .dhcpByte = 0x10,
+                 .netmask = "255.255.255.0",
+                 .gateway = "0.0.0.0"}});
+    const engine::DeviceRecord& record = bench.device(kMac);
+    bench.clock.advance(2000);
+    bench.engine.change({record.id, kMac, "192.168.0.20",
+                         engine::AddressInput::typed(record.netmask.text),
+                         engine::AddressInput::typed(record.gateway.text), false, true});
+    // The scan's period and closing pause end while the first request waits for its answer,
+    // before the watch gives up on it.
+    bench.clock.advance(500 + kGrace + 100);
+    EXPECT_TRUE(bench.engine.endpointOpen());
+    EXPECT_TRUE(bench.events.matching("closed").isEmpty());
+    bench.answer("192.168.0.20", testsupport::statusAnswerFrame(0x83, 0));
+    EXPECT_EQ(bench.device(kMac).ip, "192.168.0.20");
 }
 
 TEST(ChangeTransaction, ValuesLeftOutAreReportedInsteadOfOperationFinished) {

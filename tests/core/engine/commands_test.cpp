@@ -28,7 +28,7 @@ TEST(Commands, GoToTheDeviceInTheAdaptersSubnetAndToEveryoneOtherwise) {
     for (const Case& c : cases) {
         EngineBench bench;
         bench.engine.setDhcpTicked(c.dhcpTicked);
-        bench.engine.openEndpoint();
+        bench.engine.openEndpoint(engine::Activity::Blinking);
         bench.engine.blink(engine::Target{kMac, c.ip});
         bench.engine.restart(engine::Target{kMac, c.ip});
         EXPECT_EQ(bench.framesSince(0),
@@ -42,7 +42,7 @@ TEST(Commands, GoToTheDeviceInTheAdaptersSubnetAndToEveryoneOtherwise) {
 TEST(Commands, BlinkShowsItsStatusAndOnlyARefusalChangesIt) {
     for (const quint8 status : {quint8(0), quint8(1), quint8(2)}) {
         EngineBench bench;
-        bench.engine.openEndpoint();
+        bench.engine.openEndpoint(engine::Activity::Blinking);
         bench.engine.blink(engine::Target{kMac, kDeviceIp});
         EXPECT_EQ(bench.events.lastStatus(), "Blinktest");
         bench.answer(kDeviceIp, testsupport::statusAnswerFrame(0x84, status));
@@ -55,7 +55,7 @@ TEST(Commands, BlinkShowsItsStatusAndOnlyARefusalChangesIt) {
 
 TEST(Commands, WithoutADeviceNothingIsSentAndTheEndpointIsClosedAllTheSame) {
     EngineBench bench;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     bench.engine.blink(std::nullopt);
     bench.engine.restart(std::nullopt);
     // A MAC text that is no MAC gives no frame either.
@@ -72,7 +72,7 @@ TEST(Commands, WithoutADeviceNothingIsSentAndTheEndpointIsClosedAllTheSame) {
 TEST(Commands, ASendFailureIsReportedAndTheEndpointIsClosed) {
     EngineBench bench;
     bench.endpoint.sendError = EACCES;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     bench.engine.blink(engine::Target{kMac, kDeviceIp});
     bench.engine.restart(engine::Target{kMac, kDeviceIp});
     EXPECT_EQ(bench.events.matching("failed"),

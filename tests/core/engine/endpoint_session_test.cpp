@@ -28,8 +28,8 @@ QByteArray scanAnswer(int device) {
 
 TEST(EndpointSession, OpeningBindsTheAdapterOnceAndReusesTheEndpoint) {
     EngineBench bench;
-    bench.engine.openEndpoint();
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     EXPECT_EQ(bench.log.lines,
               (QStringList{"@ Create Socket, current handle 0", "@ Bound FSocket handle 7",
                            "@ Start WSAAsyncSelect 7", "@ Create Socket, current handle 7"}));
@@ -45,31 +45,38 @@ TEST(EndpointSession, OpeningFailuresAreReportedAndTheNextOperationTriesAgain) {
         const char* name;
         int FakeEndpoint::*failure;
         int error;
-        QString event; // empty: nothing is reported
+        QString event;
         bool open;
+        bool scanSent;
     };
+    // A socket that could not be bound is closed again: what it sent would leave from
+    // wherever the system chose, and the answers would go to the port's holder.
     const Case cases[] = {
-        {"create", &FakeEndpoint::createError, EMFILE, "failed Socket_error 24", true},
-        {"bind in use", &FakeEndpoint::bindError, EADDRINUSE, "", true},
-        {"bind", &FakeEndpoint::bindError, EADDRNOTAVAIL, "failed Error_binding_socket 99", true},
-        {"events", &FakeEndpoint::startError, EBADF, "failed Socket_error 9", false},
+        {"create", &FakeEndpoint::createError, EMFILE, "failed Socket_error 24", true, false},
+        {"bind in use", &FakeEndpoint::bindError, EADDRINUSE, "failed Error_binding_socket 98",
+         false, false},
+        {"bind", &FakeEndpoint::bindError, EADDRNOTAVAIL, "failed Error_binding_socket 99", false,
+         false},
+        {"events", &FakeEndpoint::startError, EBADF, "failed Socket_error 9", false, true},
     };
     for (const Case& c : cases) {
         EngineBench bench;
         bench.endpoint.*c.failure = c.error;
-        bench.engine.openEndpoint();
-        EXPECT_EQ(bench.events.lines, c.event.isEmpty() ? QStringList() : QStringList{c.event})
-            << c.name;
+        bench.engine.startScan();
+        EXPECT_EQ(bench.events.matching("failed").value(0), c.event) << c.name;
         EXPECT_EQ(bench.engine.endpointOpen(), c.open) << c.name;
+        EXPECT_EQ(bench.endpoint.sent.size(), c.scanSent ? 1u : 0u) << c.name;
+        // Not bound, the scan leaves the list as it was.
+        const bool bindFailed = c.failure == &FakeEndpoint::bindError;
+        EXPECT_EQ(bench.events.matching("cleared").size(), bindFailed ? 0 : 1) << c.name;
     }
-
     // A socket that could not be created leaves the handle at 0: the next opening creates it.
     EngineBench bench;
     bench.endpoint.createError = EMFILE;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     EXPECT_EQ(bench.engine.endpointHandle(), 0);
     bench.endpoint.createError = 0;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     EXPECT_EQ(bench.engine.endpointHandle(), 7);
     EXPECT_TRUE(bench.log.contains("@ Start WSAAsyncSelect 7"));
 }
@@ -120,7 +127,7 @@ TEST(EndpointSession, ADatagramThatCannotBeReadIsCountedAndTheIntakeGoesOn) {
 
 TEST(EndpointSession, TheEndpointIsWritableOnceAfterItsEventsStart) {
     EngineBench bench;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     const qsizetype mark = bench.log.lines.size();
     bench.endpoint.announceWritable();
     EXPECT_EQ(bench.log.since(mark),
@@ -129,7 +136,7 @@ TEST(EndpointSession, TheEndpointIsWritableOnceAfterItsEventsStart) {
 
 TEST(EndpointSession, ClosingWaitsTheGracePeriodAndTakesLateAnswersIn) {
     EngineBench bench;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     bench.engine.blink(engine::Target{"02-00-00-00-00-01", "192.168.0.5"});
     bench.clock.advance(engine::EndpointSession::kCloseGraceMs - 1);
     EXPECT_TRUE(bench.engine.endpointOpen());
@@ -153,7 +160,7 @@ TEST(EndpointSession, ClosingWaitsTheGracePeriodAndTakesLateAnswersIn) {
 TEST(EndpointSession, AFailedCloseIsLoggedAndTheOperationEndsAllTheSame) {
     EngineBench bench;
     bench.endpoint.closeError = EIO;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     bench.engine.blink(std::nullopt);
     const qsizetype mark = bench.log.lines.size();
     bench.clock.advance(engine::EndpointSession::kCloseGraceMs);
@@ -165,7 +172,7 @@ TEST(EndpointSession, AFailedCloseIsLoggedAndTheOperationEndsAllTheSame) {
 
 TEST(EndpointSession, ClosesFollowOneAnotherEachAfterItsOwnGracePeriod) {
     EngineBench bench;
-    bench.engine.openEndpoint();
+    bench.engine.openEndpoint(engine::Activity::Blinking);
     bench.engine.blink(std::nullopt);
     bench.engine.restart(std::nullopt);
     bench.clock.advance(engine::EndpointSession::kCloseGraceMs);

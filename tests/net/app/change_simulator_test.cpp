@@ -74,6 +74,35 @@ TEST_F(ChangeAgainstSimulator, AnAddressChangeIsTakenAndTheNextScanFindsTheDevic
     EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
 }
 
+TEST_F(ChangeAgainstSimulator, ASecondSaveWhileAChangeWaitsLeavesTheFirstToBeStoredWhole) {
+    startWith(gatewayFile());
+    parts.EditIpAddr->setText("127.0.0.41");
+    parts.EditNetMask->setText("255.255.0.0");
+    const int closes = f.closeCount();
+    form.actChangeIPConfigExecute();
+    ASSERT_TRUE(pumpUntil([&] { return form.answerCount() == 1; }));
+    // A click on the line loads the editor; Save is not offered again, and a Save that
+    // comes all the same is passed over.
+    form.ListView1Click();
+    EXPECT_FALSE(parts.ButtonSet->isEnabled());
+    parts.EditGatewayAddr->setText("127.0.0.1");
+    form.actChangeIPConfigExecute();
+    ASSERT_TRUE(pumpUntil([&] { return f.closeCount() > closes; }, 20000));
+    EXPECT_EQ(form.statusText(), form.translate("Operation_finished"));
+    EXPECT_EQ(form.answerCount(), 4);
+    EXPECT_EQ(requestsReceived(*simulator, 0x0A), 0u);
+
+    // What the device stored is what it comes up with after a restart.
+    form.actRestartExecute();
+    ASSERT_TRUE(f.waitForClose());
+    form.ButtonScanClick();
+    ASSERT_TRUE(f.waitForScanEnd());
+    ASSERT_EQ(form.deviceList().count(), 1);
+    EXPECT_EQ(form.deviceList().cell(0, 0), "127.0.0.41");
+    EXPECT_EQ(form.deviceList().cell(0, 1), "255.255.0.0");
+    EXPECT_EQ(form.deviceList().cell(0, 2), "127.0.0.254");
+}
+
 TEST_F(ChangeAgainstSimulator, ARefusingDeviceStopsTheChangeAfterItsFirstAnswer) {
     startWith(gatewayFile("ip-status = 1\n"));
     parts.EditIpAddr->setText("127.0.0.41");

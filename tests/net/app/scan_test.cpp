@@ -5,12 +5,15 @@
 #include "support/loopback_devices.h"
 #include "support/shell_command.h"
 
+#include "platform/port_lock.h"
 #include "protocol/frame.h"
 #include "ui/device_list_view.h"
 #include "ui/model/device_table.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -64,6 +67,36 @@ TEST_P(ScanWithoutDevices, EndsWithTheEndpointClosedScanEnabledAndTheNoAnswerHin
 
 INSTANTIATE_TEST_SUITE_P(HintBox, ScanWithoutDevices, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Shown" : "TurnedOff"; });
+
+TEST(Scan, WhileAnotherProgramHoldsThePortTheScanIsRefusedNamingIt) {
+    FormFixture f;
+    LoopbackDevices devices;
+    platform::PortLock other(
+        platform::PortLock::folderFor(QFileInfo(f.store().filePath()).absolutePath()), 55808);
+    ASSERT_EQ(other.acquire("torvane-cli", "changing", 0), platform::PortLock::Outcome::Held);
+    f.activate();
+    const QString refusal =
+        QStringLiteral("UDP port 55808 is in use by torvane-cli (pid %1, changing)")
+            .arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(pumpUntil([&] { return !f.boxes.messages().empty(); }));
+    EXPECT_EQ(f.boxes.messages()[0].text, refusal);
+    EXPECT_EQ(f.form().statusText(), refusal);
+    EXPECT_TRUE(f.parts().ButtonScan->isEnabled());
+    EXPECT_FALSE(f.form().socketOpen());
+
+    // Given back, the port is the window's at the next press, and the holder it names.
+    other.release();
+    f.parts().ButtonScan->click();
+    ASSERT_TRUE(devices.waitFor(kScanRequest));
+    EXPECT_EQ(devices.requests().size(), 1u);
+    EXPECT_EQ(other.acquire("torvane-cli", "scanning", 0), platform::PortLock::Outcome::InUse);
+    EXPECT_EQ(
+        other.holder(),
+        QStringLiteral("torvanescan (pid %1, scanning)").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(f.waitForScanEnd());
+    // The close gives it back.
+    EXPECT_EQ(other.acquire("torvane-cli", "scanning", 0), platform::PortLock::Outcome::Held);
+}
 
 TEST(Scan, FullAnswersFillEveryColumnAndQueueNothing) {
     FormFixture f;
