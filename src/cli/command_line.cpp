@@ -198,7 +198,10 @@ private:
 
     void take(const QString& name, const QString& value) {
         if (name == QLatin1String("--adapter")) {
-            takeChecked(invocation.adapter, adapterAddress(value));
+            if (value == QLatin1String("all"))
+                invocation.allAdapters = true;
+            else
+                takeChecked(invocation.adapter, adapterAddress(value));
         } else if (name == QLatin1String("--scan-ms") || name == QLatin1String("--timeout")) {
             const auto ms = milliseconds(value);
             if (!ms)

@@ -21,6 +21,7 @@ enum ExitStatus : int {
 struct Invocation {
     Command command = Command::Scan;
     std::optional<QString> adapter; // none: the window's choice
+    bool allAdapters = false;       // --adapter all
     int scanMs = 2500;
     int timeoutMs = 3000; // for each confirmation
     // Devices read at once; 1 reads one device per read interval, as the window does.

@@ -53,8 +53,10 @@ Commands:
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
 Options:
-  --adapter IP     the local address to work through (default: the adapter chosen in
-                   the TorvaneScan window, else the first local address)
+  --adapter IP|all the local address to work through (default: the adapter chosen in
+                   the TorvaneScan window, else the first local address); all: every
+                   local IPv4 adapter but loopback, each device through the one that
+                   heard it (a plan's devices must all be behind one)
   --scan-ms MS     length of the scan period in milliseconds (default 2500); the scan
                    ends once it is over and every read is answered or given up
   --timeout MS     how long to wait for each confirmation, and for the answers to the

@@ -1,14 +1,12 @@
 #include "cli/run.h"
 
-#include "cli/engine_runner.h"
+#include "cli/adapter_choice.h"
+#include "cli/adapter_dispatch.h"
+#include "cli/adapter_session.h"
 #include "cli/plan_intake.h"
 #include "cli/port_hold.h"
-#include "cli/stderr_log.h"
 #include "cli/stored_choices.h"
 #include "cli/workbench.h"
-#include "engine/device_engine.h"
-#include "engine/qt_clock.h"
-#include "engine/udp_endpoint_adapter.h"
 #include "gdf/gdf_table.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
@@ -18,6 +16,8 @@
 #include "protocol/frame.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -43,14 +43,6 @@ gdf::DeviceTypeTable readTypes(const QString& path, QTextStream& err) {
     if (const auto problem = types.readGDF(file, path); problem)
         err << "torvane-cli: " << problem->message() << '\n';
     return types;
-}
-
-bool isLocalAddress(const QString& address, const net::tNetworkInterfaceList& interfaces) {
-    for (const net::tNetworkInterface& interface : interfaces) {
-        if (interface.AddrIP == address)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -79,63 +71,46 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
     net::GetLocalIPs(localAddresses);
     net::tNetworkInterfaceList interfaces;
     net::getNetworkInterfaces(interfaces);
-    const QString adapter = invocation.adapter.value_or(windowAdapter(store, localAddresses));
-    if (adapter.isEmpty()) {
-        err << "torvane-cli: this host has no IPv4 address to work through\n";
+    const AdapterChoice choice = chooseAdapters(invocation, store, interfaces, localAddresses);
+    if (choice.adapters.isEmpty()) {
+        err << "torvane-cli: " << choice.problem << '\n';
         return exitNetwork;
     }
-    // An address of another host would leave the socket unbound, and the broadcast would go
-    // out from wherever the system chose.
-    if (!isLocalAddress(adapter, interfaces)) {
-        err << "torvane-cli: " << adapter << " is no address of this host (--adapter)\n";
-        return exitNetwork;
-    }
+    const QString through = throughText(choice.adapters, choice.reason);
+    if (invocation.verbose)
+        err << "torvane-cli: working " << through << '\n';
 
     // Held until the program ends, so that no other program of the family comes between
-    // the steps of the command.
+    // the steps of the command. A watch takes it for each of its scans only, so that the
+    // window and other commands work between them.
     platform::PortLock portLock(
         platform::PortLock::folderFor(QFileInfo(store.filePath()).absolutePath()),
         protocol::kDevicePort);
-    if (!holdPort(portLock, invocation, err))
+    if (invocation.command != Command::Watch && !holdPort(portLock, invocation, err))
         return exitNetwork;
 
-    engine::UdpEndpointAdapter endpoint;
-    engine::QtClock clock;
-    StderrLog log(err, invocation.verbose);
-    engine::DeviceEngine engine(endpoint, clock, log);
-    engine.setInterfaces(interfaces);
-    engine.setAdapter(adapter);
     engine::Intervals intervals;
     intervals.scanPeriod = invocation.scanMs;
     if (const auto configured = platform::readTimerIntervals(programDir);
         configured && configured->getParams > 0)
         intervals.readPace = configured->getParams;
-    // The engine's own watch gives up on a first answer after 13 ticks; it is set to let
-    // the command's timeout decide, for the first confirmation as for every other.
+    // The engine's own watch gives up on each request's answer after 13 ticks; it is set to
+    // let the command's timeout decide.
     intervals.changeWatch = invocation.timeoutMs / 12 + 1;
-    engine.setIntervals(intervals);
-    engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
 
-    EngineRunner runner(engine, invocation.timeoutMs);
     // The log lines of --verbose would break into the line.
     ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
-    progress.followScans(engine.events());
-    Workbench bench{engine, runner, types, out, err, progress};
-    switch (invocation.command) {
-    case Command::Scan:
-        return runScan(invocation, bench);
-    case Command::Set:
-        return runSet(invocation, bench);
-    case Command::Blink:
-        return runBlink(invocation, bench);
-    case Command::Restart:
-        return runRestart(invocation, bench);
-    case Command::Watch:
-        return runWatch(invocation, bench);
-    case Command::Apply:
-        break;
+    std::vector<std::unique_ptr<AdapterSession>> sessions;
+    std::vector<Workbench> benches;
+    for (const QString& adapter : choice.adapters) {
+        sessions.push_back(std::make_unique<AdapterSession>(
+            adapter, interfaces, intervals, invocation.timeoutMs, err, invocation.verbose));
+        sessions.back()->engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
+        progress.followScans(sessions.back()->engine.events());
+        benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, types, out,
+                                    err, progress, through});
     }
-    return runApply(invocation, *plan, bench);
+    return runOnAdapters(invocation, plan, benches, portLock);
 }
 
 } // namespace cli

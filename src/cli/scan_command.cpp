@@ -70,7 +70,7 @@ void writeList(const Invocation& invocation, Workbench& bench,
                const std::vector<report::DeviceRow>& rows) {
     switch (invocation.format) {
     case Format::Table:
-        bench.out << report::deviceListTable(rows);
+        bench.out << report::deviceListTable(rows, bench.through);
         break;
     case Format::Json:
         bench.out << report::deviceListJson(rows);
@@ -86,7 +86,8 @@ void writeList(const Invocation& invocation, Workbench& bench,
 
 } // namespace
 
-int runScan(const Invocation& invocation, Workbench& bench) {
+int runScan(const Invocation& invocation, std::vector<Workbench>& benches) {
+    Workbench& bench = benches.front();
     std::optional<std::vector<report::DeviceRow>> saved;
     if (invocation.compareFile) {
         saved = readSavedList(*invocation.compareFile, bench.err);
@@ -95,12 +96,20 @@ int runScan(const Invocation& invocation, Workbench& bench) {
     }
     // Ctrl-C ends the scan, not the program: what the scan found so far is still listed.
     InterruptSignals interrupts;
-    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts,
-                     [&bench] { bench.runner.interruptScan(); });
-    if (!bench.runner.scan())
-        return bench.networkFailed();
+    QObject::connect(&interrupts, &InterruptSignals::interrupted, &interrupts, [&benches] {
+        for (Workbench& each : benches)
+            each.runner.interruptScan();
+    });
+    std::vector<report::DeviceRow> rows;
+    for (Workbench& each : benches) {
+        if (!each.runner.scan())
+            return each.networkFailed();
+        const auto heard =
+            report::deviceRows(each.engine.devices(), each.types, each.engine.adapter());
+        rows.insert(rows.end(), heard.begin(), heard.end());
+    }
     bench.progress.clear();
-    std::vector<report::DeviceRow> rows = report::deviceRows(bench.engine.devices(), bench.types);
+    report::sortByIp(rows);
     if (invocation.deviceType)
         std::erase_if(rows, [&](const report::DeviceRow& row) {
             return !ofType(row, *invocation.deviceType);
@@ -115,7 +124,8 @@ int runScan(const Invocation& invocation, Workbench& bench) {
     }
     // A script that scans expects devices: none answering is no success, and the user is
     // told what may stop the answers.
-    if (bench.engine.devices().count() == 0) {
+    if (std::all_of(benches.begin(), benches.end(),
+                    [](const Workbench& each) { return each.engine.devices().count() == 0; })) {
         reportNoAnswer(bench);
         return saved && !differs ? exitDone : exitDeviceFailed;
     }

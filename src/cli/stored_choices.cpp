@@ -16,9 +16,13 @@ QString storedText(const platform::RegistryStore& store, const QString& path, co
 
 } // namespace
 
+QString storedAdapter(const platform::RegistryStore& store) {
+    return storedText(store, QStringLiteral("\\software\\Kestrelwald\\TorvaneScan"),
+                      QStringLiteral("SelectedAdapterIp"));
+}
+
 QString windowAdapter(const platform::RegistryStore& store, const QStringList& localAddresses) {
-    const QString stored = storedText(store, QStringLiteral("\\software\\Kestrelwald\\TorvaneScan"),
-                                      QStringLiteral("SelectedAdapterIp"));
+    const QString stored = storedAdapter(store);
     if (!stored.isEmpty() && localAddresses.contains(stored))
         return stored;
     return localAddresses.value(0);

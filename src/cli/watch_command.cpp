@@ -1,10 +1,12 @@
 #include "cli/engine_runner.h"
 #include "cli/interrupt_signals.h"
+#include "cli/port_hold.h"
 #include "cli/watch_event.h"
 #include "cli/watch_exec.h"
 #include "cli/watch_tracker.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
+#include "platform/port_lock.h"
 #include "report/engine_rows.h"
 
 #include <QElapsedTimer>
@@ -45,7 +47,7 @@ void report(const Invocation& invocation, Workbench& bench, const WatchEvent& ev
 
 } // namespace
 
-int runWatch(const Invocation& invocation, Workbench& bench) {
+int runWatch(const Invocation& invocation, Workbench& bench, platform::PortLock& portLock) {
     // A reader that went away shows as a failed write, which ends the watch, and a command
     // that does not read its input must not end it either.
     std::signal(SIGPIPE, SIG_IGN);
@@ -60,10 +62,14 @@ int runWatch(const Invocation& invocation, Workbench& bench) {
     while (!interrupts.received() && bench.out.status() == QTextStream::Ok) {
         QElapsedTimer sinceScan;
         sinceScan.start();
-        // The endpoint is closed again when the scan returns: the port is free until the
-        // next one, for the window and other commands.
-        if (bench.runner.scan()) {
-            const auto rows = report::deviceRows(bench.engine.devices(), bench.types);
+        // The port is held for the scan only: it is free until the next one, for the window
+        // and other commands. A scan the port is not given for is tried again at the next.
+        if (!holdPort(portLock, invocation, bench.err)) {
+            bench.err << "torvane-cli: trying again at the next scan\n";
+            bench.err.flush();
+        } else if (bench.runner.scan()) {
+            const auto rows =
+                report::deviceRows(bench.engine.devices(), bench.types, bench.engine.adapter());
             for (WatchChange& change : tracker.update(rows))
                 report(
                     invocation, bench,
@@ -74,6 +80,7 @@ int runWatch(const Invocation& invocation, Workbench& bench) {
                       << "; trying again at the next scan\n";
             bench.err.flush();
         }
+        portLock.release();
         waitForNextScan(interrupts, qint64(invocation.intervalS) * 1000 - sinceScan.elapsed());
     }
     return exitDone;

@@ -7,11 +7,16 @@
 #include <QTextStream>
 
 #include <optional>
+#include <vector>
 
 namespace engine {
 class DeviceEngine;
 struct DeviceRecord;
 } // namespace engine
+
+namespace platform {
+class PortLock;
+}
 
 namespace gdf {
 class DeviceTypeTable;
@@ -30,6 +35,8 @@ struct Workbench {
     QTextStream& err;
     // How far a long run has come, for a person watching standard error.
     ProgressLine& progress;
+    // Which adapter the engine works through and why: "through 10.77.0.1 (--adapter)".
+    QString through;
 
     // Writes "torvane-cli: " and the network's failure; gives exit status 3.
     int networkFailed();
@@ -38,12 +45,14 @@ struct Workbench {
     const engine::DeviceRecord* device(const QString& mac) const;
 };
 
-int runScan(const Invocation& invocation, Workbench& bench);
+// Scans through every bench's adapter in turn and lists all they heard.
+int runScan(const Invocation& invocation, std::vector<Workbench>& benches);
 int runSet(const Invocation& invocation, Workbench& bench);
 int runBlink(const Invocation& invocation, Workbench& bench);
 int runRestart(const Invocation& invocation, Workbench& bench);
 // Scans every interval until SIGINT or SIGTERM, and reports what appeared, went or changed.
-int runWatch(const Invocation& invocation, Workbench& bench);
+// The port is held for each scan only.
+int runWatch(const Invocation& invocation, Workbench& bench, platform::PortLock& portLock);
 // The plan has been read and checked without a fault.
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench);
 

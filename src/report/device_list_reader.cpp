@@ -110,7 +110,11 @@ ReadDeviceList readCsvList(const QByteArray& text) {
             QStringLiteral("line %1: %2").arg(table.error->line).arg(table.error->fields.value(0));
         return list;
     }
-    if (table.records.empty() || table.records.front().fields != deviceListFields()) {
+    // A list saved before the adapter column came has the same columns without it.
+    const QStringList header = table.records.empty() ? QStringList() : table.records.front().fields;
+    if (header != deviceListFields() &&
+        header !=
+            deviceListFields().mid(0, deviceListFields().indexOf(QStringLiteral("adapter")))) {
         list.problem =
             QStringLiteral("the first line is not the header ") + deviceListFields().join(u',');
         return list;
@@ -120,11 +124,11 @@ ReadDeviceList readCsvList(const QByteArray& text) {
         const QStringList& f = record.fields;
         if (f.size() == 1 && f[0].isEmpty())
             continue;
-        if (f.size() != deviceListFields().size()) {
+        if (f.size() != header.size()) {
             list.problem = QStringLiteral("line %1: %2 fields, not %3")
                                .arg(record.line)
                                .arg(f.size())
-                               .arg(deviceListFields().size());
+                               .arg(header.size());
             list.rows.clear();
             return list;
         }

@@ -23,21 +23,22 @@ QString typeText(const DeviceRow& row) {
 } // namespace
 
 const QStringList& deviceListFields() {
-    static const QStringList fields{QStringLiteral("mac"),      QStringLiteral("ip"),
-                                    QStringLiteral("netmask"),  QStringLiteral("gateway"),
-                                    QStringLiteral("dhcp"),     QStringLiteral("restart"),
-                                    QStringLiteral("type"),     QStringLiteral("type_name"),
-                                    QStringLiteral("revision"), QStringLiteral("duplicate_ip")};
+    static const QStringList fields{
+        QStringLiteral("mac"),          QStringLiteral("ip"),        QStringLiteral("netmask"),
+        QStringLiteral("gateway"),      QStringLiteral("dhcp"),      QStringLiteral("restart"),
+        QStringLiteral("type"),         QStringLiteral("type_name"), QStringLiteral("revision"),
+        QStringLiteral("duplicate_ip"), QStringLiteral("adapter")};
     return fields;
 }
 
 QString deviceListCsv(const std::vector<DeviceRow>& rows) {
     QString out = csvRecord(deviceListFields());
     for (const DeviceRow& row : rows) {
-        out += csvRecord(
-            {row.mac, row.ip, row.netmask.value_or(QString()), row.gateway.value_or(QString()),
-             dhcpColumnText(row.dhcp), boolText(row.restart), QString::number(row.type),
-             row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp)});
+        out += csvRecord({row.mac, row.ip, row.netmask.value_or(QString()),
+                          row.gateway.value_or(QString()), dhcpColumnText(row.dhcp),
+                          boolText(row.restart), QString::number(row.type),
+                          row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp),
+                          row.adapter});
     }
     return out;
 }
@@ -56,7 +57,8 @@ QJsonObject deviceJson(const DeviceRow& row) {
                        {names[6], row.type},
                        {names[7], orNull(row.typeName)},
                        {names[8], row.revision},
-                       {names[9], row.duplicateIp}};
+                       {names[9], row.duplicateIp},
+                       {names[10], row.adapter}};
 }
 
 QString deviceListJson(const std::vector<DeviceRow>& rows) {
@@ -74,21 +76,23 @@ QString deviceListJsonLines(const std::vector<DeviceRow>& rows) {
     return out;
 }
 
-QString deviceListTable(const std::vector<DeviceRow>& rows) {
+QString deviceListTable(const std::vector<DeviceRow>& rows, const QString& through) {
     TextTable table({QStringLiteral("MAC"), QStringLiteral("IP"), QStringLiteral("NETMASK"),
                      QStringLiteral("GATEWAY"), QStringLiteral("DHCP"), QStringLiteral("RESTART"),
                      QStringLiteral("TYPE"), QStringLiteral("REVISION"),
-                     QStringLiteral("DUPLICATE IP")});
+                     QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER")});
     const QString notAvailable = QStringLiteral("n/a");
     for (const DeviceRow& row : rows) {
         table.addRow({row.mac, row.ip, row.netmask.value_or(notAvailable),
                       row.gateway.value_or(notAvailable), dhcpColumnText(row.dhcp),
                       row.restart ? QStringLiteral("yes") : QStringLiteral("no"), typeText(row),
-                      row.revision, row.duplicateIp ? QStringLiteral("yes") : QString()});
+                      row.revision, row.duplicateIp ? QStringLiteral("yes") : QString(),
+                      row.adapter});
     }
     const QString count = rows.size() == 1 ? QStringLiteral("1 device")
                                            : QStringLiteral("%1 devices").arg(rows.size());
-    return table.text() + count + u'\n';
+    return table.text() + count + (through.isEmpty() ? QString() : QStringLiteral(", ") + through) +
+           u'\n';
 }
 
 } // namespace report

@@ -22,7 +22,8 @@ QJsonObject deviceJson(const DeviceRow& row);
 QString deviceListJson(const std::vector<DeviceRow>& rows);
 // One object a line, for programs that read as the lines come.
 QString deviceListJsonLines(const std::vector<DeviceRow>& rows);
-// Aligned columns for a person, and a closing line with the number of devices.
-QString deviceListTable(const std::vector<DeviceRow>& rows);
+// Aligned columns for a person, and a closing line with the number of devices and, after
+// a comma, through (which adapter and why).
+QString deviceListTable(const std::vector<DeviceRow>& rows, const QString& through = QString());
 
 } // namespace report

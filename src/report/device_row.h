@@ -24,6 +24,7 @@ struct DeviceRow {
     std::optional<QString> typeName; // none: the description file does not name the type
     QString revision;
     bool duplicateIp = false;
+    QString adapter; // the local address whose scan heard the device
 };
 
 // By IP address as a number (10.0.0.9 before 10.0.0.10), then by MAC.

@@ -30,7 +30,7 @@ DhcpColumn dhcpOf(engine::DhcpMode mode) {
 } // namespace
 
 DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet& devices,
-                    const gdf::DeviceTypeTable& types) {
+                    const gdf::DeviceTypeTable& types, const QString& adapter) {
     DeviceRow row;
     row.mac = record.mac;
     row.ip = record.ip;
@@ -45,15 +45,16 @@ DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet&
     row.revision = record.revision;
     // Another device, with another MAC, answered with the same IP.
     row.duplicateIp = devices.ipUsedByOtherMac(record.ip, record.mac);
+    row.adapter = adapter;
     return row;
 }
 
 std::vector<DeviceRow> deviceRows(const engine::DeviceSet& devices,
-                                  const gdf::DeviceTypeTable& types) {
+                                  const gdf::DeviceTypeTable& types, const QString& adapter) {
     std::vector<DeviceRow> rows;
     rows.reserve(devices.all().size());
     for (const engine::DeviceRecord& record : devices.all())
-        rows.push_back(deviceRow(record, devices, types));
+        rows.push_back(deviceRow(record, devices, types, adapter));
     sortByIp(rows);
     return rows;
 }

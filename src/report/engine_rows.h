@@ -2,6 +2,8 @@
 
 #include "report/device_row.h"
 
+#include <QString>
+
 #include <vector>
 
 namespace engine {
@@ -15,11 +17,12 @@ class DeviceTypeTable;
 
 namespace report {
 
-// One device of a scan as it is exported, its type named by the description file.
+// One device of a scan through adapter as it is exported, its type named by the
+// description file.
 DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet& devices,
-                    const gdf::DeviceTypeTable& types);
+                    const gdf::DeviceTypeTable& types, const QString& adapter);
 // Every device of the scan, sorted by IP address.
 std::vector<DeviceRow> deviceRows(const engine::DeviceSet& devices,
-                                  const gdf::DeviceTypeTable& types);
+                                  const gdf::DeviceTypeTable& types, const QString& adapter);
 
 } // namespace report

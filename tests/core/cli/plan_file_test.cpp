@@ -118,10 +118,10 @@ TEST(ParsePlan, TheExportedDeviceListIsAPlan) {
         std::optional<bool> dhcp;
     } cases[] = {
         {"commas, inactive",
-         "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,"
+         "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,adapter,"
          "Location,no\r\n"
          "02-54-56-00-00-01,127.0.2.1,255.0.0.0,0.0.0.0,inactive,true,1,\"PB, DP\",V1.00,false,"
-         "cabinet 4,7\r\n",
+         "127.0.0.1,cabinet 4,7\r\n",
          false},
         {"tabs, active",
          "mac\tip\tnetmask\tgateway\tdhcp\trestart\tLocation\tno\n"

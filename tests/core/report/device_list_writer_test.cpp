@@ -23,6 +23,7 @@ std::vector<DeviceRow> sampleRows() {
     full.type = 257;
     full.typeName = "PB-DP, \"rail\"";
     full.revision = "V1.05";
+    full.adapter = "10.77.0.1";
     DeviceRow shortAnswer;
     shortAnswer.mac = "02-54-56-00-00-02";
     shortAnswer.ip = "10.77.0.9";
@@ -40,14 +41,15 @@ TEST(DeviceListCsv, HeaderThenOneQuotedRowPerDevice) {
     ASSERT_EQ(table.records.size(), 3u);
     EXPECT_EQ(table.records[0].fields,
               QStringList({"mac", "ip", "netmask", "gateway", "dhcp", "restart", "type",
-                           "type_name", "revision", "duplicate_ip"}));
-    EXPECT_EQ(table.records[1].fields,
-              QStringList({"02-54-56-00-00-01", "10.77.0.10", "255.255.255.0", "10.77.0.1",
-                           "active", "true", "257", "PB-DP, \"rail\"", "V1.05", "false"}));
+                           "type_name", "revision", "duplicate_ip", "adapter"}));
+    EXPECT_EQ(
+        table.records[1].fields,
+        QStringList({"02-54-56-00-00-01", "10.77.0.10", "255.255.255.0", "10.77.0.1", "active",
+                     "true", "257", "PB-DP, \"rail\"", "V1.05", "false", "10.77.0.1"}));
     EXPECT_EQ(table.records[2].fields,
               QStringList({"02-54-56-00-00-02", "10.77.0.9", "", "", "unsupported", "false", "300",
-                           "", QString("V1\x01\n5"), "true"}));
-    EXPECT_TRUE(deviceListCsv({}).endsWith("duplicate_ip\r\n"));
+                           "", QString("V1\x01\n5"), "true", ""}));
+    EXPECT_TRUE(deviceListCsv({}).endsWith("duplicate_ip,adapter\r\n"));
 }
 
 TEST(DeviceListJson, ObjectsWithNullWhereNotAvailable) {
@@ -58,7 +60,8 @@ TEST(DeviceListJson, ObjectsWithNullWhereNotAvailable) {
     const QJsonArray devices = document.array();
     ASSERT_EQ(devices.size(), 2);
     const QJsonObject full = devices[0].toObject();
-    EXPECT_EQ(full.keys().size(), 10);
+    EXPECT_EQ(full.keys().size(), 11);
+    EXPECT_EQ(full["adapter"].toString(), "10.77.0.1");
     EXPECT_EQ(full["mac"].toString(), "02-54-56-00-00-01");
     EXPECT_EQ(full["netmask"].toString(), "255.255.255.0");
     EXPECT_EQ(full["dhcp"].toString(), "active");
@@ -87,8 +90,11 @@ TEST(DeviceListTable, AlignedColumnsWithoutControlCharacters) {
     EXPECT_TRUE(lines[2].contains("not defined (300)"));
     EXPECT_TRUE(lines[2].contains("V1??5"));
     EXPECT_TRUE(lines[2].endsWith("yes"));
+    EXPECT_TRUE(lines[1].endsWith("10.77.0.1"));
     EXPECT_FALSE(lines[1].endsWith(' '));
     EXPECT_EQ(lines[3], "2 devices");
+    EXPECT_EQ(deviceListTable(sampleRows(), "through 10.77.0.1 (--adapter)").split('\n').value(3),
+              "2 devices, through 10.77.0.1 (--adapter)");
     EXPECT_EQ(deviceListTable({}).split('\n').value(1), "0 devices");
 }
 

@@ -52,3 +52,33 @@ TEST(CliAdapter, TheWindowsChoiceElseTheFirstAddressElseTheOneGiven) {
     ASSERT_EQ(given.exitCode, 0) << given.err.toStdString();
     EXPECT_EQ(scannedMacs(given), QStringList({"02-40-00-00-00-01"}));
 }
+
+// --adapter all: every adapter scans, each device is listed with the adapter that heard it
+// and worked through that adapter.
+TEST(CliAdapter, AllListsTheDevicesBehindEveryAdapterAndReachesEachThroughItsOwn) {
+    std::string whyNot;
+    const auto network = TestNetwork::tier2(&whyNot);
+    if (!network)
+        GTEST_SKIP() << whyNot;
+    const auto near = network->devices().startSimulator(kNearDevice);
+    const auto far = network->otherSegment().startSimulator(kFarDevice);
+
+    const CliRun csv = runCli({"--adapter", "all", "--scan-ms", "500", "--format", "csv", "scan"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QStringList lines = csv.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << csv.out.toStdString();
+    EXPECT_TRUE(lines[1].startsWith("02-40-00-00-00-01,") && lines[1].endsWith(",10.77.0.1"));
+    EXPECT_TRUE(lines[2].startsWith("02-40-00-00-00-02,") && lines[2].endsWith(",10.78.0.1"));
+
+    const CliRun table = runCli({"--adapter", "all", "--scan-ms", "500", "scan"});
+    EXPECT_TRUE(table.out.endsWith("2 devices, through 10.77.0.1, 10.78.0.1 (--adapter all)\n"))
+        << table.out.toStdString();
+
+    const CliRun blink = runCli({"--adapter", "all", "--scan-ms", "500", "blink",
+                                 "02-40-00-00-00-02", "02-40-00-00-00-01"});
+    ASSERT_EQ(blink.exitCode, 0) << blink.err.toStdString();
+    EXPECT_EQ(blink.out, "02-40-00-00-00-01 at 10.77.0.11: blink sent\n"
+                         "02-40-00-00-00-02 at 10.78.0.11: blink sent\n");
+    EXPECT_EQ(requestsReceived(*near, 0x04), 1u);
+    EXPECT_EQ(requestsReceived(*far, 0x04), 1u);
+}

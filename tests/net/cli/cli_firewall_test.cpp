@@ -52,8 +52,9 @@ TEST_P(CliFirewallTest, ScanTellsWhatDropsTheAnswers) {
 INSTANTIATE_TEST_SUITE_P(
     Firewall, CliFirewallTest,
     ::testing::Values(
-        FirewallCase{"On", false, 1, "0 devices\n",
+        FirewallCase{"On", false, 1, "0 devices, through 10.77.0.1 (--adapter)\n",
                      "No device answered. The firewall of this PC drops UDP port 55808 (Help: "
                      "Firewall); nftables inet torvane_desktop input: policy drop\n"},
-        FirewallCase{"WithTheDocumentedRule", true, 0, "3 devices\n", ""}),
+        FirewallCase{"WithTheDocumentedRule", true, 0, "3 devices, through 10.77.0.1 (--adapter)\n",
+                     ""}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -72,7 +72,8 @@ TEST(CliWatch, ReportsAppearedChangedDuplicateAndAfterTwoMissedScansDisappeared)
     // Other commands work beside the watch, between its scans.
     const CliRun scan = runCli({"--scan-ms", "300", "scan"});
     EXPECT_EQ(scan.exitCode, 0) << scan.err.toStdString();
-    EXPECT_TRUE(scan.out.endsWith("3 devices\n")) << scan.out.toStdString();
+    EXPECT_TRUE(scan.out.endsWith("3 devices, through 127.0.0.1 (the first local address)\n"))
+        << scan.out.toStdString();
 
     EXPECT_EQ(watch.terminate(10000), 0) << watch.err().toStdString();
     QStringList seen;
