@@ -8,6 +8,11 @@
 # list) and with a naive list. Prints Markdown tables. Run it as root, for the ordinary
 # user's row too.
 #
+# Then the command line's section: torvane-cli's scan of 50 and 1,000 generated gateways
+# (every other one with a short answer), a 50-row plan applied, and 10 gateways on one
+# factory address given addresses of their own, each with --parallel 1 and the default.
+# "scripts/benchmark.sh cli" runs this section alone, "window" the window's alone.
+#
 # Environment: TORVANE_BENCH_BUILD (build folder, default build-release),
 # TORVANE_BENCH_SCAN_MS (the scan period, TimerScan; default 2500 as shipped),
 # TORVANE_BENCH_SIZES (default "100 1000 10000"), TORVANE_BENCH_USER (the unprivileged uid,
@@ -21,8 +26,9 @@ user=${TORVANE_BENCH_USER:-65534}
 # What net.core.rmem_max grants an ordinary user on a stock Debian or Ubuntu desktop.
 desktop_buffer=212992
 
+part=${1:-all}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" --target scan_benchmark >/dev/null
+cmake --build "$build" --target scan_benchmark torvane-cli torvane-sim >/dev/null
 
 bench() {
     scripts/netns-run.sh "$build/bin/scan_benchmark" "$@" 2>/dev/null
@@ -41,6 +47,39 @@ value() {
 mib() {
     awk -v kib="$1" 'BEGIN { printf "%.1f", kib / 1024 }'
 }
+# The command line against the simulator: wall time with one device after the other and
+# with many at once, and the least it could take. A scan cannot end before its period; a
+# change of a device takes five steps of 200 ms between its six requests.
+cli_case() {
+    out=$(scripts/netns-run.sh scripts/cli-benchmark-run.sh "$build/bin" "$@")
+}
+seconds() {
+    awk -v ms="$1" 'BEGIN { printf "%.1f s", ms / 1000 }'
+}
+cli_section() {
+    echo "The command line (torvane-cli), scan period $scan_ms ms, load before: $(cut -d' ' -f1-3 /proc/loadavg):"
+    echo
+    echo "| case | --parallel 1 | default (32 at once) | floor | what the devices ended with (one / default) |"
+    echo "|---|---:|---:|---:|---|"
+    for n in 50 1000; do
+        cli_case scan "$n"
+        echo "| scan of $n, $((n / 2)) short answers | $(seconds "$(value one_ms)") |" \
+            "$(seconds "$(value parallel_ms)") | $(seconds "$scan_ms") |" \
+            "listed $(value one_listed) / $(value parallel_listed), netmask unread $(value one_unread) / $(value parallel_unread) |"
+    done
+    cli_case apply 50
+    echo "| 50-row plan applied | $(seconds "$(value one_ms)") | $(seconds "$(value parallel_ms)") |" \
+        "$(seconds $((scan_ms + 1000))) | stored $(value one_stored) / $(value parallel_stored) of 50 |"
+    cli_case shared 10
+    echo "| 10 on one factory address given their own | $(seconds "$(value one_ms)") |" \
+        "$(seconds "$(value parallel_ms)") | $(seconds $((scan_ms + 10 * 1000))) |" \
+        "stored $(value one_stored) / $(value parallel_stored) of 10 |"
+}
+if [ "$part" = cli ]; then
+    cli_section
+    exit 0
+fi
+
 scan_row() {
     echo "| $n | $1 | $(value listed) of $n | $(value dropped) ($(value kernel_drops)) |" \
         "$(value intake_per_answer_us) µs | $(value last_listed_ms) / $(value sending_ms) ms |" \
@@ -83,3 +122,7 @@ for n in $sizes; do
             "$(value answer_total_ms) ms |"
     done
 done
+if [ "$part" = all ]; then
+    echo
+    cli_section
+fi

@@ -15,6 +15,7 @@ namespace cli {
 namespace {
 
 constexpr int kLongestWaitMs = 600000;
+constexpr int kMostInFlight = 256;
 constexpr int kLongestIntervalS = 86400;
 
 struct OptionDefinition {
@@ -23,17 +24,26 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {
-    {"--adapter", true, std::nullopt},  {"--scan-ms", true, std::nullopt},
-    {"--timeout", true, std::nullopt},  {"--wait-ms", true, std::nullopt},
-    {"--format", true, std::nullopt},   {"--gdf", true, std::nullopt},
-    {"--verbose", false, std::nullopt}, {"--ip", true, Command::Set},
-    {"--netmask", true, Command::Set},  {"--gateway", true, Command::Set},
-    {"--dhcp", true, Command::Set},     {"--dry-run", false, Command::Apply},
-    {"--type", true, Command::Scan},    {"--restart", false, Command::Apply},
-    {"--compare", true, Command::Scan}, {"--interval", true, Command::Watch},
-    {"--exec", true, Command::Watch},   {"--exec-timeout", true, Command::Watch},
-    {"--since", true, Command::History}};
+const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
+                                     {"--scan-ms", true, std::nullopt},
+                                     {"--timeout", true, std::nullopt},
+                                     {"--parallel", true, std::nullopt},
+                                     {"--wait-ms", true, std::nullopt},
+                                     {"--format", true, std::nullopt},
+                                     {"--gdf", true, std::nullopt},
+                                     {"--verbose", false, std::nullopt},
+                                     {"--ip", true, Command::Set},
+                                     {"--netmask", true, Command::Set},
+                                     {"--gateway", true, Command::Set},
+                                     {"--dhcp", true, Command::Set},
+                                     {"--dry-run", false, Command::Apply},
+                                     {"--type", true, Command::Scan},
+                                     {"--restart", false, Command::Apply},
+                                     {"--compare", true, Command::Scan},
+                                     {"--interval", true, Command::Watch},
+                                     {"--exec", true, Command::Watch},
+                                     {"--exec-timeout", true, Command::Watch},
+                                     {"--since", true, Command::History}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -102,6 +112,12 @@ std::optional<int> wholeSeconds(const QString& text) {
     if (value < 1 || value > kLongestIntervalS)
         return std::nullopt;
     return value;
+}
+
+// How many devices at once: digits as for milliseconds, at most kMostInFlight.
+std::optional<int> inFlightCount(const QString& text) {
+    const std::optional<int> count = milliseconds(text);
+    return count && *count <= kMostInFlight ? count : std::nullopt;
 }
 
 class Reader {
@@ -201,6 +217,14 @@ private:
             else
                 (name == QLatin1String("--scan-ms") ? invocation.scanMs : invocation.timeoutMs) =
                     *ms;
+        } else if (name == QLatin1String("--parallel")) {
+            const auto count = inFlightCount(value);
+            if (!count)
+                error = QStringLiteral("--parallel \"%1\": a number of devices from 1 to %2")
+                            .arg(value)
+                            .arg(kMostInFlight);
+            else
+                invocation.parallel = *count;
         } else if (name == QLatin1String("--wait-ms")) {
             // 0: refuse at once when the port is taken.
             if (const auto ms = milliseconds(value, 0))

@@ -24,7 +24,9 @@ struct Invocation {
     bool allAdapters = false;       // --adapter all
     int scanMs = 2500;
     int timeoutMs = 3000; // for each confirmation
-    int waitMs = 5000;    // for another program of the family to give the port back
+    // Devices read at once; 1 reads one device per read interval, as the window does.
+    int parallel = 32;
+    int waitMs = 5000; // for another program of the family to give the port back
     Format format = Format::Table;
     std::optional<QString> gdfFile; // none: the window's choice
     bool verbose = false;

@@ -179,8 +179,10 @@ bool EngineRunner::scan() {
     engine::Events& events = engine.events();
     QObject context;
     QObject::connect(&events, &engine::Events::scanFinished, &context, [&] { periodOver = true; });
+    // A short answer that came during the closing grace is still read: the endpoint is then
+    // opened again, and closed once more when the reads are over.
     QObject::connect(&events, &engine::Events::endpointClosed, &context, [&] {
-        if (periodOver)
+        if (periodOver && !engine.discovery().readsRunning())
             finish();
     });
     run([this] { engine.startScan(); });

@@ -63,8 +63,12 @@ Options:
                    the TorvaneScan window, else the first local address); all: every
                    local IPv4 adapter but loopback, each device through the one that
                    heard it (a plan's devices must all be behind one)
-  --scan-ms MS     length of the scan period in milliseconds (default 2500)
-  --timeout MS     how long to wait for each confirmation (default 3000)
+  --scan-ms MS     length of the scan period in milliseconds (default 2500); the scan
+                   ends once it is over and every read is answered or given up
+  --timeout MS     how long to wait for each confirmation, and for the answers to the
+                   reads of one device before it is asked once more (default 3000)
+  --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
+                   device after the other, as the window does
   --wait-ms MS     how long to wait while another TorvaneScan program (the window or
                    a second torvane-cli) works on the port, before giving up with exit
                    status 3 (default 5000; 0 gives up at once)

@@ -127,6 +127,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         sessions.push_back(std::make_unique<AdapterSession>(adapter, interfaces, intervals,
                                                             invocation.timeoutMs, err,
                                                             invocation.verbose, journal));
+        sessions.back()->engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
         progress.followScans(sessions.back()->engine.events());
         benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, journal,
                                     types, out, err, progress, through});

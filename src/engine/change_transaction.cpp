@@ -364,6 +364,10 @@ void ChangeTransaction::finish() {
     // instead of the plain finish.
     if (!notSent.isEmpty())
         emit events.valuesNotSent(notSent);
+    if (ended) {
+        ended();
+        return;
+    }
     const int expected = notSent.isEmpty() ? queuedCount : 0;
     session.requestClose({[this, expected] {
                               if (expected != 0 && expected == answers)
@@ -385,7 +389,10 @@ void ChangeTransaction::fail() {
     watchCount = 0;
     dropUnsent(QStringLiteral("the change failed"));
     current = Phase::Idle;
-    session.requestClose({});
+    if (ended)
+        ended();
+    else
+        session.requestClose({});
 }
 
 void ChangeTransaction::watchTick() {

@@ -67,6 +67,9 @@ public:
     void setRestartDevice(std::function<void(const QString& mac, const QString& ip)> restart) {
         restartDevice = std::move(restart);
     }
+    // Called at the change's end instead of closing the endpoint, for one who runs several
+    // changes at once and closes it after the last.
+    void setEnded(std::function<void()> ended) { this->ended = std::move(ended); }
 
     ChangeStart start(const ChangeRequest& request);
     void answer(quint8 code, quint8 status, const QString& sourceIp);
@@ -125,6 +128,7 @@ private:
     DeviceSet& devices;
     ChangeJournal& journal;
     std::function<void(const QString&, const QString&)> restartDevice;
+    std::function<void()> ended;
     int watchIntervalMs = 200;
     Timer watch;
     Timer step;

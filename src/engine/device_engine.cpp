@@ -9,6 +9,7 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log, Chang
     : session(endpoint, clock, log, eventSink), destinations(session, log),
       scan(session, clock, log, eventSink, deviceSet, destinations),
       changes(session, clock, log, eventSink, deviceSet, journal),
+      manyChanges(session, clock, log, deviceSet, journal),
       commands(session, log, eventSink, destinations) {
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
@@ -42,6 +43,10 @@ void DeviceEngine::setDhcpTicked(bool ticked) {
 
 void DeviceEngine::setLineIndex(std::function<int(DeviceId)> lineIndex) {
     scan.setLineIndex(std::move(lineIndex));
+}
+
+void DeviceEngine::setParallelReads(int inFlight, int answerWaitMs) {
+    scan.setParallelReads(inFlight, answerWaitMs);
 }
 
 bool DeviceEngine::startScan() {
@@ -78,6 +83,15 @@ ChangeStart DeviceEngine::change(const ChangeRequest& request) {
     return changes.start(request);
 }
 
+void DeviceEngine::setParallelChanges(int inFlight, int confirmationTimeoutMs) {
+    manyChanges.setLimits(inFlight, confirmationTimeoutMs);
+}
+
+void DeviceEngine::changeMany(const std::vector<ChangeRequest>& requests,
+                              ChangeScheduler::Listener listener) {
+    manyChanges.run(requests, std::move(listener));
+}
+
 void DeviceEngine::answerRestartOffer(bool restart) {
     changes.answerRestartOffer(restart);
 }
@@ -108,7 +122,10 @@ void DeviceEngine::dispatch(const protocol::ReceiveBuffer& datagram, const QStri
     case protocol::answerCode(protocol::dcSetGatewayPermanent):
     case protocol::answerCode(protocol::dcSetGatewayTemporary):
     case protocol::answerCode(protocol::dcSetDhcp):
-        changes.answer(code, datagram[2], sourceIp);
+        if (manyChanges.busy())
+            manyChanges.answer(code, datagram[2], sourceIp);
+        else
+            changes.answer(code, datagram[2], sourceIp);
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/change_scheduler.h"
 #include "engine/change_transaction.h"
 #include "engine/commands.h"
 #include "engine/destination.h"
@@ -48,6 +49,10 @@ public:
     // While ticked, every request for one device is broadcast.
     void setDhcpTicked(bool ticked);
     void setLineIndex(std::function<int(DeviceId)> lineIndex);
+    // Reads of short answers for many devices at once (more than 1 in flight), each asked
+    // again once after answerWaitMs without an answer; 1 keeps the pace of one device per
+    // read interval.
+    void setParallelReads(int inFlight, int answerWaitMs);
     // Taken whenever the endpoint opens, given back when it closes; a front end without one
     // holds the port itself.
     void setPortClaim(PortClaim* claim) { session.setPortClaim(claim); }
@@ -65,6 +70,10 @@ public:
     void blink(const std::optional<Target>& target);
     void restart(const std::optional<Target>& target);
     ChangeStart change(const ChangeRequest& request);
+    // The changes of many devices at once (see ChangeScheduler), at most inFlight of them,
+    // each request waiting confirmationTimeoutMs for its answer.
+    void setParallelChanges(int inFlight, int confirmationTimeoutMs);
+    void changeMany(const std::vector<ChangeRequest>& requests, ChangeScheduler::Listener listener);
     void answerRestartOffer(bool restart);
     // The change under way writes its current value to the end and nothing further.
     void finishCurrentValue() { changes.finishCurrentValue(); }
@@ -94,6 +103,7 @@ private:
     DestinationRule destinations;
     Discovery scan;
     ChangeTransaction changes;
+    ChangeScheduler manyChanges;
     Commands commands;
 };
 

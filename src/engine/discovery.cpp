@@ -15,15 +15,34 @@ Discovery::Discovery(EndpointSession& session, Clock& clock, LogSink& log, Event
                      DeviceSet& devices, const DestinationRule& destinations)
     : session(session), log(log), events(events), devices(devices), destinations(destinations),
       lineIndex([](DeviceId id) { return int(id); }), scanPeriod(clock), scanEndPause(clock),
-      readTicks(clock), readGap(clock), readsEndPause(clock) {}
+      readTicks(clock), readGap(clock), readsEndPause(clock),
+      reads(clock, log, devices, [this](const QString& mac, Field field) {
+          if (field == Field::Netmask)
+              reportProgress();
+          const bool sent = readParam(mac, field);
+          if (!sent)
+              emit this->events.failed({Failure::Kind::ReadsNotRetrieved, 0});
+          return sent;
+      }) {
+    reads.setDrained([this] {
+        // During the scan period more short answers may come; its end finishes the reads.
+        if (!scanRunning() && !scanEndPause.isActive())
+            finishParallelReads();
+    });
+}
 
 void Discovery::setIntervals(int scanPeriodMs, int readIntervalMs) {
     this->scanPeriodMs = scanPeriodMs;
     this->readIntervalMs = readIntervalMs;
 }
 
+void Discovery::setParallelReads(int inFlight, int answerWaitMs) {
+    parallelLimit = inFlight;
+    reads.setLimits(inFlight, answerWaitMs);
+}
+
 bool Discovery::holdsEndpoint() const {
-    return scanRunning();
+    return scanRunning() || (parallel() && reads.busy());
 }
 
 bool Discovery::startScan() {
@@ -56,6 +75,8 @@ void Discovery::dropReads() {
     readGap.stop();
     readsEndPause.stop();
     readsTaken = 0;
+    reads.reset();
+    acceptingReads = true;
 }
 
 void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer, const QString& sourceIp) {
@@ -81,6 +102,10 @@ void Discovery::scanAnswer(const protocol::ReceiveBuffer& buffer, const QString&
                       QStringLiteral(" vor entscheidung ") % QString::number(answer.length));
     if (!answer.carriesParams) {
         log.logStringOnly(QStringLiteral("Add to list index ") % QString::number(lineIndex(id)));
+        if (parallel()) {
+            shortAnswerInParallel(id, answer.mac);
+            return;
+        }
         queue.push_back(answer.mac);
         if (!readTicks.isActive()) {
             log.logStringOnly(QStringLiteral("Start trimer get Params"));
@@ -135,6 +160,10 @@ void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString&
     (isNetmask ? netmask : gateway) = value;
     log.logStringOnly(QStringLiteral("---- ") + value);
     log.logStringWithIndent(QStringLiteral("Insert to List for ") + sourceIp);
+    if (parallel()) {
+        parallelAnswer(value, sourceIp, field);
+        return;
+    }
     // The answer carries no MAC: every device listed at its source address takes it.
     for (const DeviceId id : devices.withIp(sourceIp)) {
         DeviceRecord& record = devices.edit(id);
@@ -183,7 +212,12 @@ void Discovery::endScanPeriod() {
     emit events.scanFinished(summary);
     // With reads still under way, their end closes the endpoint.
     if (!readsRunning())
-        scanEndPause.startOnce(kScanEndPauseMs, [this] { session.requestClose({}); });
+        scanEndPause.startOnce(kScanEndPauseMs, [this] {
+            if (parallel())
+                finishParallelReads();
+            else
+                session.requestClose({});
+        });
 }
 
 void Discovery::readTick() {
@@ -223,29 +257,73 @@ void Discovery::finishReads() {
         return;
     log.logStringOnly(QStringLiteral("Stop timer getParams"));
     readTicks.stop();
-    for (const DeviceRecord& record : devices.all()) {
-        const bool linkLocal = record.ip.startsWith(QLatin1String("169.254"));
-        const AddressField unanswered = AddressField::of(linkLocal ? AddressState::NotConfigurable
-                                                                   : AddressState::NotAvailable);
-        bool changed = false;
-        for (AddressField* field :
-             {&devices.edit(record.id).netmask, &devices.edit(record.id).gateway}) {
-            if (field->state == AddressState::Searching) {
-                *field = unanswered;
-                changed = true;
-            }
-        }
-        if (changed)
-            emit events.deviceChanged(record.id);
-    }
+    markUnanswered();
     emit events.readsFinished();
     // During the scan period the endpoint stays open for the scan's answers.
     if (!scanRunning())
         session.requestClose({});
 }
 
+void Discovery::markUnanswered() {
+    for (const DeviceRecord& record : devices.all())
+        markUnanswered(record.id);
+}
+
+void Discovery::markUnanswered(DeviceId id) {
+    DeviceRecord& record = devices.edit(id);
+    const bool linkLocal = record.ip.startsWith(QLatin1String("169.254"));
+    const AddressField unanswered =
+        AddressField::of(linkLocal ? AddressState::NotConfigurable : AddressState::NotAvailable);
+    bool changed = false;
+    for (AddressField* field : {&record.netmask, &record.gateway}) {
+        if (field->state == AddressState::Searching) {
+            *field = unanswered;
+            changed = true;
+        }
+    }
+    if (changed)
+        emit events.deviceChanged(id);
+}
+
 void Discovery::reportProgress() {
-    emit events.readsProgressed(readsTaken, readsTaken + int(queue.size()));
+    if (parallel())
+        emit events.readsProgressed(reads.started(), reads.started() + reads.queued());
+    else
+        emit events.readsProgressed(readsTaken, readsTaken + int(queue.size()));
+}
+
+void Discovery::shortAnswerInParallel(DeviceId id, const QString& mac) {
+    if (acceptingReads) {
+        reads.want(mac);
+        return;
+    }
+    log.logStringOnly(QStringLiteral("Reads of ") + mac +
+                      QStringLiteral(" not sent, the scan and its reads are over"));
+    markUnanswered(id);
+}
+
+void Discovery::parallelAnswer(const QString& value, const QString& sourceIp, Field field) {
+    // Only the device read at this address now may take it: others there have their own
+    // values, and a late or repeated answer must not overwrite what was read.
+    const std::optional<DeviceId> id = reads.reader(sourceIp, field);
+    if (!id) {
+        log.logStringOnly(QStringLiteral("Read answer from ") + sourceIp +
+                          QStringLiteral(" that no read waits for, ignored"));
+        return;
+    }
+    DeviceRecord& record = devices.edit(*id);
+    (field == Field::Netmask ? record.netmask : record.gateway) = AddressField::value(value);
+    emit events.deviceChanged(*id);
+    reads.answered(sourceIp, field);
+}
+
+void Discovery::finishParallelReads() {
+    markUnanswered();
+    if (reads.started() > 0)
+        emit events.readsFinished();
+    // A short answer that comes during the closing grace is still read; once the grace is
+    // over, none is.
+    session.requestClose({[this] { acceptingReads = false; }});
 }
 
 } // namespace engine

@@ -3,6 +3,7 @@
 #include "engine/clock.h"
 #include "engine/device_record.h"
 #include "engine/outcomes.h"
+#include "engine/parallel_reads.h"
 #include "protocol/frame.h"
 
 #include <QString>
@@ -35,6 +36,11 @@ public:
               DeviceSet& devices, const DestinationRule& destinations);
 
     void setIntervals(int scanPeriodMs, int readIntervalMs);
+    // With more than one in flight, the reads go to many devices at once instead of one per
+    // read interval, each waiting answerWaitMs for its answers before it is asked again or
+    // given up. Short answers that come once the scan's endpoint has been closed are then no
+    // longer read: the reads end, whatever keeps arriving.
+    void setParallelReads(int inFlight, int answerWaitMs);
     // Where a device stands in the front end's list, for the log; by default the order of
     // the answers.
     void setLineIndex(std::function<int(DeviceId)> lineIndex) {
@@ -52,7 +58,7 @@ public:
     bool readParam(const QString& mac, Field field);
 
     bool scanRunning() const { return scanPeriod.isActive(); }
-    bool readsRunning() const { return readTicks.isActive(); }
+    bool readsRunning() const { return parallel() ? reads.busy() : readTicks.isActive(); }
     // The scan period still needs the endpoint.
     bool holdsEndpoint() const;
     const std::deque<QString>& readQueue() const { return queue; }
@@ -66,7 +72,14 @@ private:
     void endScanPeriod();
     void readTick();
     void finishReads();
+    // Searching values that no answer filled in show that none came.
+    void markUnanswered();
+    void markUnanswered(DeviceId id);
     void reportProgress();
+    bool parallel() const { return parallelLimit > 1; }
+    void shortAnswerInParallel(DeviceId id, const QString& mac);
+    void parallelAnswer(const QString& value, const QString& sourceIp, Field field);
+    void finishParallelReads();
 
     EndpointSession& session;
     LogSink& log;
@@ -82,6 +95,10 @@ private:
     Timer readGap;
     Timer readsEndPause;
     std::deque<QString> queue;
+    int parallelLimit = 1;
+    ParallelReads reads;
+    // Reads are taken on until the scan's endpoint would close.
+    bool acceptingReads = true;
     int readsTaken = 0; // devices whose reads were sent since the scan began
     quint64 droppedBefore = 0;
     QString netmask;
