@@ -7,6 +7,25 @@
 
 namespace testsupport {
 
+namespace {
+
+// Waits for the run's end and takes what it wrote. A generous limit: a run of a plan of
+// twenty devices takes about half a minute.
+CliRun endOf(QProcess& process) {
+    CliRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
 RunningCli::RunningCli(const QStringList& arguments, const QString& configHome) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
@@ -17,17 +36,7 @@ RunningCli::RunningCli(const QStringList& arguments, const QString& configHome) 
 }
 
 CliRun RunningCli::finish() {
-    CliRun run;
-    // A generous limit: a run of a plan of twenty devices takes about half a minute.
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return endOf(process);
 }
 
 CliRun runCli(const QStringList& arguments, const QString& configHome) {
@@ -81,7 +90,6 @@ CliRun runCli(const QStringList& arguments, const QString& configHome, const QSt
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-cli"), arguments);
-    CliRun run;
     QElapsedTimer running;
     running.start();
     for (int sent = 0; interrupts.when && sent < interrupts.count && running.elapsed() < 120000;) {
@@ -92,15 +100,7 @@ CliRun runCli(const QStringList& arguments, const QString& configHome, const QSt
             ++sent;
         }
     }
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return endOf(process);
 }
 
 } // namespace testsupport
