@@ -110,11 +110,11 @@ ReadDeviceList readCsvList(const QByteArray& text) {
             QStringLiteral("line %1: %2").arg(table.error->line).arg(table.error->fields.value(0));
         return list;
     }
-    // A list saved before the adapter column came has the same columns without it.
+    // Columns are only ever added at the end: a list saved by an earlier version has the
+    // first of today's columns, at least up to the duplicate mark.
     const QStringList header = table.records.empty() ? QStringList() : table.records.front().fields;
-    if (header != deviceListFields() &&
-        header !=
-            deviceListFields().mid(0, deviceListFields().indexOf(QStringLiteral("adapter")))) {
+    const qsizetype oldest = deviceListFields().indexOf(QStringLiteral("duplicate_ip")) + 1;
+    if (header.size() < oldest || header != deviceListFields().mid(0, header.size())) {
         list.problem =
             QStringLiteral("the first line is not the header ") + deviceListFields().join(u',');
         return list;

@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -27,7 +29,8 @@ const QStringList& deviceListFields() {
         QStringLiteral("mac"),          QStringLiteral("ip"),        QStringLiteral("netmask"),
         QStringLiteral("gateway"),      QStringLiteral("dhcp"),      QStringLiteral("restart"),
         QStringLiteral("type"),         QStringLiteral("type_name"), QStringLiteral("revision"),
-        QStringLiteral("duplicate_ip"), QStringLiteral("adapter")};
+        QStringLiteral("duplicate_ip"), QStringLiteral("adapter"),   QStringLiteral("doubtful"),
+        QStringLiteral("answered_from")};
     return fields;
 }
 
@@ -38,7 +41,7 @@ QString deviceListCsv(const std::vector<DeviceRow>& rows) {
                           row.gateway.value_or(QString()), dhcpColumnText(row.dhcp),
                           boolText(row.restart), QString::number(row.type),
                           row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp),
-                          row.adapter});
+                          row.adapter, boolText(row.doubtful), row.answeredFrom});
     }
     return out;
 }
@@ -58,7 +61,9 @@ QJsonObject deviceJson(const DeviceRow& row) {
                        {names[7], orNull(row.typeName)},
                        {names[8], row.revision},
                        {names[9], row.duplicateIp},
-                       {names[10], row.adapter}};
+                       {names[10], row.adapter},
+                       {names[11], row.doubtful},
+                       {names[12], row.answeredFrom}};
 }
 
 QString deviceListJson(const std::vector<DeviceRow>& rows) {
@@ -77,17 +82,33 @@ QString deviceListJsonLines(const std::vector<DeviceRow>& rows) {
 }
 
 QString deviceListTable(const std::vector<DeviceRow>& rows, const QString& through) {
-    TextTable table({QStringLiteral("MAC"), QStringLiteral("IP"), QStringLiteral("NETMASK"),
-                     QStringLiteral("GATEWAY"), QStringLiteral("DHCP"), QStringLiteral("RESTART"),
-                     QStringLiteral("TYPE"), QStringLiteral("REVISION"),
-                     QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER")});
+    QStringList headings{QStringLiteral("MAC"),          QStringLiteral("IP"),
+                         QStringLiteral("NETMASK"),      QStringLiteral("GATEWAY"),
+                         QStringLiteral("DHCP"),         QStringLiteral("RESTART"),
+                         QStringLiteral("TYPE"),         QStringLiteral("REVISION"),
+                         QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER")};
+    // A column a person reads only when it has something to say.
+    const bool anyDoubtful =
+        std::any_of(rows.begin(), rows.end(), [](const DeviceRow& row) { return row.doubtful; });
+    if (anyDoubtful)
+        headings.append(QStringLiteral("DOUBTFUL"));
+    TextTable table(headings);
     const QString notAvailable = QStringLiteral("n/a");
     for (const DeviceRow& row : rows) {
-        table.addRow({row.mac, row.ip, row.netmask.value_or(notAvailable),
-                      row.gateway.value_or(notAvailable), dhcpColumnText(row.dhcp),
-                      row.restart ? QStringLiteral("yes") : QStringLiteral("no"), typeText(row),
-                      row.revision, row.duplicateIp ? QStringLiteral("yes") : QString(),
-                      row.adapter});
+        QStringList cells{row.mac,
+                          row.ip,
+                          row.netmask.value_or(notAvailable),
+                          row.gateway.value_or(notAvailable),
+                          dhcpColumnText(row.dhcp),
+                          row.restart ? QStringLiteral("yes") : QStringLiteral("no"),
+                          typeText(row),
+                          row.revision,
+                          row.duplicateIp ? QStringLiteral("yes") : QString(),
+                          row.adapter};
+        if (anyDoubtful)
+            cells.append(row.doubtful ? QStringLiteral("answer from ") + row.answeredFrom
+                                      : QString());
+        table.addRow(cells);
     }
     const QString count = rows.size() == 1 ? QStringLiteral("1 device")
                                            : QStringLiteral("%1 devices").arg(rows.size());

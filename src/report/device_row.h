@@ -25,6 +25,10 @@ struct DeviceRow {
     QString revision;
     bool duplicateIp = false;
     QString adapter; // the local address whose scan heard the device
+    // The scan answer came from another address than the one it claims: anyone on the
+    // segment may have sent it.
+    bool doubtful = false;
+    QString answeredFrom; // the source address of the scan answer
 };
 
 // By IP address as a number (10.0.0.9 before 10.0.0.10), then by MAC.

@@ -33,6 +33,9 @@ INSTANTIATE_TEST_SUITE_P(Lists, DeviceListReaderFaults, ::testing::Values(
     FaultCase{"ShortRow", kHeader + std::string("02-00-00-00-00-01,10.0.0.1\r\n"), "line 2: 2 fields, not 10"},
     FaultCase{"BadJsonAddress", R"([{"mac": "02-00-00-00-00-01", "ip": "10.0.0.300"}])",
               "device 1: \"10.0.0.300\" is no IP address"},
-    FaultCase{"BrokenJson", "[{", "no JSON array of devices"}),
+    FaultCase{"BrokenJson", "[{", "no JSON array of devices"},
+    FaultCase{"HeaderCutShort", "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision\r\n",
+              "the first line is not the header mac,ip,netmask,gateway,dhcp,restart,type,type_name,"
+              "revision,duplicate_ip,adapter,doubtful,answered_from"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
