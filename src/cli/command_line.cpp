@@ -24,26 +24,18 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
-                                     {"--scan-ms", true, std::nullopt},
-                                     {"--timeout", true, std::nullopt},
-                                     {"--parallel", true, std::nullopt},
-                                     {"--wait-ms", true, std::nullopt},
-                                     {"--format", true, std::nullopt},
-                                     {"--gdf", true, std::nullopt},
-                                     {"--verbose", false, std::nullopt},
-                                     {"--ip", true, Command::Set},
-                                     {"--netmask", true, Command::Set},
-                                     {"--gateway", true, Command::Set},
-                                     {"--dhcp", true, Command::Set},
-                                     {"--dry-run", false, Command::Apply},
-                                     {"--type", true, Command::Scan},
-                                     {"--restart", false, Command::Apply},
-                                     {"--compare", true, Command::Scan},
-                                     {"--interval", true, Command::Watch},
-                                     {"--exec", true, Command::Watch},
-                                     {"--exec-timeout", true, Command::Watch},
-                                     {"--since", true, Command::History}};
+const OptionDefinition kOptions[] = {
+    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},   {"--parallel", true, std::nullopt},
+    {"--wait-ms", true, std::nullopt},   {"--format", true, std::nullopt},
+    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
+    {"--no-probe", false, std::nullopt}, {"--ip", true, Command::Set},
+    {"--netmask", true, Command::Set},   {"--gateway", true, Command::Set},
+    {"--dhcp", true, Command::Set},      {"--dry-run", false, Command::Apply},
+    {"--type", true, Command::Scan},     {"--restart", false, Command::Apply},
+    {"--compare", true, Command::Scan},  {"--interval", true, Command::Watch},
+    {"--exec", true, Command::Watch},    {"--exec-timeout", true, Command::Watch},
+    {"--since", true, Command::History}};
 
 const OptionDefinition* findOption(const QString& name) {
     for (const OptionDefinition& definition : kOptions) {
@@ -179,6 +171,8 @@ private:
                 invocation.verbose = true;
             else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else if (name == QLatin1String("--no-probe"))
+                invocation.probe = false;
             else
                 invocation.restartAfterDhcp = true;
             return;
@@ -270,7 +264,10 @@ private:
             else
                 invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
-            takeChecked(invocation.ip, deviceAddress(value));
+            if (value == QLatin1String("auto"))
+                invocation.ipAuto = true;
+            else
+                takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
             takeChecked(invocation.netmask, netmask(value));
         } else if (name == QLatin1String("--gateway")) {
@@ -331,8 +328,8 @@ private:
             }
             invocation.mac = invocation.macs.first();
         }
-        if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
-            !invocation.gateway && !invocation.dhcp)
+        if (*command == Command::Set && !invocation.ip && !invocation.ipAuto &&
+            !invocation.netmask && !invocation.gateway && !invocation.dhcp)
             error = QStringLiteral("set needs at least one of --ip, --netmask, --gateway, --dhcp");
     }
 

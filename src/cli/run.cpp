@@ -13,6 +13,7 @@
 #include "history/history_database.h"
 #include "history/sql_journal.h"
 #include "net/local_interfaces.h"
+#include "net/neighbour_probe.h"
 #include "platform/ini_file.h"
 #include "platform/port_lock.h"
 #include "platform/registry.h"
@@ -121,6 +122,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
 
     // The log lines of --verbose would break into the line.
     ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
+    net::NeighbourProbe probe(interfaces);
     std::vector<std::unique_ptr<AdapterSession>> sessions;
     std::vector<Workbench> benches;
     for (const QString& adapter : choice.adapters) {
@@ -130,7 +132,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         sessions.back()->engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
         progress.followScans(sessions.back()->engine.events());
         benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, journal,
-                                    types, out, err, progress, through});
+                                    types, out, err, progress, through,
+                                    invocation.probe ? &probe : nullptr});
     }
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).

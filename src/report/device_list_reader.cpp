@@ -110,11 +110,12 @@ ReadDeviceList readCsvList(const QByteArray& text) {
             QStringLiteral("line %1: %2").arg(table.error->line).arg(table.error->fields.value(0));
         return list;
     }
-    // A list saved before the adapter column came has the same columns without it.
+    // A list saved before the adapter column, or the subnet column, came has the same
+    // columns up to it.
     const QStringList header = table.records.empty() ? QStringList() : table.records.front().fields;
-    if (header != deviceListFields() &&
-        header !=
-            deviceListFields().mid(0, deviceListFields().indexOf(QStringLiteral("adapter")))) {
+    const QStringList& fields = deviceListFields();
+    if (header != fields && header != fields.mid(0, fields.indexOf(QStringLiteral("adapter"))) &&
+        header != fields.mid(0, fields.indexOf(QStringLiteral("in_adapter_subnet")))) {
         list.problem =
             QStringLiteral("the first line is not the header ") + deviceListFields().join(u',');
         return list;
