@@ -128,6 +128,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
                                                             invocation.timeoutMs, err,
                                                             invocation.verbose, journal));
         sessions.back()->engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
+        sessions.back()->engine.setParallelChanges(invocation.parallel, invocation.timeoutMs);
         progress.followScans(sessions.back()->engine.events());
         benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, journal,
                                     types, out, err, progress, through});
