@@ -1,3 +1,4 @@
+#include "cli/apply_decision.h"
 #include "cli/apply_order.h"
 #include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
@@ -6,8 +7,6 @@
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
-
-#include <QSet>
 
 #include <algorithm>
 
@@ -36,20 +35,41 @@ QString resultWord(ChangeResult::Kind kind) {
     return QStringLiteral("timeout");
 }
 
+// What a row comes to before anything is sent; a row to change that is not carried out
+// is "not started".
+RowOutcome decidedOutcome(const PlanRow& row, const RowDecision& decision) {
+    RowOutcome outcome{row.line, row.mac, {}, decision.changes, {}};
+    switch (decision.kind) {
+    case RowDecision::Kind::NotFound:
+        outcome.result = QStringLiteral("not found");
+        outcome.detail = QStringLiteral("did not answer the scan");
+        break;
+    case RowDecision::Kind::Refused:
+        outcome.result = QStringLiteral("refused");
+        outcome.detail = decision.reason;
+        break;
+    case RowDecision::Kind::Unchanged:
+        outcome.result = QStringLiteral("unchanged");
+        break;
+    case RowDecision::Kind::Change:
+        outcome.result = QStringLiteral("not started");
+        outcome.detail = QStringLiteral("the plan has a refused row, nothing was sent");
+        break;
+    }
+    return outcome;
+}
+
 class PlanRun {
 public:
-    PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation)
-        : plan(plan), bench(bench), dryRun(invocation.dryRun),
-          restartAfterDhcp(invocation.restartAfterDhcp) {
-        for (const PlanRow& row : plan.rows)
-            plannedMacs.insert(row.mac);
-    }
+    PlanRun(const Plan& plan, const std::vector<RowDecision>& decisions, Workbench& bench,
+            const Invocation& invocation)
+        : plan(plan), decisions(decisions), bench(bench), dryRun(invocation.dryRun),
+          restartAfterDhcp(invocation.restartAfterDhcp) {}
 
     // Each row's result is written as soon as it is known.
     std::vector<RowOutcome> carryOut(RowStream& stream) {
         std::vector<RowOutcome> outcomes(plan.rows.size());
         expectedIps.resize(plan.rows.size());
-        unfinished = bench.journal.unfinished();
         const auto currentIp = [this](const QString& mac) -> std::optional<QString> {
             const engine::DeviceRecord* device = bench.device(mac);
             return device ? std::optional<QString>(device->ip) : std::nullopt;
@@ -64,7 +84,8 @@ public:
             if (const engine::DeviceRecord* device = bench.device(row.mac))
                 expectedIps[index] = row.ip.value_or(device->ip);
             bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
-            outcomes[index] = bench.runner.interruptions() > 0 ? notStarted(row) : carryOut(row);
+            outcomes[index] = bench.runner.interruptions() > 0 ? notStarted(row)
+                                                               : carryOut(row, decisions[index]);
             bench.progress.clear();
             // A done row waits for the closing scan, which decides whether it stays done.
             if (outcomes[index].result == QLatin1String("done"))
@@ -84,16 +105,6 @@ public:
     bool anyRestartRefused() const { return restartRefused; }
 
 private:
-    // A device outside the plan keeps its address, so the plan cannot give it to another.
-    QString outsiderWithIp(const QString& ip) const {
-        for (const engine::DeviceId id : bench.engine.devices().withIp(ip)) {
-            const QString& mac = bench.engine.devices().at(id).mac;
-            if (!plannedMacs.contains(mac))
-                return mac;
-        }
-        return QString();
-    }
-
     RowOutcome notStarted(const PlanRow& row) const {
         RowOutcome outcome{row.line, row.mac, QStringLiteral("not started"), {}, {}};
         if (const engine::DeviceRecord* device = bench.device(row.mac))
@@ -126,38 +137,17 @@ private:
         outcome.detail += (outcome.detail.isEmpty() ? QString() : QStringLiteral("; ")) + detail;
     }
 
-    RowOutcome carryOut(const PlanRow& row) {
-        RowOutcome outcome{row.line, row.mac, {}, {}, {}};
-        const engine::DeviceRecord* device = bench.device(row.mac);
-        if (!device) {
-            outcome.result = QStringLiteral("not found");
-            outcome.detail = QStringLiteral("did not answer the scan");
+    RowOutcome carryOut(const PlanRow& row, const RowDecision& decision) {
+        RowOutcome outcome = decidedOutcome(row, decision);
+        if (decision.kind != RowDecision::Kind::Change)
             return outcome;
-        }
-        const WantedValues wanted = wantedOf(row);
-        const QList<engine::Field> again = writtenAgain(*device, wanted, unfinished);
-        outcome.changes = valueChanges(*device, wanted, again);
-        QString refusal = refusalBeforeSending(*device, wanted);
-        if (refusal.isEmpty() && row.ip) {
-            if (const QString outsider = outsiderWithIp(*row.ip); !outsider.isEmpty())
-                refusal = QStringLiteral("IP address %1 is used by %2, which is not in the plan")
-                              .arg(*row.ip, outsider);
-        }
-        if (!refusal.isEmpty()) {
-            outcome.result = QStringLiteral("refused");
-            outcome.detail = refusal;
-            return outcome;
-        }
-        if (!anyChange(outcome.changes)) {
-            outcome.result = QStringLiteral("unchanged");
-            return outcome;
-        }
         if (dryRun) {
             outcome.result = QStringLiteral("would change");
             return outcome;
         }
-        const ChangeResult result =
-            bench.runner.change(changeRequest(*device, wanted, again), ChangeListener{});
+        const engine::DeviceRecord* device = bench.device(row.mac);
+        const QList<engine::Field>& again = decision.again;
+        const ChangeResult result = bench.runner.change(decision.request, ChangeListener{});
         takeConfirmed(outcome.changes, result);
         outcome.result = resultWord(result.kind);
         if (result.kind == ChangeResult::Kind::Done && !allConfirmed(outcome.changes) &&
@@ -193,13 +183,12 @@ private:
     }
 
     const Plan& plan;
+    const std::vector<RowDecision>& decisions;
     Workbench& bench;
     bool dryRun;
     bool restartAfterDhcp;
-    QSet<QString> plannedMacs;
     bool networkFailure = false;
     bool restartRefused = false;
-    engine::UnfinishedValues unfinished;
     // Where each row's device is to answer the closing scan.
     std::vector<QString> expectedIps;
 };
@@ -209,8 +198,20 @@ private:
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     if (!bench.runner.scan())
         return bench.networkFailed();
-    PlanRun run(plan, bench, invocation);
+    const std::vector<RowDecision> decisions =
+        decidePlan(plan.rows, bench.engine.devices(), bench.engine.addressPolicy(),
+                   bench.journal.unfinished());
     RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
+    // A plan is carried out whole or not at all: one refused row, and nothing is sent.
+    if (anyRefused(decisions)) {
+        for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+            const RowOutcome outcome = decidedOutcome(plan.rows[i], decisions[i]);
+            stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
+        }
+        stream.finish();
+        return exitUsage;
+    }
+    PlanRun run(plan, decisions, bench, invocation);
     const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())
         return bench.networkFailed();
