@@ -1,5 +1,5 @@
 // The window's side of the change history: the marks of the lines whose last change did not
-// complete, and the history dialog of the File menu.
+// complete, and the dialog of the File menu with the history and the inventory.
 #include "app/form1.h"
 
 #include "ui/device_list_view.h"
@@ -10,7 +10,9 @@ namespace app {
 void TForm1::actChangeHistoryExecute() {
     if (!services.history)
         return;
-    ui::HistoryDialog dialog(*services.history, services.boxes, this);
+    ui::HistoryDialog dialog(
+        *services.history, services.boxes, [this](const QString& key) { return translate(key); },
+        this);
     dialog.reload();
     dialog.exec();
 }

@@ -2,6 +2,7 @@
 // values of the edits, and the engine's events become lines, colours, texts and boxes.
 #include "app/form1.h"
 
+#include "app/scan_inventory.h"
 #include "net/firewall_probe.h"
 #include "net/ipv4.h"
 #include "platform/message_boxes.h"
@@ -134,6 +135,8 @@ void TForm1::connectEngine() {
             });
     connect(&events, &engine::Events::restartOffered, this, &TForm1::offerRestart);
     connect(&events, &engine::Events::endpointClosed, this, &TForm1::endpointWasClosed);
+    if (services.history)
+        new ScanInventory(*deviceEngine, *services.history, deviceTypes, this);
     deviceEngine->setLineIndex([this](engine::DeviceId id) {
         return std::size_t(id) < lineOfDevice.size()
                    ? deviceLines->rowOf(lineOfDevice[std::size_t(id)])

@@ -17,7 +17,8 @@ int runOne(const Invocation& invocation, const std::optional<Plan>& plan, Workbe
     case Command::Scan:
     case Command::Set:
     case Command::Watch:
-    case Command::History: // carried out before any adapter is chosen
+    case Command::History: // these two are carried out before any adapter is chosen
+    case Command::Inventory:
         break;
     case Command::Blink:
         return runBlink(invocation, bench);

@@ -43,14 +43,22 @@ const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
                                      {"--interval", true, Command::Watch},
                                      {"--exec", true, Command::Watch},
                                      {"--exec-timeout", true, Command::Watch},
-                                     {"--since", true, Command::History}};
+                                     {"--since", true, Command::History},
+                                     {"--since", true, Command::Inventory}};
 
-const OptionDefinition* findOption(const QString& name) {
+// The option's definition for the command; for an option of other commands only, the first
+// of them.
+const OptionDefinition* findOption(const QString& name, std::optional<Command> command) {
+    const OptionDefinition* found = nullptr;
     for (const OptionDefinition& definition : kOptions) {
-        if (name == QLatin1String(definition.name))
+        if (name != QLatin1String(definition.name))
+            continue;
+        if (!definition.only || definition.only == command)
             return &definition;
+        if (!found)
+            found = &definition;
     }
-    return nullptr;
+    return found;
 }
 
 std::optional<Command> commandNamed(const QString& word) {
@@ -68,6 +76,8 @@ std::optional<Command> commandNamed(const QString& word) {
         return Command::History;
     if (word == QLatin1String("watch"))
         return Command::Watch;
+    if (word == QLatin1String("inventory"))
+        return Command::Inventory;
     return std::nullopt;
 }
 
@@ -85,10 +95,22 @@ QString commandName(Command command) {
         return QStringLiteral("history");
     case Command::Watch:
         return QStringLiteral("watch");
+    case Command::Inventory:
+        return QStringLiteral("inventory");
     case Command::Apply:
         break;
     }
     return QStringLiteral("apply");
+}
+
+// "history or inventory": the commands an option of some commands only belongs to.
+QString commandsOf(const QString& name) {
+    QStringList commands;
+    for (const OptionDefinition& definition : kOptions) {
+        if (name == QLatin1String(definition.name) && definition.only)
+            commands.append(commandName(*definition.only));
+    }
+    return commands.join(QStringLiteral(" or "));
 }
 
 std::optional<int> milliseconds(const QString& text, int least = 1) {
@@ -157,14 +179,13 @@ private:
     void option(const QString& argument, const QStringList& arguments, qsizetype& i) {
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const OptionDefinition* definition = findOption(name);
+        const OptionDefinition* definition = findOption(name, command);
         if (!definition) {
             error = QStringLiteral("unknown option %1").arg(name);
             return;
         }
         if (definition->only && command != definition->only) {
-            error = QStringLiteral("%1 belongs after the command %2")
-                        .arg(name, commandName(*definition->only));
+            error = QStringLiteral("%1 belongs after the command %2").arg(name, commandsOf(name));
             return;
         }
         if (seen.contains(name)) {
@@ -290,13 +311,17 @@ private:
 
     void finish() {
         if (!command) {
-            error =
-                QStringLiteral("no command: scan, set, blink, restart, apply, watch or history");
+            error = QStringLiteral(
+                "no command: scan, set, blink, restart, apply, watch, history or inventory");
             return;
         }
         invocation.command = *command;
         if (*command == Command::History) {
             finishHistory();
+            return;
+        }
+        if (*command == Command::Inventory) {
+            finishInventory();
             return;
         }
         // A watch's events come one by one: no format that is one whole document.
@@ -349,6 +374,14 @@ private:
             invocation.mac = *mac.value;
         else
             error = mac.problem;
+    }
+
+    // inventory takes no operand, and writes one whole document.
+    void finishInventory() {
+        if (!operands.isEmpty())
+            error = QStringLiteral("unexpected argument \"%1\"").arg(operands.first());
+        else if (invocation.format == Format::Jsonl)
+            error = QStringLiteral("inventory writes --format table, json or csv");
     }
 
     ParsedCommandLine result;

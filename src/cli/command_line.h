@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Scan, Set, Blink, Restart, Apply, Watch, History };
+enum class Command { Scan, Set, Blink, Restart, Apply, Watch, History, Inventory };
 enum class Format { Table, Json, Jsonl, Csv };
 
 // The exit statuses the command line promises its callers.
@@ -52,7 +52,7 @@ struct Invocation {
     std::optional<QString> execCommand;
     int execTimeoutS = 10; // for each run of execCommand
 
-    std::optional<QString> since; // history: a history time (UTC)
+    std::optional<QString> since; // history, inventory: a history time (UTC)
 };
 
 struct ParsedCommandLine {

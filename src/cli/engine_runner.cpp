@@ -185,7 +185,11 @@ bool EngineRunner::scan() {
         if (periodOver && !engine.discovery().readsRunning())
             finish();
     });
-    run([this] { engine.startScan(); });
+    // A scan refused before it went out left the devices of the one before.
+    bool started = false;
+    run([&] { started = engine.startScan(); });
+    if (started && scanEnded)
+        scanEnded();
     return failure.isEmpty();
 }
 

@@ -58,6 +58,9 @@ public:
 
     // One scan, with the reads that complete short answers. False when the network failed.
     bool scan();
+    // Called once each scan that went out is over, also one that Ctrl-C cut short: the
+    // engine's devices are then those it heard.
+    void onScanEnded(std::function<void()> ended) { scanEnded = std::move(ended); }
     // Blink: false with refused set when the device refused.
     bool blink(const engine::Target& target, bool* refused);
     bool restart(const engine::Target& target);
@@ -93,6 +96,7 @@ private:
     int interruptCount = 0;
     // Ends the operation under way at a second interrupt.
     std::function<void()> endAtOnce;
+    std::function<void()> scanEnded;
 };
 
 // "IP address (temporary) 10.0.0.5", "DHCP on": what a change request asks for.

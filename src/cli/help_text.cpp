@@ -10,6 +10,7 @@ QString helpText() {
        torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
        torvane-cli [OPTION]... watch [--interval S] [--exec CMD] [--exec-timeout S]
        torvane-cli [OPTION]... history [MAC] [--since DATE]
+       torvane-cli [OPTION]... inventory [--since DATE]
 Finds TORVANE gateways by UDP broadcast (port 55808) and changes their addresses, from a
 shell or a script, with the same protocol as the TorvaneScan window.
 
@@ -21,7 +22,8 @@ Commands:
       --type CODE|TEXT only devices whose type code is CODE or whose type name
                        holds TEXT (in any case)
       --compare FILE   list instead the devices that are new, missing or changed
-                       (from -> to) against a list saved earlier as CSV or JSON;
+                       (from -> to) against a list saved earlier as CSV, JSON or
+                       JSON lines (by scan, inventory or the window);
                        exit status 0 when nothing differs, 1 when something does
   set MAC          find the device by a scan and change the values given: each address
                    first temporarily, then permanently, each request confirmed by the
@@ -55,6 +57,13 @@ Commands:
   history [MAC]    print the change history (of one device), oldest first: every
                    value of every change with what became of it; sends nothing
       --since DATE     only records from DATE on (2026-05-04 or an ISO 8601 time)
+  inventory        print every device that a scan of the window or of torvane-cli
+                   has heard (each scan records them in the history), by MAC: mac,
+                   ip, netmask, gateway, dhcp, type, type_name, revision (the latest
+                   values), adapter and host (where it was heard last), first_seen,
+                   last_seen (UTC); json keeps these keys (null where unknown);
+                   scan --compare reads its json and csv; sends nothing
+      --since DATE     only devices last seen on or after DATE
 
   MAC is six hexadecimal pairs joined by - or :, in any case (02-54-56-00-00-01).
 
@@ -74,7 +83,8 @@ Options:
                    status 3 (default 5000; 0 gives up at once)
   --format FORMAT  output of scan, apply and history: table (default), json, jsonl (one
                    object a line) or csv; apply writes each row as soon as it is
-                   known; of watch: table or jsonl (one object a line and event)
+                   known; of watch: table or jsonl (one object a line and event); of
+                   inventory: table, json or csv
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
@@ -105,8 +115,8 @@ $XDG_DATA_HOME/Kestrelwald/TorvaneScan/history.sqlite (~/.local/share without it
 Exit status: 0 all done; 1 a device refused, did not confirm or was not found; 2 bad
 command line or plan (nothing sent); 3 the adapter could not be bound (its port held by
 another program), the port stayed in use by another TorvaneScan program, the network
-failed, or (history) the history could not be read; nothing is sent then; 130, 143
-interrupted.
+failed, or (history, inventory) the history could not be read; nothing is sent then;
+130, 143 interrupted.
 
 One program works on the port at a time: a command holds it from its scan to its end,
 the window while it scans, reads, changes, blinks or restarts. The lock file lies in

@@ -19,7 +19,8 @@ engine::Activity activityOf(const Invocation& invocation) {
     case Command::Restart:
         return engine::Activity::Restarting;
     case Command::Apply:
-    case Command::History: // reads the history only; it never takes the port
+    case Command::History: // these two read the history only; they never take the port
+    case Command::Inventory:
         break;
     }
     return invocation.dryRun ? engine::Activity::Scanning : engine::Activity::Changing;

@@ -11,6 +11,7 @@
 #include "cli/workbench.h"
 #include "gdf/gdf_table.h"
 #include "history/history_database.h"
+#include "history/inventory.h"
 #include "history/sql_journal.h"
 #include "net/local_interfaces.h"
 #include "platform/ini_file.h"
@@ -55,6 +56,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         QTextStream& err) {
     if (invocation.command == Command::History)
         return runHistory(invocation, out, err);
+    if (invocation.command == Command::Inventory)
+        return runInventory(invocation, out, err);
     std::optional<Plan> plan;
     if (invocation.command == Command::Apply) {
         plan = loadPlan(invocation.planFile, err);
@@ -94,19 +97,19 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         protocol::kDevicePort);
     if (invocation.command != Command::Watch && !holdPort(portLock, invocation, err))
         return exitNetwork;
-    // Only the commands that change devices keep the history; a problem with it is told
-    // once and the change goes on without it.
-    std::optional<history::HistoryDatabase> database;
+    // Every scan records what it heard in the inventory; the commands that change devices
+    // also journal their changes. A problem with the history is told once and the command
+    // goes on without it.
+    history::HistoryDatabase database(history::defaultHistoryPath(),
+                                      [&err](const QString& problem) {
+                                          err << "torvane-cli: " << problem << '\n';
+                                          err.flush();
+                                      });
     engine::NoJournal noJournal;
     std::optional<history::SqlJournal> sqlJournal;
-    if (invocation.command == Command::Set || invocation.command == Command::Apply) {
-        database.emplace(history::defaultHistoryPath(), [&err](const QString& problem) {
-            err << "torvane-cli: " << problem << '\n';
-            err.flush();
-        });
-        sqlJournal.emplace(*database,
+    if (invocation.command == Command::Set || invocation.command == Command::Apply)
+        sqlJournal.emplace(database,
                            history::Identity::ofThisProcess(QStringLiteral("torvane-cli")));
-    }
     engine::ChangeJournal& journal =
         sqlJournal ? static_cast<engine::ChangeJournal&>(*sqlJournal) : noJournal;
 
@@ -127,10 +130,15 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
         sessions.push_back(std::make_unique<AdapterSession>(adapter, interfaces, intervals,
                                                             invocation.timeoutMs, err,
                                                             invocation.verbose, journal));
-        sessions.back()->engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
-        progress.followScans(sessions.back()->engine.events());
-        benches.push_back(Workbench{sessions.back()->engine, sessions.back()->runner, journal,
-                                    types, out, err, progress, through});
+        AdapterSession& session = *sessions.back();
+        session.engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
+        session.runner.onScanEnded([&database, &session, &types] {
+            history::recordScan(database, session.engine.devices(), types,
+                                session.engine.adapter());
+        });
+        progress.followScans(session.engine.events());
+        benches.push_back(
+            Workbench{session.engine, session.runner, journal, types, out, err, progress, through});
     }
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).

@@ -30,8 +30,24 @@ const char* const kSchema[] = {
     " to_value TEXT NOT NULL,"
     " result TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS changes_by_value ON changes (mac, value, id)",
-    "PRAGMA user_version = 1",
+    // Version 2: every device a scan heard, by MAC, with its latest values. A value the
+    // latest scan could not read (NULL) keeps the one read before.
+    "CREATE TABLE IF NOT EXISTS inventory ("
+    " mac TEXT PRIMARY KEY,"
+    " first_seen TEXT NOT NULL,"
+    " last_seen TEXT NOT NULL,"
+    " ip TEXT NOT NULL,"
+    " netmask TEXT,"
+    " gateway TEXT,"
+    " dhcp TEXT NOT NULL,"
+    " type INTEGER NOT NULL,"
+    " type_name TEXT,"
+    " revision TEXT NOT NULL,"
+    " adapter TEXT NOT NULL,"
+    " host TEXT NOT NULL)",
+    "PRAGMA user_version = 2",
 };
+constexpr int kSchemaVersion = 2;
 
 // SQLite's own codes for another process holding the file: no reason to set it aside.
 bool isBusy(const QSqlError& error) {
@@ -129,6 +145,16 @@ bool HistoryDatabase::openAndPrepare(QString* error) {
         return false;
     if (query.next() && query.value(0).toString() != QLatin1String("ok")) {
         *error = QStringLiteral("integrity check: ") + query.value(0).toString();
+        return false;
+    }
+    // A later version's tables may mean something this one would write wrongly.
+    if (!run(QStringLiteral("PRAGMA user_version")))
+        return false;
+    if (const int version = query.next() ? query.value(0).toInt() : 0; version > kSchemaVersion) {
+        *error = QStringLiteral("it was written by a later version of the program, layout %1 "
+                                "where this one knows %2")
+                     .arg(version)
+                     .arg(kSchemaVersion);
         return false;
     }
     for (const char* statement : kSchema) {

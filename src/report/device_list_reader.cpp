@@ -110,14 +110,15 @@ ReadDeviceList readCsvList(const QByteArray& text) {
             QStringLiteral("line %1: %2").arg(table.error->line).arg(table.error->fields.value(0));
         return list;
     }
-    // A list saved before the adapter column came has the same columns without it.
+    // The columns are found by name, so that a list saved before the adapter column came
+    // and the inventory's, which has columns of its own, read too; a plan lacks the type.
     const QStringList header = table.records.empty() ? QStringList() : table.records.front().fields;
-    if (header != deviceListFields() &&
-        header !=
-            deviceListFields().mid(0, deviceListFields().indexOf(QStringLiteral("adapter")))) {
-        list.problem =
-            QStringLiteral("the first line is not the header ") + deviceListFields().join(u',');
-        return list;
+    for (const char* needed : {"mac", "ip", "netmask", "gateway", "dhcp", "type"}) {
+        if (!header.contains(QLatin1String(needed))) {
+            list.problem =
+                QStringLiteral("the first line is not the header ") + deviceListFields().join(u',');
+            return list;
+        }
     }
     for (std::size_t i = 1; i < table.records.size(); ++i) {
         const CsvRecord& record = table.records[i];
@@ -132,8 +133,15 @@ ReadDeviceList readCsvList(const QByteArray& text) {
             list.rows.clear();
             return list;
         }
+        const auto field = [&](const char* name) {
+            const qsizetype at = header.indexOf(QLatin1String(name));
+            return at < 0 ? QString() : f[at];
+        };
         const std::optional<DeviceRow> row =
-            rowOf({f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]}, &list.problem);
+            rowOf({field("mac"), field("ip"), field("netmask"), field("gateway"), field("dhcp"),
+                   field("restart"), field("type"), field("type_name"), field("revision"),
+                   field("duplicate_ip")},
+                  &list.problem);
         if (!row) {
             list.problem = QStringLiteral("line %1: ").arg(record.line) + list.problem;
             list.rows.clear();
@@ -148,6 +156,9 @@ ReadDeviceList readCsvList(const QByteArray& text) {
 
 ReadDeviceList readDeviceList(const QByteArray& text) {
     const QByteArray start = text.trimmed();
+    // One object a line, as scan --format jsonl writes it, is the same list.
+    if (start.startsWith('{'))
+        return readJson('[' + start.split('\n').join(',') + ']');
     return start.startsWith('[') ? readJson(text) : readCsvList(text);
 }
 

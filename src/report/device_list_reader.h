@@ -15,9 +15,10 @@ struct ReadDeviceList {
     QString problem;
 };
 
-// Reads a device list as the export writes it, CSV (header row of the field names) or JSON
-// (an array of objects), told apart by the first character that is no blank. Every device's
-// MAC, addresses, DHCP state and type are checked; a list with any fault gives no rows.
+// Reads a device list as the export or the inventory writes it, CSV (header row of the
+// field names, further columns left alone), JSON (an array of objects) or JSON lines (one
+// object a line), told apart by the first character that is no blank. Every device's MAC,
+// addresses, DHCP state and type are checked; a list with any fault gives no rows.
 ReadDeviceList readDeviceList(const QByteArray& text);
 
 } // namespace report

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "history/history_records.h"
+#include "history/inventory.h"
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class QTabWidget;
 
 namespace history {
 class HistoryDatabase;
@@ -19,32 +22,43 @@ class MessageBoxes;
 
 namespace ui {
 
-// File → Change history…: every record of the history, newest first, the columns of
-// `torvane-cli history`; a MAC typed into the filter keeps the records of the devices whose
-// MAC holds it; the records shown are exported as the command line's CSV.
+// File → Change history…: two pages, the columns of `torvane-cli history` (every record,
+// newest first) and of `torvane-cli inventory` (every device the scans have seen, by MAC).
+// A MAC typed into the filter keeps the rows of the devices whose MAC holds it, on both
+// pages; the rows the page in front shows are exported as the command line's CSV.
 class HistoryDialog : public QDialog {
     Q_OBJECT
 public:
-    HistoryDialog(history::HistoryDatabase& database, platform::MessageBoxes& boxes,
-                  QWidget* parent = nullptr);
+    using Translate = std::function<QString(const QString& key)>;
 
-    // Reads the history again and shows it through the filter.
+    HistoryDialog(history::HistoryDatabase& database, platform::MessageBoxes& boxes,
+                  Translate translate, QWidget* parent = nullptr);
+
+    // Reads the history and the inventory again and shows them through the filter.
     void reload();
     QLineEdit* filterEdit() const { return filter; }
+    QTabWidget* pageTabs() const { return pages; }
     QTableWidget* recordTable() const { return table; }
+    QTableWidget* inventoryTable() const { return devices; }
     QPushButton* exportButton() const { return exporter; }
 
 private:
     void showFiltered();
     void exportShown();
+    void offerExport();
 
     history::HistoryDatabase& database;
     platform::MessageBoxes& boxes;
+    Translate translate;
     QLineEdit* filter;
+    QTabWidget* pages;
     QTableWidget* table;
+    QTableWidget* devices;
     QPushButton* exporter;
     std::vector<history::HistoryRecord> records;
     std::vector<history::HistoryRecord> shown;
+    std::vector<history::InventoryEntry> inventory;
+    std::vector<history::InventoryEntry> inventoryShown;
 };
 
 } // namespace ui

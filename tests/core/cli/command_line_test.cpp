@@ -62,6 +62,7 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
     EXPECT_EQ(watch.invocation->execCommand, "logger");
     EXPECT_EQ(watch.invocation->execTimeoutS, 2);
     EXPECT_EQ(parse("scan --compare old.csv").invocation->compareFile, "old.csv");
+    EXPECT_EQ(parse("inventory --since 2026-05-04").invocation->since, "2026-05-04T00:00:00.000Z");
 
     EXPECT_EQ(parse("blink 02-00-00-00-00-0a").invocation->mac, "02-00-00-00-00-0A");
     EXPECT_EQ(parse("restart 02-00-00-00-00-0a").invocation->command, Command::Restart);
@@ -85,7 +86,9 @@ TEST(CommandLine, RefusesWhatCannotBeCarriedOut) {
         const char* line;
         const char* error;
     } cases[] = {
-        {"", "no command: scan, set, blink, restart, apply, watch or history"},
+        {"", "no command: scan, set, blink, restart, apply, watch, history or inventory"},
+        {"--format jsonl inventory", "inventory writes --format table, json or csv"},
+        {"scan --since 2026-05-04", "--since belongs after the command history or inventory"},
         {"list", "unknown command \"list\""},
         {"scan extra", "unexpected argument \"extra\""},
         {"scan -v", "unknown option -v"},

@@ -1,8 +1,12 @@
 // The change history on disk: rows written by two connections at once (the window and the
-// command line), read back filtered, and a file that cannot serve set aside or done without.
+// command line), read back filtered, a file that cannot serve set aside or done without, and
+// the history of the release before upgraded in place to keep the inventory.
+#include "engine/device_set.h"
+#include "gdf/gdf_table.h"
 #include "history/history_database.h"
 #include "history/history_output.h"
 #include "history/history_records.h"
+#include "history/inventory.h"
 #include "history/sql_journal.h"
 
 #include <QDir>
@@ -11,6 +15,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -32,6 +38,19 @@ struct Reports {
         return [this](const QString& problem) { problems << problem; };
     }
 };
+
+// Runs the statements on the file, as another program would.
+void writeDirectly(const QString& path, const QStringList& statements) {
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "direct");
+        database.setDatabaseName(path);
+        ASSERT_TRUE(database.open());
+        QSqlQuery query(database);
+        for (const QString& statement : statements)
+            ASSERT_TRUE(query.exec(statement)) << statement.toStdString();
+    }
+    QSqlDatabase::removeDatabase("direct");
+}
 
 } // namespace
 
@@ -112,6 +131,13 @@ const UnusableFile kUnusable[] = {
          return home.filePath("plain-file/history.sqlite");
      },
      false, "cannot be created"},
+    {"WrittenByALaterVersion",
+     [](const QTemporaryDir& home) {
+         writeDirectly(home.filePath("history.sqlite"),
+                       {"CREATE TABLE devices_v9 (mac TEXT)", "PRAGMA user_version = 9"});
+         return home.filePath("history.sqlite");
+     },
+     true, "written by a later version"},
 };
 
 class UnusableHistory : public ::testing::TestWithParam<UnusableFile> {};
@@ -138,6 +164,44 @@ TEST_P(UnusableHistory, IsReportedOnceAndNeverStopsAChange) {
 
 INSTANTIATE_TEST_SUITE_P(Files, UnusableHistory, ::testing::ValuesIn(kUnusable),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HistoryDatabase, AnEarlierHistoryIsUpgradedInPlaceAndKeepsEveryScansDevices) {
+    QTemporaryDir home;
+    const QString path = home.filePath("history.sqlite");
+    writeDirectly(path, {"CREATE TABLE changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT "
+                         "NOT NULL, program TEXT NOT NULL, user TEXT NOT NULL, host TEXT NOT "
+                         "NULL, adapter TEXT NOT NULL, mac TEXT NOT NULL, ip TEXT NOT NULL, value "
+                         "TEXT NOT NULL, from_value TEXT NOT NULL, to_value TEXT NOT NULL, result "
+                         "TEXT NOT NULL)",
+                         "INSERT INTO changes VALUES (1, '2026-05-04T09:15:02.481Z', "
+                         "'torvane-cli', 'tech', 'pc1', '127.0.0.1', '02-00-00-00-00-01', "
+                         "'127.0.1.1', 'ip', '127.0.1.1', '127.0.2.1', 'done')",
+                         "PRAGMA user_version = 1"});
+    Reports reports;
+    history::HistoryDatabase database(path, reports.reporter());
+    ASSERT_TRUE(database.available()) << reports.problems.join('\n').toStdString();
+    EXPECT_EQ(history::readHistory(database, {}).size(), 1u);
+
+    // A scan answer that claims another address than it came from is no proof of a device.
+    const auto scan = [&](const QString& ip, const QString& netmask) {
+        engine::DeviceSet devices;
+        engine::DeviceRecord& heard = devices.edit(devices.enter("02-00-00-00-00-01", ip).id);
+        heard.netmask = netmask.isEmpty()
+                            ? engine::AddressField::of(engine::AddressState::NotAvailable)
+                            : engine::AddressField::value(netmask);
+        heard.revision = "1.2";
+        devices.edit(devices.enter("02-00-00-00-00-66", "127.0.9.9").id).doubtful = true;
+        history::recordScan(database, devices, gdf::DeviceTypeTable(), "127.0.0.1");
+    };
+    scan("127.0.2.1", "255.0.0.0");
+    scan("127.0.2.7", "");
+    const auto inventory = history::readInventory(database, std::nullopt);
+    ASSERT_EQ(inventory.size(), 1u);
+    EXPECT_EQ(inventory[0].ip, "127.0.2.7");
+    EXPECT_EQ(inventory[0].netmask, "255.0.0.0"); // the latest scan could not read it
+    EXPECT_TRUE(history::readInventory(database, "2999-01-01T00:00:00.000Z").empty());
+    EXPECT_TRUE(reports.problems.isEmpty()) << reports.problems.join('\n').toStdString();
+}
 
 TEST(HistoryTime, DatesAndTimesBecomeUtcHistoryTimes) {
     const std::pair<const char*, std::optional<QString>> cases[] = {

@@ -36,3 +36,18 @@ INSTANTIATE_TEST_SUITE_P(Lists, DeviceListReaderFaults, ::testing::Values(
     FaultCase{"BrokenJson", "[{", "no JSON array of devices"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// The JSON lines of scan and the inventory's CSV, with columns of its own, are lists too.
+TEST(DeviceListReader, ReadsJsonLinesAndACsvWithFurtherColumns) {
+    const report::ReadDeviceList lines = report::readDeviceList(
+        R"({"mac": "02-00-00-00-00-01", "ip": "10.0.0.1", "dhcp": "active", "type": 3})"
+        "\n"
+        R"({"mac": "02-00-00-00-00-02", "ip": "10.0.0.2", "dhcp": "inactive", "type": 3})"
+        "\n");
+    EXPECT_EQ(lines.rows.size(), 2u) << lines.problem.toStdString();
+    const report::ReadDeviceList inventory = report::readDeviceList(
+        "mac,ip,netmask,gateway,dhcp,type,type_name,revision,adapter,host,first_seen,last_seen\r\n"
+        "02-00-00-00-00-01,10.0.0.1,,,active,3,,V1,127.0.0.1,pc1,2026-05-04,2026-05-05\r\n");
+    ASSERT_EQ(inventory.rows.size(), 1u) << inventory.problem.toStdString();
+    EXPECT_EQ(inventory.rows[0].revision, "V1");
+}
