@@ -48,13 +48,22 @@ std::vector<WatchChange> WatchTracker::update(const std::vector<report::DeviceRo
         if (!macs.contains(row.mac))
             macs.append(row.mac);
         const auto before = known.constFind(row.mac);
+        report::DeviceRow seen = row;
         if (before == known.cend()) {
             changes.push_back({WatchChange::Kind::Appeared, row.mac, row.ip, {}, {}});
             order.push_back(row.mac);
-        } else if (auto fields = report::fieldChanges(before->row, row); !fields.empty()) {
-            changes.push_back({WatchChange::Kind::Changed, row.mac, row.ip, std::move(fields), {}});
+        } else {
+            // A netmask or gateway whose read went unanswered this time is no change: like a
+            // missed scan answer, one lost read must not flap.
+            if (!seen.netmask)
+                seen.netmask = before->row.netmask;
+            if (!seen.gateway)
+                seen.gateway = before->row.gateway;
+            if (auto fields = report::fieldChanges(before->row, seen); !fields.empty())
+                changes.push_back(
+                    {WatchChange::Kind::Changed, row.mac, row.ip, std::move(fields), {}});
         }
-        known[row.mac] = {row, 0};
+        known[row.mac] = {seen, 0};
     }
 
     QSet<QString> nowSharing;
