@@ -18,6 +18,11 @@ QVariant orNull(const std::optional<QString>& text) {
     return text ? QVariant(*text) : QVariant(QMetaType(QMetaType::QString));
 }
 
+// Qt binds a null QString as NULL; a value the device sent empty is an empty text.
+QVariant text(const QString& value) {
+    return QVariant(value.isNull() ? QStringLiteral("") : value);
+}
+
 std::optional<QString> optionalText(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<QString>(value.toString());
 }
@@ -54,10 +59,9 @@ void recordScan(HistoryDatabase& database, const engine::DeviceSet& devices,
             continue;
         const report::DeviceRow row = report::deviceRow(record, devices, types, adapter);
         for (const QVariant& value :
-             {QVariant(row.mac), QVariant(seen), QVariant(seen), QVariant(row.ip),
-              orNull(row.netmask), orNull(row.gateway), QVariant(report::dhcpColumnText(row.dhcp)),
-              QVariant(row.type), orNull(row.typeName), QVariant(row.revision),
-              QVariant(row.adapter), QVariant(host)})
+             {text(row.mac), text(seen), text(seen), text(row.ip), orNull(row.netmask),
+              orNull(row.gateway), text(report::dhcpColumnText(row.dhcp)), QVariant(row.type),
+              orNull(row.typeName), text(row.revision), text(row.adapter), text(host)})
             upsert.addBindValue(value);
         if (!upsert.exec()) {
             failed(upsert.lastError());
