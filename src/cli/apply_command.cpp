@@ -2,6 +2,7 @@
 #include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
+#include "cli/parallel_apply.h"
 #include "cli/row_stream.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
@@ -10,6 +11,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace cli {
 
@@ -40,7 +43,7 @@ class PlanRun {
 public:
     PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation)
         : plan(plan), bench(bench), dryRun(invocation.dryRun),
-          restartAfterDhcp(invocation.restartAfterDhcp) {
+          restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1) {
         for (const PlanRow& row : plan.rows)
             plannedMacs.insert(row.mac);
     }
@@ -59,19 +62,57 @@ public:
         const auto write = [&stream](const RowOutcome& outcome) {
             stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
         };
-        for (const std::size_t index : executionOrder(plan.rows, currentIp)) {
+        const auto settle = [&](std::size_t index, const RowOutcome& outcome) {
+            outcomes[index] = outcome;
+            // A done row waits for the closing scan, which decides whether it stays done.
+            if (outcome.result == QLatin1String("done"))
+                confirmed.push_back(index);
+            else
+                write(outcome);
+        };
+        std::vector<Prepared> prepared(plan.rows.size());
+        std::vector<RowToChange> toChange;
+        const std::vector<std::size_t> order = executionOrder(plan.rows, currentIp);
+        for (const std::size_t index : order) {
             const PlanRow& row = plan.rows[index];
             if (const engine::DeviceRecord* device = bench.device(row.mac))
                 expectedIps[index] = row.ip.value_or(device->ip);
+            if (bench.runner.interruptions() > 0) {
+                settle(index, notStarted(row));
+                continue;
+            }
+            if (manyAtOnce) {
+                prepared[index] = prepare(row);
+                if (prepared[index].request)
+                    toChange.push_back({index, *prepared[index].request});
+                else
+                    settle(index, prepared[index].outcome);
+                continue;
+            }
             bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
-            outcomes[index] = bench.runner.interruptions() > 0 ? notStarted(row) : carryOut(row);
+            settle(index, carryOut(row));
             bench.progress.clear();
-            // A done row waits for the closing scan, which decides whether it stays done.
-            if (outcomes[index].result == QLatin1String("done"))
-                confirmed.push_back(index);
-            else
-                write(outcomes[index]);
         }
+        // A restart is an operation of its own: it waits until every change has ended.
+        std::vector<std::pair<std::size_t, ChangeResult>> restartsDue;
+        applyInParallel(toChange, bench.runner, bench.progress,
+                        [&](std::size_t index, const std::optional<ChangeResult>& result) {
+                            const PlanRow& row = plan.rows[index];
+                            if (!result)
+                                settle(index, notStarted(row));
+                            else if (restartWanted(prepared[index].outcome, *result))
+                                restartsDue.emplace_back(index, *result);
+                            else
+                                settle(index, conclude(row, prepared[index], *result));
+                        });
+        for (const auto& [index, result] : restartsDue)
+            settle(index, conclude(plan.rows[index], prepared[index], result));
+        // The done rows come in the order they were carried out, however their changes
+        // ended.
+        std::vector<std::size_t> rank(plan.rows.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            rank[order[i]] = i;
+        std::ranges::sort(confirmed, {}, [&rank](std::size_t index) { return rank[index]; });
         if (bench.runner.interruptions() == 0)
             verify(outcomes, confirmed);
         for (const std::size_t index : confirmed)
@@ -126,17 +167,32 @@ private:
         outcome.detail += (outcome.detail.isEmpty() ? QString() : QStringLiteral("; ")) + detail;
     }
 
+    // A row decided: its outcome, and the change to send unless that outcome is final.
+    struct Prepared {
+        RowOutcome outcome;
+        QList<engine::Field> again; // values written again to complete an unfinished change
+        std::optional<engine::ChangeRequest> request;
+    };
+
     RowOutcome carryOut(const PlanRow& row) {
-        RowOutcome outcome{row.line, row.mac, {}, {}, {}};
+        const Prepared prepared = prepare(row);
+        if (!prepared.request)
+            return prepared.outcome;
+        return conclude(row, prepared, bench.runner.change(*prepared.request, ChangeListener{}));
+    }
+
+    Prepared prepare(const PlanRow& row) const {
+        Prepared prepared{{row.line, row.mac, {}, {}, {}}, {}, std::nullopt};
+        RowOutcome& outcome = prepared.outcome;
         const engine::DeviceRecord* device = bench.device(row.mac);
         if (!device) {
             outcome.result = QStringLiteral("not found");
             outcome.detail = QStringLiteral("did not answer the scan");
-            return outcome;
+            return prepared;
         }
         const WantedValues wanted = wantedOf(row);
-        const QList<engine::Field> again = writtenAgain(*device, wanted, unfinished);
-        outcome.changes = valueChanges(*device, wanted, again);
+        prepared.again = writtenAgain(*device, wanted, unfinished);
+        outcome.changes = valueChanges(*device, wanted, prepared.again);
         QString refusal = refusalBeforeSending(*device, wanted);
         if (refusal.isEmpty() && row.ip) {
             if (const QString outsider = outsiderWithIp(*row.ip); !outsider.isEmpty())
@@ -146,18 +202,28 @@ private:
         if (!refusal.isEmpty()) {
             outcome.result = QStringLiteral("refused");
             outcome.detail = refusal;
-            return outcome;
+            return prepared;
         }
         if (!anyChange(outcome.changes)) {
             outcome.result = QStringLiteral("unchanged");
-            return outcome;
+            return prepared;
         }
         if (dryRun) {
             outcome.result = QStringLiteral("would change");
-            return outcome;
+            return prepared;
         }
-        const ChangeResult result =
-            bench.runner.change(changeRequest(*device, wanted, again), ChangeListener{});
+        prepared.request = changeRequest(*device, wanted, prepared.again);
+        return prepared;
+    }
+
+    bool restartWanted(const RowOutcome& outcome, const ChangeResult& result) const {
+        return result.kind == ChangeResult::Kind::Done && outcome.changes[pvDhcp] &&
+               restartAfterDhcp;
+    }
+
+    // The row's outcome once its change has ended.
+    RowOutcome conclude(const PlanRow& row, const Prepared& prepared, const ChangeResult& result) {
+        RowOutcome outcome = prepared.outcome;
         takeConfirmed(outcome.changes, result);
         outcome.result = resultWord(result.kind);
         if (result.kind == ChangeResult::Kind::Done && !allConfirmed(outcome.changes) &&
@@ -166,13 +232,14 @@ private:
         outcome.detail = result.detail;
         if (result.kind == ChangeResult::Kind::NetworkFailed)
             networkFailure = true;
-        if (result.kind == ChangeResult::Kind::Done && outcome.changes[pvDhcp] && restartAfterDhcp)
+        if (restartWanted(outcome, result))
             outcome.detail = restartDevice(row.mac);
         else if (result.restartNeeded)
             outcome.detail = QStringLiteral("DHCP takes effect when the device restarts");
-        if (device->doubtful)
+        const engine::DeviceRecord* device = bench.device(row.mac);
+        if (device && device->doubtful)
             addDetail(outcome, doubtfulText(*device));
-        else if (!again.isEmpty() && result.kind == ChangeResult::Kind::Done)
+        else if (!prepared.again.isEmpty() && result.kind == ChangeResult::Kind::Done)
             addDetail(outcome, QStringLiteral("completed an unfinished change"));
         return outcome;
     }
@@ -196,6 +263,8 @@ private:
     Workbench& bench;
     bool dryRun;
     bool restartAfterDhcp;
+    // Many devices changed at once instead of one after the other.
+    bool manyAtOnce;
     QSet<QString> plannedMacs;
     bool networkFailure = false;
     bool restartRefused = false;

@@ -243,11 +243,7 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
         // The engine itself watches only the first answer; the later ones are timed here,
         // and the value then out goes into the journal as timed out.
         engine.abandonChange(engine::ValueOutcome::Timeout);
-        decide(ChangeResult::Kind::Timeout,
-               QStringLiteral("%1 not confirmed within %2 ms")
-                   .arg(outstanding.isEmpty() ? QStringLiteral("the change")
-                                              : requestText(outstanding))
-                   .arg(timeoutMs));
+        decide(ChangeResult::Kind::Timeout, unconfirmedText(outstanding));
     };
     QObject::connect(&confirmation, &QTimer::timeout, timedOut);
 
@@ -299,14 +295,91 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
     endAtOnce = nullptr;
     if (!failure.isEmpty() && !decided)
         return {ChangeResult::Kind::NetworkFailed, failure, false};
-    switch (start.outcome) {
-    case engine::ChangeStart::Outcome::Queued:
+    if (start.outcome == engine::ChangeStart::Outcome::Queued)
         return result;
+    return notBegun(start, request.mac);
+}
+
+void EngineRunner::changeMany(const std::vector<engine::ChangeRequest>& requests,
+                              const ChangeEnded& ended) {
+    // Nothing further begins once the user has interrupted.
+    if (interruptCount > 0 || requests.empty()) {
+        for (std::size_t i = 0; i < requests.size(); ++i)
+            ended(i, std::nullopt);
+        return;
+    }
+    std::size_t endedCount = 0;
+    QObject context;
+    // The engine keeps the endpoint open while any change of the run is under way.
+    QObject::connect(&engine.events(), &engine::Events::endpointClosed, &context, [&] {
+        if (endedCount == requests.size())
+            finish();
+    });
+    engine::ChangeScheduler::Listener listener;
+    listener.ended = [&](std::size_t change, const engine::ChangeEnd& end) {
+        ++endedCount;
+        ended(change, resultOf(requests[change], end));
+        // Without a request sent, no endpoint was opened that would close.
+        if (endedCount == requests.size() && !engine.endpointOpen())
+            finish();
+    };
+    endAtOnce = [this] {
+        engine.interruptChanges();
+        finish();
+    };
+    run([&] { engine.changeMany(requests, listener); });
+    endAtOnce = nullptr;
+}
+
+std::optional<ChangeResult> EngineRunner::resultOf(const engine::ChangeRequest& request,
+                                                   const engine::ChangeEnd& end) {
+    using Kind = engine::ChangeEnd::Kind;
+    ChangeResult result;
+    result.restartNeeded = end.restartNeeded;
+    result.values = end.values;
+    switch (end.kind) {
+    case Kind::Done:
+        break;
+    case Kind::NotStarted:
+        return notBegun(end.start, request.mac);
+    case Kind::Refused:
+        result.kind = ChangeResult::Kind::Refused;
+        result.detail = refusalText(end.refusal);
+        break;
+    case Kind::Timeout:
+        result.kind = ChangeResult::Kind::Timeout;
+        result.detail = unconfirmedText(end.unconfirmed);
+        break;
+    case Kind::SendFailed:
+        if (failure.isEmpty())
+            failure = QStringLiteral("cannot send a change request: ") + systemError(end.error);
+        result.kind = ChangeResult::Kind::NetworkFailed;
+        result.detail = failure;
+        break;
+    case Kind::Interrupted:
+        result.kind = ChangeResult::Kind::Interrupted;
+        result.detail = QStringLiteral("interrupted");
+        break;
+    case Kind::NotRun:
+        return std::nullopt;
+    }
+    return result;
+}
+
+QString EngineRunner::unconfirmedText(const QByteArray& request) const {
+    return QStringLiteral("%1 not confirmed within %2 ms")
+        .arg(request.isEmpty() ? QStringLiteral("the change") : requestText(request))
+        .arg(timeoutMs);
+}
+
+ChangeResult EngineRunner::notBegun(const engine::ChangeStart& start, const QString& mac) const {
+    switch (start.outcome) {
     case engine::ChangeStart::Outcome::NothingChanged:
         return {ChangeResult::Kind::Unchanged, QString(), false};
     case engine::ChangeStart::Outcome::NothingToSend:
     case engine::ChangeStart::Outcome::NoDevice:
         return {ChangeResult::Kind::Refused, QStringLiteral("no valid value to send"), false};
+    case engine::ChangeStart::Outcome::Queued:
     case engine::ChangeStart::Outcome::Refused:
         break;
     }
@@ -319,7 +392,7 @@ ChangeResult EngineRunner::change(const engine::ChangeRequest& request,
     case engine::Refusal::Kind::IpInUse: {
         QString holder;
         for (const engine::DeviceId id : engine.devices().withIp(start.ip)) {
-            if (engine.devices().at(id).mac != request.mac)
+            if (engine.devices().at(id).mac != mac)
                 holder = engine.devices().at(id).mac;
         }
         return {ChangeResult::Kind::Refused,

@@ -12,12 +12,15 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QEventLoop;
 
 namespace engine {
 class DeviceEngine;
-}
+struct ChangeEnd;
+struct ChangeStart;
+} // namespace engine
 
 namespace cli {
 
@@ -65,6 +68,13 @@ public:
     bool blink(const engine::Target& target, bool* refused);
     bool restart(const engine::Target& target);
     ChangeResult change(const engine::ChangeRequest& request, const ChangeListener& listener);
+    // How each change of a run of many ended, by its index in the run; none for a change
+    // that an interrupt kept from beginning.
+    using ChangeEnded =
+        std::function<void(std::size_t change, const std::optional<ChangeResult>& result)>;
+    // The changes of many devices at once (DeviceEngine::changeMany), to the end of the
+    // last; each is told as soon as it ends.
+    void changeMany(const std::vector<engine::ChangeRequest>& requests, const ChangeEnded& ended);
 
     // Ends the scan that runs at once, as if its period were over, so that what it found
     // can be reported (Ctrl-C); no later operation starts. A change is never cut off so:
@@ -85,6 +95,11 @@ private:
     void run(const std::function<void()>& start);
     void finish();
     void noteFailure(const engine::Failure& failure);
+    std::optional<ChangeResult> resultOf(const engine::ChangeRequest& request,
+                                         const engine::ChangeEnd& end);
+    // What a change that did not begin came to, for the user.
+    ChangeResult notBegun(const engine::ChangeStart& start, const QString& mac) const;
+    QString unconfirmedText(const QByteArray& request) const;
 
     engine::DeviceEngine& engine;
     int timeoutMs;

@@ -38,8 +38,9 @@ Commands:
                        written, as the window does
   blink MAC...     make each device blink, to find it in the cabinet
   restart MAC...   restart each device
-  apply PLAN.csv   give many devices their values from a plan, one device after the
-                   other; every row is checked before anything is sent
+  apply PLAN.csv   give many devices their values from a plan, many devices at once
+                   (see --parallel), each device's requests one after the other;
+                   every row is checked before anything is sent
       --dry-run        scan and show each value from -> to ("would change"); send
                        nothing else
       --restart        restart each device whose DHCP setting its row changed, once
@@ -76,8 +77,10 @@ Options:
                    ends once it is over and every read is answered or given up
   --timeout MS     how long to wait for each confirmation, and for the answers to the
                    reads of one device before it is asked once more (default 3000)
-  --parallel N     devices read at once, from 1 to 256 (default 32); 1 reads one
-                   device after the other, as the window does
+  --parallel N     devices read, and by apply changed, at once, from 1 to 256
+                   (default 32); devices that share an IP address, now or planned, go
+                   one after the other; 1 reads and changes one device after the
+                   other, as the window does
   --wait-ms MS     how long to wait while another TorvaneScan program (the window or
                    a second torvane-cli) works on the port, before giving up with exit
                    status 3 (default 5000; 0 gives up at once)
@@ -107,7 +110,8 @@ apply reports every row: done, unchanged, refused, timeout, unverified, interrup
 not started or not found, and per value what the device confirmed (done,
 temporary_only, refused, timeout, not_sent, interrupted).
 
-SIGINT or SIGTERM during set or apply: the value under way is written to its end,
+SIGINT or SIGTERM during set or apply: the value under way (of every device being
+changed) is written to its end,
 nothing further is sent, every row is reported, exit status 130 or 143; a second
 SIGINT stops at once. The history is kept in
 $XDG_DATA_HOME/Kestrelwald/TorvaneScan/history.sqlite (~/.local/share without it).

@@ -132,6 +132,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
                                                             invocation.verbose, journal));
         AdapterSession& session = *sessions.back();
         session.engine.setParallelReads(invocation.parallel, invocation.timeoutMs);
+        session.engine.setParallelChanges(invocation.parallel, invocation.timeoutMs);
         session.runner.onScanEnded([&database, &session, &types] {
             history::recordScan(database, session.engine.devices(), types,
                                 session.engine.adapter());

@@ -40,6 +40,8 @@ struct ChangeScheduler::Slot {
     ChangeTransaction transaction;
     Timer confirmation;
     QByteArray outstanding; // the request that waits for its answer
+    // The device refused; the change ends once its transaction has recorded the refusal.
+    std::optional<Status> refusal;
     bool ended = false;
     ChangeEnd result;
 };
@@ -64,6 +66,7 @@ void ChangeScheduler::run(const std::vector<ChangeRequest>& given, Listener hear
     users.clear();
     endedCount = 0;
     running = 0;
+    holding = false;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const ChangeRequest& request = changes[i];
         if (request.device && devices.contains(*request.device))
@@ -109,15 +112,26 @@ void ChangeScheduler::startMore() {
     starting = false;
 }
 
-void ChangeScheduler::start(std::size_t change) {
+ChangeScheduler::Slot& ChangeScheduler::makeSlot(std::size_t change) {
     changeSlots[change] = std::make_unique<Slot>(session, clock, log, devices, journal);
     Slot& slot = *changeSlots[change];
     slot.change = change;
     ++running;
+    return slot;
+}
+
+void ChangeScheduler::start(std::size_t change) {
+    Slot& slot = makeSlot(change);
     connect(slot);
     // The scheduler times every request itself; the watch only must not come first.
     slot.transaction.setWatchInterval(timeoutMs / ChangeTransaction::kTimeoutTicks + 1);
-    slot.transaction.setEnded([this, &slot] { end(slot, {}); });
+    slot.transaction.setEnded([this, &slot] {
+        // A change that could not send its request ends failed, not done.
+        ChangeEnd ended;
+        if (slot.transaction.answerState() == AnswerState::Failed)
+            ended.kind = ChangeEnd::Kind::SendFailed;
+        end(slot, ended);
+    });
     const ChangeStart start = slot.transaction.start(changes[change]);
     slot.result.start = start;
     if (start.outcome != ChangeStart::Outcome::Queued) {
@@ -149,12 +163,13 @@ void ChangeScheduler::connect(Slot& slot) {
             if (listener.confirmed)
                 listener.confirmed(slot.change, confirmed);
         } else if (isRefusal(status)) {
-            ChangeEnd refused;
-            refused.kind = ChangeEnd::Kind::Refused;
-            refused.refusal = status;
-            end(slot, refused);
+            slot.refusal = status;
         }
     });
+    QObject::connect(&events, &Events::changeValueRecorded, &events,
+                     [&slot](Field field, ValueOutcome outcome) {
+                         slot.result.values[std::size_t(field)] = outcome;
+                     });
     QObject::connect(&events, &Events::changeTimedOut, &events, [this, &slot] {
         ChangeEnd timedOut;
         timedOut.kind = ChangeEnd::Kind::Timeout;
@@ -194,6 +209,12 @@ void ChangeScheduler::answer(quint8 code, quint8 status, const QString& sourceIp
         return;
     }
     waiting->transaction.answer(code, status, sourceIp);
+    if (waiting->refusal) {
+        ChangeEnd refused;
+        refused.kind = ChangeEnd::Kind::Refused;
+        refused.refusal = *waiting->refusal;
+        end(*waiting, refused);
+    }
 }
 
 void ChangeScheduler::end(Slot& slot, ChangeEnd result) {
@@ -202,8 +223,15 @@ void ChangeScheduler::end(Slot& slot, ChangeEnd result) {
     slot.ended = true;
     slot.confirmation.stop();
     slot.outstanding.clear();
+    // A change cut off records its value under way as what cut it off, and sends nothing
+    // further: its unsent values go into the journal as not sent.
+    if (result.kind == ChangeEnd::Kind::Timeout)
+        slot.transaction.abandon(ValueOutcome::Timeout);
+    else if (result.kind == ChangeEnd::Kind::Interrupted)
+        slot.transaction.abandon(ValueOutcome::Interrupted);
     result.start = slot.result.start;
     result.restartNeeded = result.restartNeeded || slot.result.restartNeeded;
+    result.values = slot.result.values;
     --running;
     ++endedCount;
     for (const QString& address : addresses[slot.change]) {
@@ -216,7 +244,42 @@ void ChangeScheduler::end(Slot& slot, ChangeEnd result) {
         session.requestClose({});
         return;
     }
-    startMore();
+    if (!holding)
+        startMore();
+}
+
+void ChangeScheduler::withholdUnstarted() {
+    holding = true;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        if (changeSlots[i])
+            continue;
+        ChangeEnd notRun;
+        notRun.kind = ChangeEnd::Kind::NotRun;
+        end(makeSlot(i), notRun);
+    }
+}
+
+void ChangeScheduler::finishCurrentValues() {
+    if (!busy())
+        return;
+    withholdUnstarted();
+    for (const std::unique_ptr<Slot>& slot : changeSlots) {
+        if (slot && !slot->ended)
+            slot->transaction.finishCurrentValue();
+    }
+}
+
+void ChangeScheduler::interrupt() {
+    if (!busy())
+        return;
+    withholdUnstarted();
+    for (const std::unique_ptr<Slot>& slot : changeSlots) {
+        if (!slot || slot->ended)
+            continue;
+        ChangeEnd interrupted;
+        interrupted.kind = ChangeEnd::Kind::Interrupted;
+        end(*slot, interrupted);
+    }
 }
 
 } // namespace engine

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <deque>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +30,8 @@ struct ChangeEnd {
         Refused,    // by the device; see refusal
         Timeout,    // see unconfirmed
         SendFailed,
+        Interrupted, // ended at once while a request was out
+        NotRun,      // the run was told to stop before this change began
     };
     Kind kind = Kind::Done;
     ChangeStart start;
@@ -38,6 +40,9 @@ struct ChangeEnd {
     int error = 0;          // SendFailed: the system's error number
     // The device confirmed a DHCP change, which takes effect at its next restart.
     bool restartNeeded = false;
+    // Where each value written stands at the end, by Field; none for the values the change
+    // did not write.
+    std::array<std::optional<ValueOutcome>, 4> values{};
 };
 
 // The changes of many devices at once, each of them a change transaction of its own whose
@@ -67,16 +72,25 @@ public:
     // A change answer that came from sourceIp.
     void answer(quint8 code, quint8 status, const QString& sourceIp);
     bool busy() const { return endedCount < changes.size(); }
+    // Every change under way writes its current value to its end (temporary and permanent)
+    // and nothing further; no further change begins.
+    void finishCurrentValues();
+    // Every change under way ends now, the value whose request is out recorded as
+    // interrupted; no further change begins.
+    void interrupt();
 
 private:
     struct Slot;
 
     void startMore();
+    Slot& makeSlot(std::size_t change);
     void start(std::size_t change);
     // An earlier change of the run that has not ended uses one of its addresses.
     bool mustWait(std::size_t change) const;
     void connect(Slot& slot);
     void end(Slot& slot, ChangeEnd end);
+    // The changes not yet begun end as not run, and none begins any more.
+    void withholdUnstarted();
 
     EndpointSession& session;
     Clock& clock;
@@ -96,6 +110,7 @@ private:
     int running = 0;
     bool starting = false;
     bool startAgain = false;
+    bool holding = false; // told to stop: nothing further begins
     Listener listener;
 };
 

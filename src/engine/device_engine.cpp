@@ -16,7 +16,8 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log, Chang
     });
     // A scan period and a change waiting for its answers keep the endpoint from an
     // operation that ends; the reads open it again when they send next.
-    session.setStillNeeded([this] { return scan.holdsEndpoint() || changes.underWay(); });
+    session.setStillNeeded(
+        [this] { return scan.holdsEndpoint() || changes.underWay() || manyChanges.busy(); });
     changes.setRestartDevice([this](const QString& mac, const QString& ip) {
         commands.restart(Target{mac, ip});
     });
@@ -90,6 +91,11 @@ void DeviceEngine::setParallelChanges(int inFlight, int confirmationTimeoutMs) {
 void DeviceEngine::changeMany(const std::vector<ChangeRequest>& requests,
                               ChangeScheduler::Listener listener) {
     manyChanges.run(requests, std::move(listener));
+}
+
+void DeviceEngine::finishCurrentValue() {
+    changes.finishCurrentValue();
+    manyChanges.finishCurrentValues();
 }
 
 void DeviceEngine::answerRestartOffer(bool restart) {

@@ -75,10 +75,14 @@ public:
     void setParallelChanges(int inFlight, int confirmationTimeoutMs);
     void changeMany(const std::vector<ChangeRequest>& requests, ChangeScheduler::Listener listener);
     void answerRestartOffer(bool restart);
-    // The change under way writes its current value to the end and nothing further.
-    void finishCurrentValue() { changes.finishCurrentValue(); }
+    // Every change under way, one or many, writes its current value to the end and nothing
+    // further.
+    void finishCurrentValue();
     // The change under way ends now, its outstanding value recorded with this outcome.
     void abandonChange(ValueOutcome outcome) { changes.abandon(outcome); }
+    // The changes of many under way end now, their outstanding values recorded as
+    // interrupted; none further begins.
+    void interruptChanges() { manyChanges.interrupt(); }
 
     // State.
     const DeviceSet& devices() const { return deviceSet; }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace enginetest;
@@ -32,6 +33,7 @@ struct SchedulerBench : EngineBench {
         scan(answers);
         runUntilIdle();
         mark = sentCount();
+        journal.sentBase = mark;
         engine.setParallelChanges(32, kTimeout);
     }
 
@@ -49,6 +51,7 @@ struct SchedulerBench : EngineBench {
         engine.changeMany(requests, {{}, {}, [this](std::size_t change, const ChangeEnd& end) {
                                          ends[change] = end.kind;
                                          unconfirmed[change] = end.unconfirmed;
+                                         values[change] = end.values;
                                      }});
     }
     // The device of this MAC answers its request sent last, from this address.
@@ -72,6 +75,7 @@ struct SchedulerBench : EngineBench {
     std::size_t mark = 0;
     std::map<std::size_t, ChangeEnd::Kind> ends;
     std::map<std::size_t, QByteArray> unconfirmed;
+    std::map<std::size_t, std::array<std::optional<engine::ValueOutcome>, 4>> values;
 };
 
 } // namespace
@@ -142,4 +146,40 @@ TEST(ChangeScheduler, AnAnswerGoesOnlyToTheDeviceWaitingForItsCodeAtItsAddress) 
     EXPECT_EQ(bench.unconfirmed[2], addressRequest(0x02, macOf(1), "192.168.0.31"));
     bench.runUntilIdle();
     EXPECT_FALSE(bench.engine.endpointOpen());
+}
+
+// Whatever cuts a change off, its end and the journal tell what became of the value under
+// way, and that the value after it was never sent.
+TEST(ChangeScheduler, AChangeCutOffRecordsItsValueUnderWayAndTheRestAsNotSent) {
+    using engine::ValueOutcome;
+    const struct {
+        std::function<void(SchedulerBench&)> cutOff;
+        ChangeEnd::Kind kind;
+        ValueOutcome ip;
+    } cases[] = {
+        {[](SchedulerBench& bench) { bench.clock.advance(kTimeout); }, ChangeEnd::Kind::Timeout,
+         ValueOutcome::Timeout},
+        {[](SchedulerBench& bench) {
+             bench.answer("192.168.0.11", testsupport::statusAnswerFrame(0x83, 1));
+         },
+         ChangeEnd::Kind::Refused, ValueOutcome::Refused},
+        {[](SchedulerBench& bench) { bench.engine.interruptChanges(); },
+         ChangeEnd::Kind::Interrupted, ValueOutcome::Interrupted},
+    };
+    for (const auto& cut : cases) {
+        SchedulerBench bench;
+        bench.run({bench.to(1, "192.168.0.21", "255.255.0.0")});
+        cut.cutOff(bench);
+        const QString outcome = engine::outcomeKey(cut.ip);
+        EXPECT_EQ(bench.ends[0], cut.kind) << outcome.toStdString();
+        EXPECT_EQ(bench.values[0][std::size_t(engine::Field::Ip)], cut.ip);
+        EXPECT_EQ(bench.values[0][std::size_t(engine::Field::Netmask)], ValueOutcome::NotSent);
+        EXPECT_EQ(bench.journal.lines,
+                  (QStringList{"begin ip 192.168.0.11 -> 192.168.0.21, 0 sent",
+                               "ip " + outcome + ", 1 sent",
+                               "begin netmask 255.255.255.0 -> 255.255.0.0, 1 sent"}));
+        bench.runUntilIdle();
+        EXPECT_EQ(bench.sentSince().size(), 1);
+        EXPECT_FALSE(bench.engine.endpointOpen());
+    }
 }

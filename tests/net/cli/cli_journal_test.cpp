@@ -1,11 +1,12 @@
 // The change history as the journal of torvane-cli: an interrupted plan run again, a
-// permanent write that timed out completed by the next run, and what the history says of
-// both. Judged by what the simulated devices stored, after a restart.
+// permanent write that timed out completed by the next run, a plan applied many devices at
+// once, and what the history says of them. Judged by what the simulated devices stored.
 #include "cli_fixture.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <map>
@@ -39,6 +40,21 @@ std::map<int, QJsonObject> rowsByLine(const testsupport::CliRun& run) {
     for (const QJsonValue& row : jsonOf(run))
         rows[row["line"].toInt()] = row.toObject();
     return rows;
+}
+
+// What each device stored last, as the simulator reports it: {"ip": ..., "netmask": ...} by
+// MAC.
+std::map<QString, std::map<QString, QString>> storedValues(const std::string& report) {
+    static const QRegularExpression stores(
+        R"(\[([0-9A-F-]{17}) [0-9.]+\]: stores (IP address|netmask|gateway) ([0-9.]+))");
+    std::map<QString, std::map<QString, QString>> stored;
+    auto match = stores.globalMatch(QString::fromStdString(report));
+    while (match.hasNext()) {
+        const auto found = match.next();
+        const QString value = found.captured(2) == "IP address" ? "ip" : found.captured(2);
+        stored[found.captured(1)][value] = found.captured(3);
+    }
+    return stored;
 }
 
 } // namespace
@@ -79,7 +95,8 @@ TEST_F(CliJournalTest, AnInterruptedPlanRunAgainLeavesEveryDeviceStoredAsPlanned
     for (int i = 1; i <= 4; ++i)
         text += mac(i) + QStringLiteral(",127.0.2.%1,255.255.0.0\n").arg(i);
     const QString file = plan(text);
-    // Interrupted as the second device's IP address leaves.
+    // Interrupted as the second device's IP address leaves, the devices changed one after
+    // the other.
     const QByteArray secondIp = QByteArray::fromHex("0B03023000000002");
     const auto secondStarted = [&] {
         for (const auto& record : simulator->traffic())
@@ -87,7 +104,8 @@ TEST_F(CliJournalTest, AnInterruptedPlanRunAgainLeavesEveryDeviceStoredAsPlanned
                 return true;
         return false;
     };
-    const testsupport::CliRun first = cli({"--format", "json", "apply", file}, {secondStarted, 1});
+    const testsupport::CliRun first =
+        cli({"--parallel", "1", "--format", "json", "apply", file}, {secondStarted, 1});
     EXPECT_EQ(first.exitCode, 130) << first.err.toStdString();
     auto rows = rowsByLine(first);
     ASSERT_EQ(rows.size(), 4u) << first.out.toStdString();
@@ -177,4 +195,78 @@ TEST_F(CliJournalTest, ADhcpSwitchForAnOlderGatewayIsSentAndReported) {
     EXPECT_EQ(rows[0]["changes"]["dhcp"]["from"].toString(), "n/a");
     EXPECT_EQ(rows[0]["changes"]["dhcp"]["result"].toString(), "done");
     EXPECT_EQ(hexOf(changeRequests()), QStringList{"02 0C 01 F0"});
+}
+
+// Devices 2 and 3 at once; device 1 takes device 2's address, so it waits for device 2 to
+// leave it; devices 4 and 5 answer from one factory address, so one waits for the other.
+TEST_F(CliJournalTest, APlanAppliedManyAtOnceStoresEveryValueAndJournalsIt) {
+    std::string twins;
+    for (int i = 4; i <= 5; ++i)
+        twins += QStringLiteral("[twin%1]\nmac = %2\nip = 127.0.1.9\nnetmask = 255.0.0.0\n")
+                     .arg(i)
+                     .arg(mac(i))
+                     .toStdString();
+    start(slowDevices(3) + twins);
+    const QStringList newIps{"127.0.1.2", "127.0.2.2", "127.0.2.3", "127.0.2.4", "127.0.2.5"};
+    QString text = QStringLiteral("mac,ip,netmask\n");
+    for (int i = 1; i <= 5; ++i)
+        text += mac(i) + ',' + newIps[i - 1] + QStringLiteral(",255.255.0.0\n");
+    const testsupport::CliRun run = cli({"--format", "json", "apply", plan(text)});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    for (const auto& [line, row] : rowsByLine(run))
+        EXPECT_EQ(row["result"].toString(), "done") << line;
+
+    const auto stored = storedValues(simulator->output());
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(stored.at(mac(i)),
+                  (std::map<QString, QString>{{"ip", newIps[i - 1]}, {"netmask", "255.255.0.0"}}))
+            << i;
+
+    // Where each device's requests came first and last.
+    std::map<int, std::pair<std::size_t, std::size_t>> span;
+    const auto requests = changeRequests();
+    for (std::size_t at = 0; at < requests.size(); ++at) {
+        const int device = quint8(requests[at].bytes[7]);
+        span.try_emplace(device, at, at).first->second.second = at;
+    }
+    EXPECT_LT(span[3].first, span[2].second);
+    EXPECT_LT(span[2].second, span[1].first);
+    EXPECT_LT(span[4].second, span[5].first);
+
+    const testsupport::CliRun history = cli({"--format", "json", "history"});
+    std::map<QString, QStringList> told;
+    for (const QJsonValue& record : jsonOf(history))
+        told[record["mac"].toString()]
+            << record["value"].toString() + ' ' + record["result"].toString();
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(told[mac(i)], (QStringList{"ip done", "netmask done"})) << i;
+}
+
+// Two devices at once when the interrupt comes: each writes its IP address to its end and
+// nothing further; the third never begins.
+TEST_F(CliJournalTest, AnInterruptLetsEveryDeviceUnderWayEndItsValueAndBeginsNoOther) {
+    start(slowDevices(3));
+    QString text = QStringLiteral("mac,ip,netmask\n");
+    for (int i = 1; i <= 3; ++i)
+        text += mac(i) + QStringLiteral(",127.0.2.%1,255.255.0.0\n").arg(i);
+    const QByteArray firstIp = QByteArray::fromHex("0B03023000000001");
+    const auto firstStarted = [&] {
+        for (const auto& record : simulator->traffic())
+            if (!record.sent && record.bytes.startsWith(firstIp))
+                return true;
+        return false;
+    };
+    const testsupport::CliRun run =
+        cli({"--parallel", "2", "--format", "json", "apply", plan(text)}, {firstStarted, 1});
+    EXPECT_EQ(run.exitCode, 130) << run.err.toStdString();
+    auto rows = rowsByLine(run);
+    ASSERT_EQ(rows.size(), 3u) << run.out.toStdString();
+    for (int line = 2; line <= 3; ++line) {
+        EXPECT_EQ(rows[line]["result"].toString(), "interrupted") << line;
+        const QJsonObject changes = rows[line]["changes"].toObject();
+        EXPECT_EQ(changes["ip"].toObject()["result"].toString(), "done") << line;
+        EXPECT_EQ(changes["netmask"].toObject()["result"].toString(), "not_sent") << line;
+    }
+    EXPECT_EQ(rows[4]["result"].toString(), "not started");
+    EXPECT_EQ(storedValues(simulator->output()).count(mac(3)), 0u);
 }
