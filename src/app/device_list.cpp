@@ -43,6 +43,7 @@ void TForm1::ListView1Click() {
     // The answers fill the line; the endpoint is closed after the grace period.
     if (netmaskMissing || gatewayMissing)
         deviceEngine->readMissing(EditMacAddr->text(), netmaskMissing, gatewayMissing);
+    offerMove();
 }
 
 void TForm1::ListView1ColumnClick(int column) {
@@ -60,6 +61,10 @@ void TForm1::ListView1MouseMove(const QPoint& position) {
     if (storedOnlyTemporarily(deviceLines->caption(row))) {
         ListView1->setHintText(QStringLiteral("Stored only temporarily: will be lost at the next "
                                               "restart"));
+        return;
+    }
+    if (outsideAdapterSubnet(deviceLines->cell(row, 0))) {
+        ListView1->setHintText(outsideSubnetHint());
         return;
     }
     if (texts.notConfigurable.isEmpty())

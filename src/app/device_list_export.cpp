@@ -19,8 +19,8 @@ void TForm1::actSaveDeviceListExecute() {
     const QString path = services.boxes.saveFileName(title, QStringLiteral(".csv"));
     if (path.isEmpty())
         return;
-    const QString csv = report::deviceListCsv(
-        report::deviceRows(deviceEngine->devices(), deviceTypes, deviceEngine->adapter()));
+    const QString csv = report::deviceListCsv(report::deviceRows(
+        deviceEngine->devices(), deviceTypes, deviceEngine->adapter(), deviceEngine->interfaces()));
     if (platform::saveUserFile(path, csv.toUtf8(), services.boxes))
         log().logStringWithTime(QStringLiteral("Device list saved to %1").arg(path));
 }

@@ -137,6 +137,7 @@ void TForm1::connectEngine() {
     connect(&events, &engine::Events::endpointClosed, this, &TForm1::endpointWasClosed);
     if (services.history)
         new ScanInventory(*deviceEngine, *services.history, deviceTypes, this);
+    connectSubnetMove();
     deviceEngine->setLineIndex([this](engine::DeviceId id) {
         return std::size_t(id) < lineOfDevice.size()
                    ? deviceLines->rowOf(lineOfDevice[std::size_t(id)])
@@ -275,6 +276,7 @@ void TForm1::giveControlsBack(const engine::CloseResult& result) {
         if (result.offerRestart)
             actRestart->setEnabled(true);
     }
+    offerMove();
     setDefaultCursor();
 }
 
@@ -388,6 +390,10 @@ void TForm1::actChangeIPConfigExecute() {
                 request.rewrite.append(field);
         }
     }
+    probeThenChange(request);
+}
+
+void TForm1::startChange(const engine::ChangeRequest& request) {
     const engine::ChangeStart started = deviceEngine->change(request);
     if (started.outcome == engine::ChangeStart::Outcome::Refused)
         showRefusal(started.refusal);

@@ -2,6 +2,7 @@
 
 #include "app/window_props.h"
 #include "i18n/language_select.h"
+#include "net/neighbour_probe.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
 #include "statelog/log_buffer.h"
@@ -283,6 +284,12 @@ void TForm1::buildEditorPanel() {
     CheckBoxDhcpEnabled->setAccessibleName(QStringLiteral("DHCP enabled"));
     column->addWidget(CheckBoxDhcpEnabled);
     connect(CheckBoxDhcpEnabled, &QCheckBox::toggled, this, &TForm1::actDhcpChangedExecute);
+    ButtonMoveIntoSubnet =
+        new QPushButton(QStringLiteral("Move into this PC's subnet"), PanelInputs);
+    ButtonMoveIntoSubnet->setObjectName(QStringLiteral("ButtonMoveIntoSubnet"));
+    ButtonMoveIntoSubnet->setAccessibleName(QStringLiteral("Move into this PC's subnet"));
+    ButtonMoveIntoSubnet->setEnabled(false);
+    column->addWidget(ButtonMoveIntoSubnet);
     connect(EditIpAddr, &QLineEdit::textChanged, this, &TForm1::EditIpAddrChange);
     connect(EditNetMask, &QLineEdit::textChanged, this, &TForm1::EditNetMaskChange);
     connect(EditGatewayAddr, &QLineEdit::textChanged, this, &TForm1::EditGatewayAddrChange);

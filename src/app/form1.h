@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/state_texts.h"
+#include "engine/adapter_subnet.h"
 #include "engine/device_engine.h"
 #include "engine/port_lock_claim.h"
 #include "engine/qt_clock.h"
@@ -58,6 +59,10 @@ class TStatusFenster;
 namespace history {
 class HistoryDatabase;
 }
+namespace net {
+class AddressProbe;
+class NeighbourProbe;
+} // namespace net
 namespace gdf {
 class TGW_Config;
 }
@@ -81,6 +86,9 @@ struct Services {
     // Where every change is recorded, and the history it is kept in; none keeps no history.
     engine::ChangeJournal* journal = nullptr;
     history::HistoryDatabase* history = nullptr;
+    // Asks the segment who holds an address before it is written; none: the adapter's
+    // neighbour table is asked.
+    net::AddressProbe* probe = nullptr;
 };
 
 enum TAnswerState { asSuccess, asFailed, asPending };
@@ -136,6 +144,9 @@ public:
     void EditAddrEnter(QLineEdit* edit);
     void EditsMouseEnter(QLineEdit* edit);
     void actDhcpChangedExecute();
+    // For a device outside the adapter's subnet: fills the editor with the lowest free
+    // address of the subnet, the adapter's netmask and the gateway while it lies inside.
+    void ButtonMoveIntoSubnetClick();
     static bool isShownInvalid(const QLineEdit* edit);
     static void showAsInvalid(QLineEdit* edit, bool invalid);
 
@@ -215,6 +226,7 @@ private:
     QLabel* LabelGatewayAddr = nullptr;
     QLineEdit* EditGatewayAddr = nullptr;
     QCheckBox* CheckBoxDhcpEnabled = nullptr;
+    QPushButton* ButtonMoveIntoSubnet = nullptr;
     QPushButton* ButtonSet = nullptr;
     QPushButton* ButtonBlink = nullptr;
     QPushButton* ButtonRestart = nullptr;
@@ -307,6 +319,17 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void setHourglassCursor();
     void setDefaultCursor();
+    // Foreign-subnet devices and the conflict probe.
+    void connectSubnetMove();
+    void makeAddressProbe();
+    std::optional<engine::AdapterSubnet> currentSubnet() const;
+    bool outsideAdapterSubnet(const QString& ip) const;
+    QString outsideSubnetHint() const;
+    void offerMove();
+    // A new IP is sent only when no host but a listed gateway answers there.
+    void probeThenChange(const engine::ChangeRequest& request);
+    void startChange(const engine::ChangeRequest& request);
+    void showError(const QString& text);
 
     Services services;
     Windows windows;
@@ -325,6 +348,8 @@ private:
     QHash<QString, QString> batchTranslations;
     QString oldIp; // the selected line's IP when the IP edit last changed
     bool hourglass = false;
+    std::unique_ptr<net::NeighbourProbe> neighbourProbe;
+    net::AddressProbe* addressProbe = nullptr;
 };
 
 } // namespace app

@@ -33,7 +33,8 @@ const QStringList kComponentKeys = {QStringLiteral("File1"),
                                     QStringLiteral("LabelIpAddr"),
                                     QStringLiteral("Label4"),
                                     QStringLiteral("LabelGatewayAddr"),
-                                    QStringLiteral("CheckBoxDhcpEnabled")};
+                                    QStringLiteral("CheckBoxDhcpEnabled"),
+                                    QStringLiteral("ButtonMoveIntoSubnet")};
 
 QString leadingBlanks(const QString& text) {
     qsizetype count = 0;

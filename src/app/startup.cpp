@@ -82,6 +82,7 @@ void TForm1::FormActivate() {
     ComboBoxAdapter->addItems(addresses);
     net::getNetworkInterfaces(networkInterfaceList);
     deviceEngine->setInterfaces(networkInterfaceList);
+    makeAddressProbe();
 
     QString storedAdapter;
     try {
@@ -205,6 +206,8 @@ void TForm1::Settings1Click() {
 void TForm1::ComboBoxAdapterChange() {
     // A new choice takes effect with the next endpoint and the next destination choice.
     deviceEngine->setAdapter(ComboBoxAdapter->currentText());
+    // The marks of the devices outside the adapter's subnet follow the choice.
+    ListView1->viewport()->update();
 }
 
 std::optional<QString> TForm1::deviceTypeName(int code) const {

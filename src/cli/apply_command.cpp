@@ -1,3 +1,4 @@
+#include "cli/address_probing.h"
 #include "cli/apply_order.h"
 #include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
@@ -41,9 +42,11 @@ QString resultWord(ChangeResult::Kind kind) {
 
 class PlanRun {
 public:
-    PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation)
+    PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation,
+            QHash<QString, QString> conflicts)
         : plan(plan), bench(bench), dryRun(invocation.dryRun),
-          restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1) {
+          restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1),
+          conflicts(std::move(conflicts)) {
         for (const PlanRow& row : plan.rows)
             plannedMacs.insert(row.mac);
     }
@@ -199,6 +202,8 @@ private:
                 refusal = QStringLiteral("IP address %1 is used by %2, which is not in the plan")
                               .arg(*row.ip, outsider);
         }
+        if (refusal.isEmpty() && row.ip)
+            refusal = conflicts.value(*row.ip);
         if (!refusal.isEmpty()) {
             outcome.result = QStringLiteral("refused");
             outcome.detail = refusal;
@@ -269,6 +274,8 @@ private:
     bool networkFailure = false;
     bool restartRefused = false;
     engine::UnfinishedValues unfinished;
+    // The plan's new IPs where a host that is not a listed gateway answered.
+    QHash<QString, QString> conflicts;
     // Where each row's device is to answer the closing scan.
     std::vector<QString> expectedIps;
 };
@@ -278,7 +285,12 @@ private:
 int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     if (!bench.runner.scan())
         return bench.networkFailed();
-    PlanRun run(plan, bench, invocation);
+    // The plan's new IPs are probed together, before anything is written.
+    QStringList newIps;
+    for (const PlanRow& row : plan.rows)
+        if (row.ip)
+            newIps.append(*row.ip);
+    PlanRun run(plan, bench, invocation, probedConflicts(bench, newIps));
     RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
     const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())

@@ -32,6 +32,7 @@ const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
                                      {"--format", true, std::nullopt},
                                      {"--gdf", true, std::nullopt},
                                      {"--verbose", false, std::nullopt},
+                                     {"--no-probe", false, std::nullopt},
                                      {"--ip", true, Command::Set},
                                      {"--netmask", true, Command::Set},
                                      {"--gateway", true, Command::Set},
@@ -200,6 +201,8 @@ private:
                 invocation.verbose = true;
             else if (name == QLatin1String("--dry-run"))
                 invocation.dryRun = true;
+            else if (name == QLatin1String("--no-probe"))
+                invocation.probe = false;
             else
                 invocation.restartAfterDhcp = true;
             return;
@@ -291,7 +294,10 @@ private:
             else
                 invocation.deviceType = value.trimmed();
         } else if (name == QLatin1String("--ip")) {
-            takeChecked(invocation.ip, deviceAddress(value));
+            if (value == QLatin1String("auto"))
+                invocation.ipAuto = true;
+            else
+                takeChecked(invocation.ip, deviceAddress(value));
         } else if (name == QLatin1String("--netmask")) {
             takeChecked(invocation.netmask, netmask(value));
         } else if (name == QLatin1String("--gateway")) {
@@ -356,8 +362,8 @@ private:
             }
             invocation.mac = invocation.macs.first();
         }
-        if (*command == Command::Set && !invocation.ip && !invocation.netmask &&
-            !invocation.gateway && !invocation.dhcp)
+        if (*command == Command::Set && !invocation.ip && !invocation.ipAuto &&
+            !invocation.netmask && !invocation.gateway && !invocation.dhcp)
             error = QStringLiteral("set needs at least one of --ip, --netmask, --gateway, --dhcp");
     }
 

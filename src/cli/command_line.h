@@ -39,6 +39,10 @@ struct Invocation {
     std::optional<QString> netmask;
     std::optional<QString> gateway;
     std::optional<bool> dhcp;
+    bool ipAuto = false; // --ip auto: the lowest free address of the adapter's subnet
+
+    // Before a new IP is written, no host but a listed gateway may answer there.
+    bool probe = true;
 
     std::optional<QString> deviceType; // scan --type: a type code or part of its name
 

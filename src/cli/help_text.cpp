@@ -4,7 +4,7 @@ namespace cli {
 
 QString helpText() {
     return QStringLiteral(R"(Usage: torvane-cli [OPTION]... scan [--type CODE|TEXT] [--compare FILE]
-       torvane-cli [OPTION]... set MAC [--ip A] [--netmask M] [--gateway G] [--dhcp on|off]
+       torvane-cli [OPTION]... set MAC [--ip A|auto] [--netmask M] [--gateway G] [--dhcp on|off]
        torvane-cli [OPTION]... blink MAC...
        torvane-cli [OPTION]... restart MAC...
        torvane-cli [OPTION]... apply PLAN.csv|- [--dry-run] [--restart]
@@ -18,7 +18,9 @@ Commands:
   scan             broadcast one scan, ask the devices whose answer is short for their
                    netmask and gateway, and list every device, sorted by IP address;
                    Ctrl-C ends the scan and lists what it found so far; exit
-                   status 1 when no device answered
+                   status 1 when no device answered; in_adapter_subnet tells whether
+                   a device lies in the adapter's subnet (outside, only broadcasts
+                   reach it)
       --type CODE|TEXT only devices whose type code is CODE or whose type name
                        holds TEXT (in any case)
       --compare FILE   list instead the devices that are new, missing or changed
@@ -31,6 +33,12 @@ Commands:
                    history says their last change did not end done (then they are
                    written again in full); a closing scan checks the result
       --ip A           new IP address
+      --ip auto        for a device outside the adapter's subnet: the lowest free address
+                       of the subnet (not its network or broadcast address, not this
+                       PC's, not a listed gateway's, no host answering the probe), with
+                       the adapter's netmask and the device's gateway while that lies
+                       inside the subnet, else 0.0.0.0, unless --netmask or --gateway
+                       are given; a device inside keeps its IP
       --netmask M      new netmask
       --gateway G      new gateway address (0.0.0.0 for none)
       --dhcp on|off    switch DHCP on or off (takes effect after a restart); switched
@@ -91,6 +99,8 @@ Options:
   --gdf FILE       gateway description file naming the device types (default: the
                    window's choice, else gdf/Pellmar.gdf beside the program)
   --verbose        write the log lines to stderr
+  --no-probe       set, apply: do not probe new IP addresses (for a segment the
+                   adapter is not on)
   -h, --help       show this help and exit
   --version        show the version and exit
 
@@ -125,6 +135,14 @@ failed, or (history, inventory) the history could not be read; nothing is sent t
 One program works on the port at a time: a command holds it from its scan to its end,
 the window while it scans, reads, changes, blinks or restarts. The lock file lies in
 $XDG_RUNTIME_DIR (else beside the settings), one per network namespace.
+
+Probe: before a new IP address is written (set, apply and its --dry-run, all of a
+plan's addresses together), one empty datagram goes from the adapter's address to UDP
+port 9 (discard) of each new address inside the adapter's subnet, and the kernel's
+neighbour table is read for a host that answered, for a quarter of a second at most. An
+address where a host answers that is not a gateway of the scan is refused: "10.77.0.50
+is in use by a host that is not a TORVANE gateway (MAC 5E-...)". Over a loopback
+adapter the probe finds nothing.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

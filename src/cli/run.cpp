@@ -14,6 +14,7 @@
 #include "history/inventory.h"
 #include "history/sql_journal.h"
 #include "net/local_interfaces.h"
+#include "net/neighbour_probe.h"
 #include "platform/ini_file.h"
 #include "platform/port_lock.h"
 #include "platform/registry.h"
@@ -124,6 +125,7 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
 
     // The log lines of --verbose would break into the line.
     ProgressLine progress(err, isatty(STDERR_FILENO) != 0 && !invocation.verbose);
+    net::NeighbourProbe probe(interfaces);
     std::vector<std::unique_ptr<AdapterSession>> sessions;
     std::vector<Workbench> benches;
     for (const QString& adapter : choice.adapters) {
@@ -138,8 +140,8 @@ int run(const Invocation& invocation, const QString& programDir, QTextStream& ou
                                 session.engine.adapter());
         });
         progress.followScans(session.engine.events());
-        benches.push_back(
-            Workbench{session.engine, session.runner, journal, types, out, err, progress, through});
+        benches.push_back(Workbench{session.engine, session.runner, journal, types, out, err,
+                                    progress, through, invocation.probe ? &probe : nullptr});
     }
     // An interrupted change ends with the value under way written to its end and every
     // row's result printed, then with the signal's status (130, 143).

@@ -104,8 +104,8 @@ int runScan(const Invocation& invocation, std::vector<Workbench>& benches) {
     for (Workbench& each : benches) {
         if (!each.runner.scan())
             return each.networkFailed();
-        const auto heard =
-            report::deviceRows(each.engine.devices(), each.types, each.engine.adapter());
+        const auto heard = report::deviceRows(each.engine.devices(), each.types,
+                                              each.engine.adapter(), each.engine.interfaces());
         rows.insert(rows.end(), heard.begin(), heard.end());
     }
     bench.progress.clear();

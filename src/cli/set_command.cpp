@@ -1,8 +1,11 @@
+#include "cli/address_probing.h"
 #include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
+#include "engine/subnet_move.h"
+#include "net/ipv4.h"
 #include "protocol/frame.h"
 
 namespace cli {
@@ -36,6 +39,25 @@ int reportResult(const ChangeResult& result, const ValueChanges& changes, Workbe
     return exitDeviceFailed;
 }
 
+// --ip auto: the device moves into the adapter's subnet, with the adapter's netmask and the
+// gateway it has while that lies inside, unless they are given.
+std::optional<QString> takeAutomaticAddress(WantedValues& wanted, Workbench& bench,
+                                            const engine::DeviceRecord& device) {
+    const Checked address = automaticAddress(bench, device);
+    if (!address.value)
+        return address.problem;
+    if (*address.value == device.ip)
+        return std::nullopt;
+    wanted.ip = address.value;
+    const auto subnet = engine::adapterSubnet(bench.engine.interfaces(), bench.engine.adapter());
+    if (!wanted.netmask)
+        wanted.netmask = net::intToIpText(subnet->mask);
+    if (!wanted.gateway)
+        wanted.gateway = engine::gatewayAfterMove(
+            device.gateway, {net::ipTextToInt(*wanted.ip), net::ipTextToInt(*wanted.netmask)});
+    return std::nullopt;
+}
+
 } // namespace
 
 int runSet(const Invocation& invocation, Workbench& bench) {
@@ -46,12 +68,19 @@ int runSet(const Invocation& invocation, Workbench& bench) {
         bench.err << "torvane-cli: " << invocation.mac << " did not answer the scan\n";
         return exitDeviceFailed;
     }
-    const WantedValues wanted{invocation.ip, invocation.netmask, invocation.gateway,
-                              invocation.dhcp};
+    WantedValues wanted{invocation.ip, invocation.netmask, invocation.gateway, invocation.dhcp};
     const QString where = invocation.mac + QStringLiteral(" at ") + device->ip;
     if (device->doubtful)
         bench.out << where << ": " << doubtfulText(*device) << '\n';
-    if (const QString refusal = refusalBeforeSending(*device, wanted); !refusal.isEmpty()) {
+    QString refusal;
+    if (invocation.ipAuto)
+        refusal = takeAutomaticAddress(wanted, bench, *device).value_or(QString());
+    if (refusal.isEmpty())
+        refusal = refusalBeforeSending(*device, wanted);
+    // The automatic address was probed while it was chosen.
+    if (refusal.isEmpty() && wanted.ip && !invocation.ipAuto && *wanted.ip != device->ip)
+        refusal = probedConflicts(bench, {*wanted.ip}).value(*wanted.ip);
+    if (!refusal.isEmpty()) {
         bench.out << where << ": refused, " << refusal << '\n';
         return exitDeviceFailed;
     }
@@ -80,7 +109,7 @@ int runSet(const Invocation& invocation, Workbench& bench) {
         bench.out << "confirmed  " << requestText(frame) << '\n';
         bench.out.flush();
     };
-    const QString expectedIp = invocation.ip.value_or(device->ip);
+    const QString expectedIp = wanted.ip.value_or(device->ip);
     const ChangeResult result =
         bench.runner.change(changeRequest(*device, wanted, again), listener);
     takeConfirmed(changes, result);

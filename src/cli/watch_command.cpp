@@ -68,8 +68,8 @@ int runWatch(const Invocation& invocation, Workbench& bench, platform::PortLock&
             bench.err << "torvane-cli: trying again at the next scan\n";
             bench.err.flush();
         } else if (bench.runner.scan()) {
-            const auto rows =
-                report::deviceRows(bench.engine.devices(), bench.types, bench.engine.adapter());
+            const auto rows = report::deviceRows(bench.engine.devices(), bench.types,
+                                                 bench.engine.adapter(), bench.engine.interfaces());
             for (WatchChange& change : tracker.update(rows))
                 report(
                     invocation, bench,

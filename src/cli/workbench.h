@@ -19,6 +19,10 @@ namespace platform {
 class PortLock;
 }
 
+namespace net {
+class AddressProbe;
+}
+
 namespace gdf {
 class DeviceTypeTable;
 }
@@ -40,6 +44,8 @@ struct Workbench {
     ProgressLine& progress;
     // Which adapter the engine works through and why: "through 10.77.0.1 (--adapter)".
     QString through;
+    // Asks the segment who holds an address; none with --no-probe.
+    net::AddressProbe* probe;
 
     // Writes "torvane-cli: " and the network's failure; gives exit status 3.
     int networkFailed();

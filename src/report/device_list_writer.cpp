@@ -14,6 +14,11 @@ QString boolText(bool value) {
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
+// Empty when the adapter's subnet is not known.
+QString subnetText(const std::optional<bool>& inside) {
+    return inside ? boolText(*inside) : QString();
+}
+
 QString typeText(const DeviceRow& row) {
     if (row.typeName && !row.typeName->isEmpty())
         return *row.typeName;
@@ -24,10 +29,12 @@ QString typeText(const DeviceRow& row) {
 
 const QStringList& deviceListFields() {
     static const QStringList fields{
-        QStringLiteral("mac"),          QStringLiteral("ip"),        QStringLiteral("netmask"),
-        QStringLiteral("gateway"),      QStringLiteral("dhcp"),      QStringLiteral("restart"),
-        QStringLiteral("type"),         QStringLiteral("type_name"), QStringLiteral("revision"),
-        QStringLiteral("duplicate_ip"), QStringLiteral("adapter")};
+        QStringLiteral("mac"),      QStringLiteral("ip"),
+        QStringLiteral("netmask"),  QStringLiteral("gateway"),
+        QStringLiteral("dhcp"),     QStringLiteral("restart"),
+        QStringLiteral("type"),     QStringLiteral("type_name"),
+        QStringLiteral("revision"), QStringLiteral("duplicate_ip"),
+        QStringLiteral("adapter"),  QStringLiteral("in_adapter_subnet")};
     return fields;
 }
 
@@ -38,7 +45,7 @@ QString deviceListCsv(const std::vector<DeviceRow>& rows) {
                           row.gateway.value_or(QString()), dhcpColumnText(row.dhcp),
                           boolText(row.restart), QString::number(row.type),
                           row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp),
-                          row.adapter});
+                          row.adapter, subnetText(row.inAdapterSubnet)});
     }
     return out;
 }
@@ -48,17 +55,19 @@ QJsonObject deviceJson(const DeviceRow& row) {
         return text ? QJsonValue(*text) : QJsonValue();
     };
     const QStringList& names = deviceListFields();
-    return QJsonObject{{names[0], row.mac},
-                       {names[1], row.ip},
-                       {names[2], orNull(row.netmask)},
-                       {names[3], orNull(row.gateway)},
-                       {names[4], dhcpColumnText(row.dhcp)},
-                       {names[5], row.restart},
-                       {names[6], row.type},
-                       {names[7], orNull(row.typeName)},
-                       {names[8], row.revision},
-                       {names[9], row.duplicateIp},
-                       {names[10], row.adapter}};
+    return QJsonObject{
+        {names[0], row.mac},
+        {names[1], row.ip},
+        {names[2], orNull(row.netmask)},
+        {names[3], orNull(row.gateway)},
+        {names[4], dhcpColumnText(row.dhcp)},
+        {names[5], row.restart},
+        {names[6], row.type},
+        {names[7], orNull(row.typeName)},
+        {names[8], row.revision},
+        {names[9], row.duplicateIp},
+        {names[10], row.adapter},
+        {names[11], row.inAdapterSubnet ? QJsonValue(*row.inAdapterSubnet) : QJsonValue()}};
 }
 
 QString deviceListJson(const std::vector<DeviceRow>& rows) {
@@ -80,14 +89,18 @@ QString deviceListTable(const std::vector<DeviceRow>& rows, const QString& throu
     TextTable table({QStringLiteral("MAC"), QStringLiteral("IP"), QStringLiteral("NETMASK"),
                      QStringLiteral("GATEWAY"), QStringLiteral("DHCP"), QStringLiteral("RESTART"),
                      QStringLiteral("TYPE"), QStringLiteral("REVISION"),
-                     QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER")});
+                     QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER"),
+                     QStringLiteral("IN ADAPTER SUBNET")});
     const QString notAvailable = QStringLiteral("n/a");
     for (const DeviceRow& row : rows) {
         table.addRow({row.mac, row.ip, row.netmask.value_or(notAvailable),
                       row.gateway.value_or(notAvailable), dhcpColumnText(row.dhcp),
                       row.restart ? QStringLiteral("yes") : QStringLiteral("no"), typeText(row),
                       row.revision, row.duplicateIp ? QStringLiteral("yes") : QString(),
-                      row.adapter});
+                      row.adapter,
+                      row.inAdapterSubnet
+                          ? (*row.inAdapterSubnet ? QStringLiteral("yes") : QStringLiteral("no"))
+                          : QString()});
     }
     const QString count = rows.size() == 1 ? QStringLiteral("1 device")
                                            : QStringLiteral("%1 devices").arg(rows.size());

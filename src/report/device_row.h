@@ -25,6 +25,9 @@ struct DeviceRow {
     QString revision;
     bool duplicateIp = false;
     QString adapter; // the local address whose scan heard the device
+    // Outside, a device is reached by the limited broadcast only; none: the adapter's subnet
+    // is not known.
+    std::optional<bool> inAdapterSubnet;
 };
 
 // By IP address as a number (10.0.0.9 before 10.0.0.10), then by MAC.

@@ -30,7 +30,8 @@ DhcpColumn dhcpOf(engine::DhcpMode mode) {
 } // namespace
 
 DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet& devices,
-                    const gdf::DeviceTypeTable& types, const QString& adapter) {
+                    const gdf::DeviceTypeTable& types, const QString& adapter,
+                    const std::optional<engine::AdapterSubnet>& subnet) {
     DeviceRow row;
     row.mac = record.mac;
     row.ip = record.ip;
@@ -46,15 +47,19 @@ DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet&
     // Another device, with another MAC, answered with the same IP.
     row.duplicateIp = devices.ipUsedByOtherMac(record.ip, record.mac);
     row.adapter = adapter;
+    if (subnet)
+        row.inAdapterSubnet = subnet->holds(record.ip);
     return row;
 }
 
 std::vector<DeviceRow> deviceRows(const engine::DeviceSet& devices,
-                                  const gdf::DeviceTypeTable& types, const QString& adapter) {
+                                  const gdf::DeviceTypeTable& types, const QString& adapter,
+                                  const net::tNetworkInterfaceList& interfaces) {
+    const auto subnet = engine::adapterSubnet(interfaces, adapter);
     std::vector<DeviceRow> rows;
     rows.reserve(devices.all().size());
     for (const engine::DeviceRecord& record : devices.all())
-        rows.push_back(deviceRow(record, devices, types, adapter));
+        rows.push_back(deviceRow(record, devices, types, adapter, subnet));
     sortByIp(rows);
     return rows;
 }

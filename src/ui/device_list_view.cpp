@@ -35,6 +35,12 @@ protected:
             const int side = option->fontMetrics.height();
             option->decorationSize = QSize(side, side);
         }
+        if (index.column() == 1 && view->isAddressMarked(index.row())) {
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = view->style()->standardIcon(QStyle::SP_MessageBoxInformation);
+            const int side = option->fontMetrics.height();
+            option->decorationSize = QSize(side, side);
+        }
     }
 
 private:
@@ -121,6 +127,10 @@ std::optional<QColor> DeviceListView::textColourOf(int row) const {
 
 bool DeviceListView::isMarked(int row) const {
     return table && marked && marked(table->caption(row));
+}
+
+bool DeviceListView::isAddressMarked(int row) const {
+    return table && addressMarked && addressMarked(table->cell(row, 0));
 }
 
 QColor DeviceListView::backgroundOf(int row) const {

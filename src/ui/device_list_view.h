@@ -30,6 +30,9 @@ public:
     using Marked = std::function<bool(const QString& caption)>;
     void setMarked(Marked given) { marked = std::move(given); }
     bool isMarked(int row) const;
+    // Whether a line by its IP carries the mark in front of its IP.
+    void setAddressMarked(Marked given) { addressMarked = std::move(given); }
+    bool isAddressMarked(int row) const;
     std::optional<QColor> textColourOf(int row) const;
     QColor backgroundOf(int row) const;
 
@@ -66,6 +69,7 @@ private:
     DeviceTable* table = nullptr;
     TextColour textColour;
     Marked marked;
+    Marked addressMarked;
     QString hint;
     QTimer hintTimer;
     RepaintPacer* listPacer = nullptr;

@@ -42,6 +42,7 @@ WindowParts partsOf(app::TForm1& form) {
             onlyPartNamed<QLineEdit>(form, "EditNetMask"),
             onlyPartNamed<QLineEdit>(form, "EditGatewayAddr"),
             onlyPartNamed<QCheckBox>(form, "CheckBoxDhcpEnabled"),
+            onlyPartNamed<QPushButton>(form, "ButtonMoveIntoSubnet"),
             onlyPartNamed<QPushButton>(form, "ButtonSet"),
             onlyPartNamed<QPushButton>(form, "ButtonBlink"),
             onlyPartNamed<QPushButton>(form, "ButtonRestart"),

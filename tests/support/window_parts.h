@@ -31,6 +31,7 @@ struct WindowParts {
     QLineEdit* EditNetMask;
     QLineEdit* EditGatewayAddr;
     QCheckBox* CheckBoxDhcpEnabled;
+    QPushButton* ButtonMoveIntoSubnet;
     QPushButton* ButtonSet;
     QPushButton* ButtonBlink;
     QPushButton* ButtonRestart;

@@ -70,6 +70,10 @@ TEST(CommandLine, CommandsTakeTheirOperandsInCanonicalForm) {
               QStringList({"02-00-00-00-00-0A", "02-00-00-00-00-0B"}));
     EXPECT_EQ(parse("scan --type Rail").invocation->deviceType, "Rail");
     EXPECT_TRUE(parse("apply plan.csv --restart").invocation->restartAfterDhcp);
+    const ParsedCommandLine automatic = parse("set 02-00-00-00-00-0a --ip auto --no-probe");
+    ASSERT_TRUE(automatic.invocation) << automatic.error.toStdString();
+    EXPECT_TRUE(automatic.invocation->ipAuto && !automatic.invocation->ip);
+    EXPECT_FALSE(automatic.invocation->probe);
 }
 
 TEST(CommandLine, HelpAndVersionWinOverEverythingElse) {

@@ -25,6 +25,30 @@ TEST_P(DeviceListReaderFaults, RefusesTheWholeList) {
     EXPECT_EQ(list.problem.toStdString(), GetParam().problem);
 }
 
+struct Layout {
+    const char* name;
+    const char* header;
+    const char* row;
+};
+
+class DeviceListReaderLayouts : public ::testing::TestWithParam<Layout> {};
+
+// Lists saved before the adapter column, or the subnet column, came are read all the same.
+TEST_P(DeviceListReaderLayouts, ReadsListsSavedByEveryEarlierVersion) {
+    const std::string text = kHeader;
+    const report::ReadDeviceList list = report::readDeviceList(QByteArray::fromStdString(
+        text.substr(0, text.size() - 2) + GetParam().header + "\r\n" +
+        "02-00-00-00-00-01,10.0.0.1,,,active,true,1,,V1,false" + GetParam().row + "\r\n"));
+    ASSERT_EQ(list.rows.size(), 1u) << list.problem.toStdString();
+    EXPECT_EQ(list.rows[0].ip, "10.0.0.1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DeviceListReaderLayouts,
+    ::testing::Values(Layout{"Original", "", ""}, Layout{"Adapter", ",adapter", ",10.0.0.254"},
+                      Layout{"Subnet", ",adapter,in_adapter_subnet", ",10.0.0.254,true"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Lists, DeviceListReaderFaults, ::testing::Values(
     FaultCase{"BadMac", kHeader + std::string("02-00-00-00-00-02,10.0.0.2,,,active,true,1,,V1,false\r\n"
