@@ -140,9 +140,9 @@ Probe: before a new IP address is written (set, apply and its --dry-run, all of 
 plan's addresses together), one empty datagram goes from the adapter's address to UDP
 port 9 (discard) of each new address inside the adapter's subnet, and the kernel's
 neighbour table is read for a host that answered, for a quarter of a second at most. An
-address where a host answers that is not a gateway of the scan is refused: "10.77.0.50
-is in use by a host that is not a TORVANE gateway (MAC 5E-...)". Over a loopback
-adapter the probe finds nothing.
+address where a host answers that is not a gateway of the scan is refused, as in
+10.77.0.50 is in use by a host that is not a TORVANE gateway (MAC 5E-...); over a
+loopback adapter the probe finds nothing.
 
 Every command broadcasts: run it only on the network of the devices.
 )");

@@ -11,8 +11,8 @@ namespace net {
 // only on its link, makes the kernel resolve the address; the kernel's neighbour table then
 // tells who answered. Addresses outside the adapter's subnet are not asked about: they are
 // not on the link, and the datagram would go to a router.
+// A QObject only to own its timers: they end with it.
 class NeighbourProbe : public QObject, public AddressProbe {
-    Q_OBJECT
 public:
     explicit NeighbourProbe(tNetworkInterfaceList interfaces, QObject* parent = nullptr);
 
