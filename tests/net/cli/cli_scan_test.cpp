@@ -148,12 +148,16 @@ TEST_F(CliScanTest, CsvAndTableCarryTheSameList) {
     const QStringList lines = csv.out.split("\r\n");
     ASSERT_EQ(lines.size(), 9) << csv.out.toStdString(); // header, 7 devices, end
     EXPECT_EQ(lines[0],
-              "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,adapter");
+              "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,adapter,"
+              "in_adapter_subnet");
     EXPECT_EQ(lines[3], "02-10-00-00-00-01,127.0.0.11,255.0.0.0,127.0.0.1,active,true,257,"
-                        "\"Rail gateway, \"\"A\"\"\",V2.10,false,127.0.0.1");
+                        "\"Rail gateway, \"\"A\"\"\",V2.10,false,127.0.0.1,true");
     EXPECT_EQ(lines[5],
-              "02-10-00-00-00-07,127.0.0.13,,,unsupported,false,1,,V1.00,false,127.0.0.1");
-    EXPECT_TRUE(lines[7].endsWith(",true,127.0.0.1"));
+              "02-10-00-00-00-07,127.0.0.13,,,unsupported,false,1,,V1.00,false,127.0.0.1,true");
+    EXPECT_TRUE(lines[7].endsWith(",true,127.0.0.1,true"));
+    // Outside the adapter's subnet: reached by broadcast only.
+    EXPECT_TRUE(lines[1].startsWith("02-10-00-00-00-04,10.9.0.5,") &&
+                lines[1].endsWith(",127.0.0.1,false"));
 
     const testsupport::CliRun table = scan("table");
     ASSERT_EQ(table.exitCode, 0) << table.err.toStdString();
@@ -163,8 +167,9 @@ TEST_F(CliScanTest, CsvAndTableCarryTheSameList) {
     EXPECT_TRUE(rows[1].startsWith("02-10-00-00-00-04  10.9.0.5 "));
     EXPECT_TRUE(rows[1].contains("not defined (887)"));
     EXPECT_TRUE(rows[5].contains(" n/a "));
-    EXPECT_TRUE(rows[6].endsWith("yes           127.0.0.1"));
-    EXPECT_TRUE(rows[7].endsWith("yes           127.0.0.1"));
+    EXPECT_TRUE(rows[1].endsWith("127.0.0.1  no"));
+    EXPECT_TRUE(rows[6].endsWith("yes           127.0.0.1  yes"));
+    EXPECT_TRUE(rows[7].endsWith("yes           127.0.0.1  yes"));
     EXPECT_EQ(rows[8], "7 devices, through 127.0.0.1 (the first local address)");
 }
 
