@@ -12,6 +12,10 @@
 #include "ui/options_dialog.h"
 #include "ui/settings_error.h"
 
+#include <QLayout>
+
+#include <algorithm>
+
 namespace app {
 
 void TForm1::setUpSettingsAndLanguage() {
@@ -60,6 +64,9 @@ void TForm1::setUpSettingsAndLanguage() {
     if (hintsPage)
         i18n::initCaptions(*language, hintsPage, shownLanguage);
     translateMainWindow(*this, *deviceLines, *ListView1);
+    // The editor is as wide as its widest caption in the language shown, the move button's.
+    PanelInputs->setMinimumWidth(
+        std::max(PanelInputs->minimumWidth(), PanelInputs->layout()->minimumSize().width()));
     // Without its language file every text shows as its key; the user is told why.
     for (const QString& problem : language->takeFileProblems())
         showBox(problem, QStringLiteral("Configuration_warning"),
