@@ -1,5 +1,6 @@
 #include "cli/engine_runner.h"
 
+#include "cli/refusal_text.h"
 #include "engine/device_engine.h"
 #include "net/ipv4.h"
 #include "protocol/frame.h"
@@ -373,44 +374,9 @@ QString EngineRunner::unconfirmedText(const QByteArray& request) const {
 }
 
 ChangeResult EngineRunner::notBegun(const engine::ChangeStart& start, const QString& mac) const {
-    switch (start.outcome) {
-    case engine::ChangeStart::Outcome::NothingChanged:
+    if (start.outcome == engine::ChangeStart::Outcome::NothingChanged)
         return {ChangeResult::Kind::Unchanged, QString(), false};
-    case engine::ChangeStart::Outcome::NothingToSend:
-    case engine::ChangeStart::Outcome::NoDevice:
-        return {ChangeResult::Kind::Refused, QStringLiteral("no valid value to send"), false};
-    case engine::ChangeStart::Outcome::Queued:
-    case engine::ChangeStart::Outcome::Refused:
-        break;
-    }
-    switch (start.refusal.kind) {
-    case engine::Refusal::Kind::LinkLocal:
-        return {
-            ChangeResult::Kind::Refused,
-            QStringLiteral("%1 is a link-local address, refused while DHCP is off").arg(start.ip),
-            false};
-    case engine::Refusal::Kind::IpInUse: {
-        QString holder;
-        for (const engine::DeviceId id : engine.devices().withIp(start.ip)) {
-            if (engine.devices().at(id).mac != mac)
-                holder = engine.devices().at(id).mac;
-        }
-        return {ChangeResult::Kind::Refused,
-                QStringLiteral("IP address %1 is used by %2").arg(start.ip, holder), false};
-    }
-    case engine::Refusal::Kind::InvalidFields:
-    case engine::Refusal::Kind::None:
-        break;
-    }
-    QStringList fields;
-    if (start.refusal.ip)
-        fields.append(QStringLiteral("IP address"));
-    if (start.refusal.netmask)
-        fields.append(QStringLiteral("netmask"));
-    if (start.refusal.gateway)
-        fields.append(QStringLiteral("gateway"));
-    return {ChangeResult::Kind::Refused,
-            QStringLiteral("no valid %1 to send").arg(fields.join(QStringLiteral(", "))), false};
+    return {ChangeResult::Kind::Refused, notStartedText(start, engine.devices(), mac), false};
 }
 
 } // namespace cli

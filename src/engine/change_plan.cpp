@@ -1,5 +1,6 @@
 #include "engine/change_plan.h"
 
+#include "engine/address_policy.h"
 #include "engine/device_set.h"
 #include "net/ipv4.h"
 
@@ -25,14 +26,28 @@ bool isAddress(const AddressInput& input) {
     return !input.shows && net::isValidIpText(input.text);
 }
 
+// The address the device will have: the one typed, else the one it shows.
+std::optional<QString> addressAfter(const AddressInput& input, const AddressField& listed) {
+    if (isAddress(input))
+        return net::intToIpText(net::ipTextToInt(input.text));
+    if (listed.state == AddressState::Value && net::isValidIpText(listed.text))
+        return listed.text;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString normalizeAddr(const QString& text) {
     return net::intToIpText(net::ipTextToInt(text));
 }
 
-ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request) {
+ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request,
+                      const AddressPolicy& policy) {
     ChangePlan plan;
+    if (net::isLinkLocalIp(request.ip) && !request.dhcpTicked) {
+        plan.refusal.kind = Refusal::Kind::LinkLocal;
+        return plan;
+    }
     const DeviceRecord& device = devices.at(*request.device);
     const bool ticked = request.dhcpTicked;
     const auto again = [&](Field field) { return request.rewrite.contains(field); };
@@ -63,6 +78,17 @@ ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request) {
                       !isAddress(request.gateway);
     if (refusal.ip || refusal.netmask || refusal.gateway) {
         refusal.kind = Refusal::Kind::InvalidFields;
+        return plan;
+    }
+    const NewAddresses after{request.ip,
+                             device.ip,
+                             addressAfter(request.netmask, device.netmask),
+                             addressAfter(request.gateway, device.gateway),
+                             ipDiffers || dhcpOff,
+                             (netmaskDiffers || dhcpOff) && isAddress(request.netmask),
+                             (gatewayDiffers || dhcpOff) && isAddress(request.gateway)};
+    if (const std::optional<Refusal> broken = policy.check(after)) {
+        refusal = *broken;
         return plan;
     }
     if (devices.ipUsedByOtherMac(request.ip, request.mac)) {

@@ -11,6 +11,7 @@
 
 namespace engine {
 
+class AddressPolicy;
 class DeviceSet;
 
 // An address as the editor holds it: a typed text, or the text of one of the list's states
@@ -65,8 +66,9 @@ struct ChangePlan {
 };
 
 // The change of request.device, whose IP has already been put in canonical form when it is
-// a valid address. The link-local refusal comes before the plan.
-ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request);
+// a valid address. Every address it would write keeps the rules of policy.
+ChangePlan planChange(const DeviceSet& devices, const ChangeRequest& request,
+                      const AddressPolicy& policy);
 
 // The text of a valid address in canonical form ("192.168.001.010" is "192.168.1.10").
 QString normalizeAddr(const QString& text);

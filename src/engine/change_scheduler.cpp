@@ -32,8 +32,8 @@ quint8 answerCodeOf(const QByteArray& frame) {
 // known to be about its device.
 struct ChangeScheduler::Slot {
     Slot(EndpointSession& session, Clock& clock, LogSink& log, DeviceSet& devices,
-         ChangeJournal& journal)
-        : transaction(session, clock, log, events, devices, journal), confirmation(clock) {}
+         ChangeJournal& journal, const AddressPolicy& policy)
+        : transaction(session, clock, log, events, devices, journal, policy), confirmation(clock) {}
 
     std::size_t change = 0;
     Events events;
@@ -47,8 +47,10 @@ struct ChangeScheduler::Slot {
 };
 
 ChangeScheduler::ChangeScheduler(EndpointSession& session, Clock& clock, LogSink& log,
-                                 DeviceSet& devices, ChangeJournal& journal)
-    : session(session), clock(clock), log(log), devices(devices), journal(journal) {}
+                                 DeviceSet& devices, ChangeJournal& journal,
+                                 const AddressPolicy& policy)
+    : session(session), clock(clock), log(log), devices(devices), journal(journal), policy(policy) {
+}
 
 ChangeScheduler::~ChangeScheduler() = default;
 
@@ -113,7 +115,7 @@ void ChangeScheduler::startMore() {
 }
 
 ChangeScheduler::Slot& ChangeScheduler::makeSlot(std::size_t change) {
-    changeSlots[change] = std::make_unique<Slot>(session, clock, log, devices, journal);
+    changeSlots[change] = std::make_unique<Slot>(session, clock, log, devices, journal, policy);
     Slot& slot = *changeSlots[change];
     slot.change = change;
     ++running;

@@ -18,6 +18,7 @@
 
 namespace engine {
 
+class AddressPolicy;
 class DeviceSet;
 class EndpointSession;
 class LogSink;
@@ -61,7 +62,7 @@ public:
 
     // Every change of a run is written into the journal, as a single change is.
     ChangeScheduler(EndpointSession& session, Clock& clock, LogSink& log, DeviceSet& devices,
-                    ChangeJournal& journal);
+                    ChangeJournal& journal, const AddressPolicy& policy);
     ~ChangeScheduler();
 
     // Changes at once, and how long each request waits for its confirmation.
@@ -97,6 +98,7 @@ private:
     LogSink& log;
     DeviceSet& devices;
     ChangeJournal& journal;
+    const AddressPolicy& policy;
     int limit = 32;
     int timeoutMs = 3000;
     std::vector<ChangeRequest> changes;

@@ -1,5 +1,6 @@
 #include "engine/change_transaction.h"
 
+#include "engine/address_policy.h"
 #include "engine/device_set.h"
 #include "engine/endpoint_session.h"
 #include "engine/events.h"
@@ -75,9 +76,10 @@ std::size_t slot(Field field) {
 } // namespace
 
 ChangeTransaction::ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log,
-                                     Events& events, DeviceSet& devices, ChangeJournal& journal)
-    : session(session), log(log), events(events), devices(devices), journal(journal), watch(clock),
-      step(clock) {}
+                                     Events& events, DeviceSet& devices, ChangeJournal& journal,
+                                     const AddressPolicy& policy)
+    : session(session), log(log), events(events), devices(devices), journal(journal),
+      policy(policy), watch(clock), step(clock) {}
 
 std::vector<QByteArray> ChangeTransaction::unsentFrames() const {
     std::vector<QByteArray> frames;
@@ -100,15 +102,12 @@ ChangeStart ChangeTransaction::start(const ChangeRequest& given) {
     if (net::isValidIpText(request.ip))
         request.ip = normalizeAddr(request.ip);
     result.ip = request.ip;
-    if (net::isLinkLocalIp(request.ip) && !request.dhcpTicked) {
-        result.outcome = ChangeStart::Outcome::Refused;
-        result.refusal.kind = Refusal::Kind::LinkLocal;
-        return result;
-    }
-    const ChangePlan plan = planChange(devices, request);
+    const ChangePlan plan = planChange(devices, request, policy);
     if (plan.refusal.kind != Refusal::Kind::None) {
         if (plan.dhcpChanged)
             log.logStringOnly(QStringLiteral("DCHP changed start set query"));
+        if (plan.refusal.kind == Refusal::Kind::AddressRule)
+            log.logStringOnly(QStringLiteral("Refused, ") + addressRefusalText(plan.refusal));
         result.outcome = ChangeStart::Outcome::Refused;
         result.refusal = plan.refusal;
         return result;

@@ -16,6 +16,7 @@
 
 namespace engine {
 
+class AddressPolicy;
 class DeviceSet;
 class EndpointSession;
 class Events;
@@ -60,7 +61,7 @@ public:
     static constexpr int kTimeoutTicks = 12;
 
     ChangeTransaction(EndpointSession& session, Clock& clock, LogSink& log, Events& events,
-                      DeviceSet& devices, ChangeJournal& journal);
+                      DeviceSet& devices, ChangeJournal& journal, const AddressPolicy& policy);
 
     void setWatchInterval(int ms) { watchIntervalMs = ms; }
     // Restarts the device of the change (mac, ip) when the user accepts the offer.
@@ -127,6 +128,7 @@ private:
     Events& events;
     DeviceSet& devices;
     ChangeJournal& journal;
+    const AddressPolicy& policy;
     std::function<void(const QString&, const QString&)> restartDevice;
     std::function<void()> ended;
     int watchIntervalMs = 200;

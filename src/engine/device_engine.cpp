@@ -8,8 +8,8 @@ DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log)
 DeviceEngine::DeviceEngine(Endpoint& endpoint, Clock& clock, LogSink& log, ChangeJournal& journal)
     : session(endpoint, clock, log, eventSink), destinations(session, log),
       scan(session, clock, log, eventSink, deviceSet, destinations),
-      changes(session, clock, log, eventSink, deviceSet, journal),
-      manyChanges(session, clock, log, deviceSet, journal),
+      changes(session, clock, log, eventSink, deviceSet, journal, policy),
+      manyChanges(session, clock, log, deviceSet, journal, policy),
       commands(session, log, eventSink, destinations) {
     session.setDispatch([this](const protocol::ReceiveBuffer& datagram, const QString& sourceIp) {
         dispatch(datagram, sourceIp);
@@ -32,10 +32,12 @@ void DeviceEngine::setIntervals(const Intervals& intervals) {
 
 void DeviceEngine::setInterfaces(const net::tNetworkInterfaceList& interfaces) {
     destinations.setInterfaces(interfaces);
+    policy.setInterfaces(interfaces);
 }
 
 void DeviceEngine::setAdapter(const QString& adapterIp) {
     session.setAdapter(adapterIp);
+    policy.setAdapter(adapterIp);
 }
 
 void DeviceEngine::setDhcpTicked(bool ticked) {

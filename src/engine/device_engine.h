@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/address_policy.h"
 #include "engine/change_scheduler.h"
 #include "engine/change_transaction.h"
 #include "engine/commands.h"
@@ -92,6 +93,8 @@ public:
     int endpointHandle() const { return session.handle(); }
     const QString& adapter() const { return session.adapter(); }
     const net::tNetworkInterfaceList& interfaces() const { return destinations.localInterfaces(); }
+    // The rules every change's addresses keep, for one who decides changes before making them.
+    const AddressPolicy& addressPolicy() const { return policy; }
     // Where a request for the device at deviceIp goes now (the rule writes its log lines).
     QString destinationFor(const QString& deviceIp) const;
     // The first-answer watch's tick, for a front end that drives it itself.
@@ -105,6 +108,7 @@ private:
     DeviceSet deviceSet;
     EndpointSession session;
     DestinationRule destinations;
+    AddressPolicy policy;
     Discovery scan;
     ChangeTransaction changes;
     ChangeScheduler manyChanges;

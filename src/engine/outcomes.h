@@ -48,6 +48,20 @@ QString failureKey(Failure::Kind kind);
 // The values a change writes.
 enum class Field { Ip, Netmask, Gateway, Dhcp };
 
+// The rule of addresses that a value of a change breaks.
+enum class AddressFault {
+    ThisNetwork, // in 0.0.0.0/8, which no host may take
+    Loopback,
+    Multicast,
+    Reserved,       // 240.0.0.0/4, 255.255.255.255 included
+    LocalAddress,   // an address of this PC
+    NetworkAddress, // of the device's subnet
+    SubnetBroadcast,
+    NoNetmask, // not 1 to 31 leading one bits
+    GatewayOutsideSubnet,
+    GatewayIsDeviceIp,
+};
+
 // Why a change was refused before anything of it was queued.
 struct Refusal {
     enum class Kind {
@@ -55,11 +69,16 @@ struct Refusal {
         LinkLocal,     // a link-local IP without DHCP
         InvalidFields, // the addresses named below are no valid addresses
         IpInUse,       // another device (another MAC) has the IP
+        AddressRule,   // the address named below (value) breaks the rule of fault
     };
     Kind kind = Kind::None;
     bool ip = false;
     bool netmask = false;
     bool gateway = false;
+    QString value = {};
+    AddressFault fault = AddressFault::ThisNetwork;
+    // The device's subnet as it would be ("10.0.0.0/24"), for the faults that speak of it.
+    QString subnet = {};
 };
 
 // The colour of the changed device's line: the outcome of the last change.

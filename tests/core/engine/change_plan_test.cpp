@@ -1,5 +1,6 @@
 // Which requests a change sends, and which changes are refused, decided before anything of
 // the change is queued.
+#include "engine/address_policy.h"
 #include "engine/change_plan.h"
 #include "engine/device_set.h"
 
@@ -97,7 +98,7 @@ TEST_P(ChangePlanCase, QueuesTheRequestsInOrderOrRefuses) {
     const engine::DeviceSet devices = devicesWith(c.listed);
     ChangeRequest request = unchanged(c.listed);
     c.edit(request);
-    const engine::ChangePlan plan = engine::planChange(devices, request);
+    const engine::ChangePlan plan = engine::planChange(devices, request, engine::AddressPolicy());
     EXPECT_EQ(plan.refusal.kind, c.refusal);
     EXPECT_EQ(plan.nothingChanged, c.nothingChanged);
     EXPECT_EQ(requestsOf(plan), c.requests);
@@ -196,7 +197,7 @@ TEST(ChangePlan, TheFieldCheckNamesEveryInvalidFieldAndOnlyThose) {
     request.ip = "192.168.0.300";
     request.netmask = AddressInput::typed("255.255.0");
     request.gateway = AddressInput::showing(AddressState::NotAvailable, "n/a");
-    const Refusal refusal = engine::planChange(devices, request).refusal;
+    const Refusal refusal = engine::planChange(devices, request, engine::AddressPolicy()).refusal;
     EXPECT_EQ(refusal.kind, Refusal::Kind::InvalidFields);
     EXPECT_TRUE(refusal.ip);
     EXPECT_TRUE(refusal.netmask);
