@@ -1,4 +1,5 @@
 #include "cli/address_probing.h"
+#include "cli/apply_decision.h"
 #include "cli/apply_order.h"
 #include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
@@ -8,8 +9,6 @@
 #include "cli/wanted_values.h"
 #include "cli/workbench.h"
 #include "engine/device_engine.h"
-
-#include <QSet>
 
 #include <algorithm>
 #include <optional>
@@ -40,22 +39,41 @@ QString resultWord(ChangeResult::Kind kind) {
     return QStringLiteral("timeout");
 }
 
+// What a row comes to before anything is sent; a row to change that is not carried out
+// is "not started".
+RowOutcome decidedOutcome(const PlanRow& row, const RowDecision& decision) {
+    RowOutcome outcome{row.line, row.mac, {}, decision.changes, {}};
+    switch (decision.kind) {
+    case RowDecision::Kind::NotFound:
+        outcome.result = QStringLiteral("not found");
+        outcome.detail = QStringLiteral("did not answer the scan");
+        break;
+    case RowDecision::Kind::Refused:
+        outcome.result = QStringLiteral("refused");
+        outcome.detail = decision.reason;
+        break;
+    case RowDecision::Kind::Unchanged:
+        outcome.result = QStringLiteral("unchanged");
+        break;
+    case RowDecision::Kind::Change:
+        outcome.result = QStringLiteral("not started");
+        outcome.detail = QStringLiteral("the plan has a refused row, nothing was sent");
+        break;
+    }
+    return outcome;
+}
+
 class PlanRun {
 public:
-    PlanRun(const Plan& plan, Workbench& bench, const Invocation& invocation,
-            QHash<QString, QString> conflicts)
-        : plan(plan), bench(bench), dryRun(invocation.dryRun),
-          restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1),
-          conflicts(std::move(conflicts)) {
-        for (const PlanRow& row : plan.rows)
-            plannedMacs.insert(row.mac);
-    }
+    PlanRun(const Plan& plan, const std::vector<RowDecision>& decisions, Workbench& bench,
+            const Invocation& invocation)
+        : plan(plan), decisions(decisions), bench(bench), dryRun(invocation.dryRun),
+          restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1) {}
 
     // Each row's result is written as soon as it is known.
     std::vector<RowOutcome> carryOut(RowStream& stream) {
         std::vector<RowOutcome> outcomes(plan.rows.size());
         expectedIps.resize(plan.rows.size());
-        unfinished = bench.journal.unfinished();
         const auto currentIp = [this](const QString& mac) -> std::optional<QString> {
             const engine::DeviceRecord* device = bench.device(mac);
             return device ? std::optional<QString>(device->ip) : std::nullopt;
@@ -85,7 +103,7 @@ public:
                 continue;
             }
             if (manyAtOnce) {
-                prepared[index] = prepare(row);
+                prepared[index] = prepare(row, decisions[index]);
                 if (prepared[index].request)
                     toChange.push_back({index, *prepared[index].request});
                 else
@@ -93,7 +111,7 @@ public:
                 continue;
             }
             bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
-            settle(index, carryOut(row));
+            settle(index, carryOut(row, decisions[index]));
             bench.progress.clear();
         }
         // A restart is an operation of its own: it waits until every change has ended.
@@ -128,16 +146,6 @@ public:
     bool anyRestartRefused() const { return restartRefused; }
 
 private:
-    // A device outside the plan keeps its address, so the plan cannot give it to another.
-    QString outsiderWithIp(const QString& ip) const {
-        for (const engine::DeviceId id : bench.engine.devices().withIp(ip)) {
-            const QString& mac = bench.engine.devices().at(id).mac;
-            if (!plannedMacs.contains(mac))
-                return mac;
-        }
-        return QString();
-    }
-
     RowOutcome notStarted(const PlanRow& row) const {
         RowOutcome outcome{row.line, row.mac, QStringLiteral("not started"), {}, {}};
         if (const engine::DeviceRecord* device = bench.device(row.mac))
@@ -177,47 +185,23 @@ private:
         std::optional<engine::ChangeRequest> request;
     };
 
-    RowOutcome carryOut(const PlanRow& row) {
-        const Prepared prepared = prepare(row);
+    RowOutcome carryOut(const PlanRow& row, const RowDecision& decision) {
+        const Prepared prepared = prepare(row, decision);
         if (!prepared.request)
             return prepared.outcome;
         return conclude(row, prepared, bench.runner.change(*prepared.request, ChangeListener{}));
     }
 
-    Prepared prepare(const PlanRow& row) const {
-        Prepared prepared{{row.line, row.mac, {}, {}, {}}, {}, std::nullopt};
-        RowOutcome& outcome = prepared.outcome;
-        const engine::DeviceRecord* device = bench.device(row.mac);
-        if (!device) {
-            outcome.result = QStringLiteral("not found");
-            outcome.detail = QStringLiteral("did not answer the scan");
+    Prepared prepare(const PlanRow& row, const RowDecision& decision) const {
+        Prepared prepared{decidedOutcome(row, decision), decision.again, std::nullopt};
+        if (decision.kind != RowDecision::Kind::Change)
             return prepared;
-        }
-        const WantedValues wanted = wantedOf(row);
-        prepared.again = writtenAgain(*device, wanted, unfinished);
-        outcome.changes = valueChanges(*device, wanted, prepared.again);
-        QString refusal = refusalBeforeSending(*device, wanted);
-        if (refusal.isEmpty() && row.ip) {
-            if (const QString outsider = outsiderWithIp(*row.ip); !outsider.isEmpty())
-                refusal = QStringLiteral("IP address %1 is used by %2, which is not in the plan")
-                              .arg(*row.ip, outsider);
-        }
-        if (refusal.isEmpty() && row.ip)
-            refusal = conflicts.value(*row.ip);
-        if (!refusal.isEmpty()) {
-            outcome.result = QStringLiteral("refused");
-            outcome.detail = refusal;
-            return prepared;
-        }
-        if (!anyChange(outcome.changes)) {
-            outcome.result = QStringLiteral("unchanged");
-            return prepared;
-        }
         if (dryRun) {
-            outcome.result = QStringLiteral("would change");
+            prepared.outcome.result = QStringLiteral("would change");
+            prepared.outcome.detail.clear();
             return prepared;
         }
-        prepared.request = changeRequest(*device, wanted, prepared.again);
+        prepared.request = decision.request;
         return prepared;
     }
 
@@ -265,17 +249,14 @@ private:
     }
 
     const Plan& plan;
+    const std::vector<RowDecision>& decisions;
     Workbench& bench;
     bool dryRun;
     bool restartAfterDhcp;
     // Many devices changed at once instead of one after the other.
     bool manyAtOnce;
-    QSet<QString> plannedMacs;
     bool networkFailure = false;
     bool restartRefused = false;
-    engine::UnfinishedValues unfinished;
-    // The plan's new IPs where a host that is not a listed gateway answered.
-    QHash<QString, QString> conflicts;
     // Where each row's device is to answer the closing scan.
     std::vector<QString> expectedIps;
 };
@@ -290,8 +271,20 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     for (const PlanRow& row : plan.rows)
         if (row.ip)
             newIps.append(*row.ip);
-    PlanRun run(plan, bench, invocation, probedConflicts(bench, newIps));
+    const std::vector<RowDecision> decisions =
+        decidePlan(plan.rows, bench.engine.devices(), bench.engine.addressPolicy(),
+                   bench.journal.unfinished(), probedConflicts(bench, newIps));
     RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
+    // A plan is carried out whole or not at all: one refused row, and nothing is sent.
+    if (anyRefused(decisions)) {
+        for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+            const RowOutcome outcome = decidedOutcome(plan.rows[i], decisions[i]);
+            stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
+        }
+        stream.finish();
+        return exitUsage;
+    }
+    PlanRun run(plan, decisions, bench, invocation);
     const std::vector<RowOutcome> outcomes = run.carryOut(stream);
     if (run.networkFailed())
         return bench.networkFailed();

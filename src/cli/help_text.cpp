@@ -48,9 +48,10 @@ Commands:
   restart MAC...   restart each device
   apply PLAN.csv   give many devices their values from a plan, many devices at once
                    (see --parallel), each device's requests one after the other;
-                   every row is checked before anything is sent
-      --dry-run        scan and show each value from -> to ("would change"); send
-                       nothing else
+                   every row is decided against the scan before anything is sent,
+                   and one refused row refuses the plan (exit status 2)
+      --dry-run        scan and show each value from -> to ("would change"), with the
+                       decisions of the real run; send nothing else
       --restart        restart each device whose DHCP setting its row changed, once
                        the row is done, so that the setting takes effect
   watch            scan again and again and report each device that appeared,
@@ -116,6 +117,9 @@ new addresses into its ip column. Its other columns, and columns of your own, ar
 alone; a header spelt nearly as a plan column (netmsk) is refused. A bad MAC or address,
 a MAC planned twice or one IP planned for two devices is reported with its line number,
 and nothing is sent; so is a plan that is not a file, larger than 4 MiB or not text.
+Every new address keeps the address rules (man torvane-cli, ADDRESS RULES): no network,
+broadcast, loopback, multicast or local address as IP, 1 to 31 leading one bits as
+netmask, a gateway inside the new subnet that is not the device's IP or the broadcast.
 apply reports every row: done, unchanged, refused, timeout, unverified, interrupted,
 not started or not found, and per value what the device confirmed (done,
 temporary_only, refused, timeout, not_sent, interrupted).

@@ -358,7 +358,8 @@ TEST(ChangeTransaction, OnlyTheAnswerToTheOutstandingRequestFromTheDeviceCounts)
 
 TEST(ChangeTransaction, OfTwoDevicesAtTheSendersAddressOnlyTheChangedOneIsUpdated) {
     EngineBench bench;
-    bench.scan({{.mac = kMac, .ip = "192.168.0.30"}, {.mac = kOtherMac, .ip = "192.168.0.30"}});
+    bench.scan({{.mac = kMac, .ip = "192.168.0.30", .gateway = "192.168.0.1"},
+                {.mac = kOtherMac, .ip = "192.168.0.30", .gateway = "192.168.0.1"}});
     bench.runUntilIdle();
     const std::size_t mark = bench.sentCount();
     const engine::DeviceRecord& device = bench.device(kMac);
