@@ -1,5 +1,6 @@
 // The window's side of the device engine: the user's clicks become engine calls with the
 // values of the edits, and the engine's events become lines, colours, texts and boxes.
+#include "app/address_rule_text.h"
 #include "app/form1.h"
 
 #include "app/scan_inventory.h"
@@ -414,6 +415,13 @@ void TForm1::showRefusal(const engine::Refusal& refusal) {
     case engine::Refusal::Kind::IpInUse:
         showAsInvalid(EditIpAddr, true);
         box(translate(QStringLiteral("ip_already_in_use")));
+        return;
+    case engine::Refusal::Kind::AddressRule:
+        showAsInvalid(refusal.ip        ? EditIpAddr
+                      : refusal.netmask ? EditNetMask
+                                        : EditGatewayAddr,
+                      true);
+        box(addressRuleText(*this, refusal));
         return;
     case engine::Refusal::Kind::InvalidFields:
         break;
