@@ -140,25 +140,49 @@ TEST_F(CliApplyTest, APlanWithBadRowsIsRefusedWholeBeforeAnythingIsSent) {
 }
 
 TEST_F(CliApplyTest, EveryRowReportsWhatBecameOfIt) {
-    start(devices(2) + "[mute]\nmac = 02-30-00-00-00-10\nip = 127.0.1.16\nnetmask = 255.0.0.0\n"
-                       "silent = sets\n"
-                       "[outsider]\nmac = 02-30-00-00-00-20\nip = 127.0.1.32\n");
+    start(devices(1) + "[mute]\nmac = 02-30-00-00-00-10\nip = 127.0.1.16\nnetmask = 255.0.0.0\n"
+                       "silent = sets\n");
     const QString file = plan("mac,ip\n" + mac(1).toStdString() + ",127.0.1.21\n" +
-                              "02-30-00-00-00-10,127.0.1.26\n" + "02-30-00-00-00-77,127.0.1.27\n" +
-                              mac(2).toStdString() + ",127.0.1.32\n");
+                              "02-30-00-00-00-10,127.0.1.26\n" + "02-30-00-00-00-77,127.0.1.27\n");
     const testsupport::CliRun run = cli({"--timeout", "500", "apply", file});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-    EXPECT_EQ(run.out.split('\n', Qt::SkipEmptyParts).size(), 5) << run.out.toStdString();
+    EXPECT_EQ(run.out.split('\n', Qt::SkipEmptyParts).size(), 4) << run.out.toStdString();
     for (const char* line :
          {"02-30-00-00-00-01  done          ip 127.0.1.1 -> 127.0.1.21 (done)\n",
           "02-30-00-00-00-10  timeout       ip 127.0.1.16 -> 127.0.1.26 (timeout); IP address "
           "(temporary) 127.0.1.26 not confirmed within 500 ms\n",
-          "02-30-00-00-00-77  not found     did not answer the scan\n",
-          "02-30-00-00-00-02  refused       ip 127.0.1.2 -> 127.0.1.32; IP address 127.0.1.32 is "
-          "used by 02-30-00-00-00-20, which is not in the plan\n"})
+          "02-30-00-00-00-77  not found     did not answer the scan\n"})
         EXPECT_TRUE(run.out.contains(line)) << line << run.out.toStdString();
     // Only the first device's two requests were confirmed; the mute one got its first.
     EXPECT_EQ(changeRequests().size(), 3u);
+}
+
+// Device 1 takes the address that device 2 gives up, which is fine; device 3's gateway would
+// lie outside its new subnet. The plan is refused whole before its first write, and the dry
+// run says the very same.
+TEST_F(CliApplyTest, OneRefusedRowRefusesThePlanBeforeAnythingIsSentAndTheDryRunAgrees) {
+    start(devices(3));
+    const QString file = plan("mac,ip,netmask,gateway\n" + mac(1).toStdString() + ",127.0.1.2,,\n" +
+                              mac(2).toStdString() + ",127.0.1.12,,\n" + mac(3).toStdString() +
+                              ",127.0.3.3,255.255.255.0,127.0.0.1\n");
+    std::vector<testsupport::CliRun> runs;
+    for (const QStringList& dryRun : {QStringList{"--dry-run"}, QStringList{}}) {
+        runs.push_back(cli(QStringList{"--format", "json", "apply", file} + dryRun));
+        EXPECT_EQ(runs.back().exitCode, 2) << runs.back().err.toStdString();
+        EXPECT_TRUE(changeRequests().empty());
+    }
+    EXPECT_EQ(runs[0].out, runs[1].out);
+    const QJsonArray rows = QJsonDocument::fromJson(runs[1].out.toUtf8()).array();
+    ASSERT_EQ(rows.size(), 3) << runs[1].out.toStdString();
+    EXPECT_EQ(rows[0]["result"].toString(), "not started");
+    EXPECT_EQ(rows[1]["result"].toString(), "not started");
+    EXPECT_EQ(rows[2]["result"].toString(), "refused");
+    EXPECT_EQ(rows[2]["detail"].toString(),
+              "gateway 127.0.0.1: outside the device's subnet 127.0.3.0/24");
+    const QJsonArray after = scannedDevices();
+    ASSERT_EQ(after.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(after[i]["ip"].toString(), QStringLiteral("127.0.1.%1").arg(i + 1));
 }
 
 // The device list exported, opened in a spreadsheet, new addresses typed into its ip
