@@ -346,6 +346,26 @@ TEST(ChangeChecks, TheFieldCheckRefusesOnlyInvalidFieldsAlsoWithUntranslatedText
     EXPECT_EQ(bench.framesSinceScan().size(), 2u);
 }
 
+// The device is 127.0.0.5/8: a gateway outside that subnet would cut it off from a router.
+TEST(ChangeChecks, AnAddressBreakingTheRulesIsRefusedNamingValueAndReason) {
+    DeviceBench bench;
+    auto& form = bench.form;
+    const WindowParts& parts = bench.parts;
+    bench.scan({device()});
+    bench.load(kMac);
+    parts.EditGatewayAddr->setText("10.0.0.1");
+    form.actChangeIPConfigExecute();
+    pumpRounds(50);
+
+    const auto boxes = bench.f.boxes.messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    expectErrorBox(boxes[0], form,
+                   "Invalid value for gateway 10.0.0.1: outside the device's subnet 127.0.0.0/8, "
+                   "nothing was saved.");
+    EXPECT_TRUE(app::TForm1::isShownInvalid(parts.EditGatewayAddr));
+    EXPECT_TRUE(bench.framesSinceScan().empty());
+}
+
 TEST(ChangeChecks, AnInvalidAddressIsNotSentWhenDhcpIsSwitchedOn) {
     DeviceBench bench;
     auto& form = bench.form;
