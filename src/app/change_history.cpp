@@ -34,4 +34,19 @@ bool TForm1::storedOnlyTemporarily(const QString& mac) const {
     return unfinishedChanges.contains(mac);
 }
 
+QString TForm1::lineWarning(const QString& mac) const {
+    if (storedOnlyTemporarily(mac))
+        return QStringLiteral("Stored only temporarily: will be lost at the next restart");
+    // The line shows the latest answer under this MAC; anyone on the segment can send one
+    // that claims another address, so the user is told before trusting or changing it.
+    const std::vector<engine::DeviceId>& records = deviceEngine->devices().withMac(mac);
+    if (records.empty())
+        return QString();
+    const engine::DeviceRecord& latest = deviceEngine->devices().at(records.back());
+    if (!latest.doubtful)
+        return QString();
+    return QStringLiteral("Doubtful: the answer came from %1, not from %2, the address it claims")
+        .arg(latest.answeredFrom, latest.ip);
+}
+
 } // namespace app

@@ -58,9 +58,8 @@ void TForm1::ListView1MouseMove(const QPoint& position) {
         return;
     }
     const int row = under.row();
-    if (storedOnlyTemporarily(deviceLines->caption(row))) {
-        ListView1->setHintText(QStringLiteral("Stored only temporarily: will be lost at the next "
-                                              "restart"));
+    if (const QString warning = lineWarning(deviceLines->caption(row)); !warning.isEmpty()) {
+        ListView1->setHintText(warning);
         return;
     }
     if (outsideAdapterSubnet(deviceLines->cell(row, 0))) {

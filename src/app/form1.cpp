@@ -204,7 +204,8 @@ void TForm1::buildListArea() {
     fill->addWidget(ListView1);
     Splitter1->addWidget(PanelListview);
 
-    ListView1->setMarked([this](const QString& caption) { return storedOnlyTemporarily(caption); });
+    ListView1->setMarked(
+        [this](const QString& caption) { return !lineWarning(caption).isEmpty(); });
     ListView1->setTextColour([this](const QString& caption) -> std::optional<QColor> {
         const QString& changed = deviceEngine->transaction().lastChangedMac();
         if (caption != changed || changed.isEmpty())

@@ -316,6 +316,8 @@ private:
     // Keeps the marks of the lines whose last change did not complete as a change goes on.
     void noteValueRecorded(engine::Field field, engine::ValueOutcome outcome);
     bool storedOnlyTemporarily(const QString& mac) const;
+    // Why the line of this MAC carries the warning mark, as its hint; empty: no mark.
+    QString lineWarning(const QString& mac) const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void setHourglassCursor();
     void setDefaultCursor();

@@ -24,28 +24,18 @@ struct OptionDefinition {
     std::optional<Command> only; // an option of this command; none: a common option
 };
 
-const OptionDefinition kOptions[] = {{"--adapter", true, std::nullopt},
-                                     {"--scan-ms", true, std::nullopt},
-                                     {"--timeout", true, std::nullopt},
-                                     {"--parallel", true, std::nullopt},
-                                     {"--wait-ms", true, std::nullopt},
-                                     {"--format", true, std::nullopt},
-                                     {"--gdf", true, std::nullopt},
-                                     {"--verbose", false, std::nullopt},
-                                     {"--no-probe", false, std::nullopt},
-                                     {"--ip", true, Command::Set},
-                                     {"--netmask", true, Command::Set},
-                                     {"--gateway", true, Command::Set},
-                                     {"--dhcp", true, Command::Set},
-                                     {"--dry-run", false, Command::Apply},
-                                     {"--type", true, Command::Scan},
-                                     {"--restart", false, Command::Apply},
-                                     {"--compare", true, Command::Scan},
-                                     {"--interval", true, Command::Watch},
-                                     {"--exec", true, Command::Watch},
-                                     {"--exec-timeout", true, Command::Watch},
-                                     {"--since", true, Command::History},
-                                     {"--since", true, Command::Inventory}};
+const OptionDefinition kOptions[] = {
+    {"--adapter", true, std::nullopt},   {"--scan-ms", true, std::nullopt},
+    {"--timeout", true, std::nullopt},   {"--parallel", true, std::nullopt},
+    {"--wait-ms", true, std::nullopt},   {"--format", true, std::nullopt},
+    {"--gdf", true, std::nullopt},       {"--verbose", false, std::nullopt},
+    {"--no-probe", false, std::nullopt}, {"--ip", true, Command::Set},
+    {"--netmask", true, Command::Set},   {"--gateway", true, Command::Set},
+    {"--dhcp", true, Command::Set},      {"--dry-run", false, Command::Apply},
+    {"--type", true, Command::Scan},     {"--restart", false, Command::Apply},
+    {"--compare", true, Command::Scan},  {"--interval", true, Command::Watch},
+    {"--exec", true, Command::Watch},    {"--exec-timeout", true, Command::Watch},
+    {"--since", true, Command::History}, {"--since", true, Command::Inventory}};
 
 // The option's definition for the command; for an option of other commands only, the first
 // of them.

@@ -57,7 +57,8 @@ void recordScan(HistoryDatabase& database, const engine::DeviceSet& devices,
     for (const engine::DeviceRecord& record : devices.all()) {
         if (record.doubtful)
             continue;
-        const report::DeviceRow row = report::deviceRow(record, devices, types, adapter);
+        const report::DeviceRow row =
+            report::deviceRow(record, devices, types, adapter, std::nullopt);
         for (const QVariant& value :
              {text(row.mac), text(seen), text(seen), text(row.ip), orNull(row.netmask),
               orNull(row.gateway), text(report::dhcpColumnText(row.dhcp)), QVariant(row.type),

@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -28,24 +30,24 @@ QString typeText(const DeviceRow& row) {
 } // namespace
 
 const QStringList& deviceListFields() {
-    static const QStringList fields{
-        QStringLiteral("mac"),      QStringLiteral("ip"),
-        QStringLiteral("netmask"),  QStringLiteral("gateway"),
-        QStringLiteral("dhcp"),     QStringLiteral("restart"),
-        QStringLiteral("type"),     QStringLiteral("type_name"),
-        QStringLiteral("revision"), QStringLiteral("duplicate_ip"),
-        QStringLiteral("adapter"),  QStringLiteral("in_adapter_subnet")};
+    static const QStringList fields{QStringLiteral("mac"),      QStringLiteral("ip"),
+                                    QStringLiteral("netmask"),  QStringLiteral("gateway"),
+                                    QStringLiteral("dhcp"),     QStringLiteral("restart"),
+                                    QStringLiteral("type"),     QStringLiteral("type_name"),
+                                    QStringLiteral("revision"), QStringLiteral("duplicate_ip"),
+                                    QStringLiteral("adapter"),  QStringLiteral("in_adapter_subnet"),
+                                    QStringLiteral("doubtful"), QStringLiteral("answered_from")};
     return fields;
 }
 
 QString deviceListCsv(const std::vector<DeviceRow>& rows) {
     QString out = csvRecord(deviceListFields());
     for (const DeviceRow& row : rows) {
-        out += csvRecord({row.mac, row.ip, row.netmask.value_or(QString()),
-                          row.gateway.value_or(QString()), dhcpColumnText(row.dhcp),
-                          boolText(row.restart), QString::number(row.type),
-                          row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp),
-                          row.adapter, subnetText(row.inAdapterSubnet)});
+        out += csvRecord(
+            {row.mac, row.ip, row.netmask.value_or(QString()), row.gateway.value_or(QString()),
+             dhcpColumnText(row.dhcp), boolText(row.restart), QString::number(row.type),
+             row.typeName.value_or(QString()), row.revision, boolText(row.duplicateIp), row.adapter,
+             subnetText(row.inAdapterSubnet), boolText(row.doubtful), row.answeredFrom});
     }
     return out;
 }
@@ -67,7 +69,9 @@ QJsonObject deviceJson(const DeviceRow& row) {
         {names[8], row.revision},
         {names[9], row.duplicateIp},
         {names[10], row.adapter},
-        {names[11], row.inAdapterSubnet ? QJsonValue(*row.inAdapterSubnet) : QJsonValue()}};
+        {names[11], row.inAdapterSubnet ? QJsonValue(*row.inAdapterSubnet) : QJsonValue()},
+        {names[12], row.doubtful},
+        {names[13], row.answeredFrom}};
 }
 
 QString deviceListJson(const std::vector<DeviceRow>& rows) {
@@ -86,21 +90,42 @@ QString deviceListJsonLines(const std::vector<DeviceRow>& rows) {
 }
 
 QString deviceListTable(const std::vector<DeviceRow>& rows, const QString& through) {
-    TextTable table({QStringLiteral("MAC"), QStringLiteral("IP"), QStringLiteral("NETMASK"),
-                     QStringLiteral("GATEWAY"), QStringLiteral("DHCP"), QStringLiteral("RESTART"),
-                     QStringLiteral("TYPE"), QStringLiteral("REVISION"),
-                     QStringLiteral("DUPLICATE IP"), QStringLiteral("ADAPTER"),
-                     QStringLiteral("IN ADAPTER SUBNET")});
+    QStringList headings{QStringLiteral("MAC"),
+                         QStringLiteral("IP"),
+                         QStringLiteral("NETMASK"),
+                         QStringLiteral("GATEWAY"),
+                         QStringLiteral("DHCP"),
+                         QStringLiteral("RESTART"),
+                         QStringLiteral("TYPE"),
+                         QStringLiteral("REVISION"),
+                         QStringLiteral("DUPLICATE IP"),
+                         QStringLiteral("ADAPTER"),
+                         QStringLiteral("IN ADAPTER SUBNET")};
+    // A column a person reads only when it has something to say.
+    const bool anyDoubtful =
+        std::any_of(rows.begin(), rows.end(), [](const DeviceRow& row) { return row.doubtful; });
+    if (anyDoubtful)
+        headings.append(QStringLiteral("DOUBTFUL"));
+    TextTable table(headings);
     const QString notAvailable = QStringLiteral("n/a");
     for (const DeviceRow& row : rows) {
-        table.addRow({row.mac, row.ip, row.netmask.value_or(notAvailable),
-                      row.gateway.value_or(notAvailable), dhcpColumnText(row.dhcp),
-                      row.restart ? QStringLiteral("yes") : QStringLiteral("no"), typeText(row),
-                      row.revision, row.duplicateIp ? QStringLiteral("yes") : QString(),
-                      row.adapter,
-                      row.inAdapterSubnet
-                          ? (*row.inAdapterSubnet ? QStringLiteral("yes") : QStringLiteral("no"))
-                          : QString()});
+        QStringList cells{row.mac,
+                          row.ip,
+                          row.netmask.value_or(notAvailable),
+                          row.gateway.value_or(notAvailable),
+                          dhcpColumnText(row.dhcp),
+                          row.restart ? QStringLiteral("yes") : QStringLiteral("no"),
+                          typeText(row),
+                          row.revision,
+                          row.duplicateIp ? QStringLiteral("yes") : QString(),
+                          row.adapter,
+                          row.inAdapterSubnet ? (*row.inAdapterSubnet ? QStringLiteral("yes")
+                                                                      : QStringLiteral("no"))
+                                              : QString()};
+        if (anyDoubtful)
+            cells.append(row.doubtful ? QStringLiteral("answer from ") + row.answeredFrom
+                                      : QString());
+        table.addRow(cells);
     }
     const QString count = rows.size() == 1 ? QStringLiteral("1 device")
                                            : QStringLiteral("%1 devices").arg(rows.size());

@@ -28,6 +28,10 @@ struct DeviceRow {
     // Outside, a device is reached by the limited broadcast only; none: the adapter's subnet
     // is not known.
     std::optional<bool> inAdapterSubnet;
+    // The scan answer came from another address than the one it claims: anyone on the
+    // segment may have sent it.
+    bool doubtful = false;
+    QString answeredFrom; // the source address of the scan answer
 };
 
 // By IP address as a number (10.0.0.9 before 10.0.0.10), then by MAC.

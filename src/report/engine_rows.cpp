@@ -47,6 +47,8 @@ DeviceRow deviceRow(const engine::DeviceRecord& record, const engine::DeviceSet&
     // Another device, with another MAC, answered with the same IP.
     row.duplicateIp = devices.ipUsedByOtherMac(record.ip, record.mac);
     row.adapter = adapter;
+    row.doubtful = record.doubtful;
+    row.answeredFrom = record.answeredFrom;
     if (subnet)
         row.inAdapterSubnet = subnet->holds(record.ip);
     return row;

@@ -25,12 +25,15 @@ std::vector<DeviceRow> sampleRows() {
     full.revision = "V1.05";
     full.adapter = "10.77.0.1";
     full.inAdapterSubnet = true;
+    full.answeredFrom = "10.77.0.10";
     DeviceRow shortAnswer;
     shortAnswer.mac = "02-54-56-00-00-02";
     shortAnswer.ip = "10.77.0.9";
     shortAnswer.type = 300;
     shortAnswer.revision = QString("V1\x01\n5");
     shortAnswer.duplicateIp = true;
+    shortAnswer.doubtful = true;
+    shortAnswer.answeredFrom = "10.77.0.50";
     return {full, shortAnswer};
 }
 
@@ -40,18 +43,17 @@ TEST(DeviceListCsv, HeaderThenOneQuotedRowPerDevice) {
     const CsvTable table = readCsv(deviceListCsv(sampleRows()));
     ASSERT_FALSE(table.error);
     ASSERT_EQ(table.records.size(), 3u);
-    EXPECT_EQ(
-        table.records[0].fields,
-        QStringList({"mac", "ip", "netmask", "gateway", "dhcp", "restart", "type", "type_name",
-                     "revision", "duplicate_ip", "adapter", "in_adapter_subnet"}));
-    EXPECT_EQ(
-        table.records[1].fields,
-        QStringList({"02-54-56-00-00-01", "10.77.0.10", "255.255.255.0", "10.77.0.1", "active",
-                     "true", "257", "PB-DP, \"rail\"", "V1.05", "false", "10.77.0.1", "true"}));
+    EXPECT_EQ(table.records[0].fields,
+              QStringList({"mac", "ip", "netmask", "gateway", "dhcp", "restart", "type",
+                           "type_name", "revision", "duplicate_ip", "adapter", "in_adapter_subnet",
+                           "doubtful", "answered_from"}));
+    EXPECT_EQ(table.records[1].fields,
+              QStringList({"02-54-56-00-00-01", "10.77.0.10", "255.255.255.0", "10.77.0.1",
+                           "active", "true", "257", "PB-DP, \"rail\"", "V1.05", "false",
+                           "10.77.0.1", "true", "false", "10.77.0.10"}));
     EXPECT_EQ(table.records[2].fields,
               QStringList({"02-54-56-00-00-02", "10.77.0.9", "", "", "unsupported", "false", "300",
-                           "", QString("V1\x01\n5"), "true", "", ""}));
-    EXPECT_TRUE(deviceListCsv({}).endsWith("duplicate_ip,adapter,in_adapter_subnet\r\n"));
+                           "", QString("V1\x01\n5"), "true", "", "", "true", "10.77.0.50"}));
 }
 
 TEST(DeviceListJson, ObjectsWithNullWhereNotAvailable) {
@@ -62,7 +64,8 @@ TEST(DeviceListJson, ObjectsWithNullWhereNotAvailable) {
     const QJsonArray devices = document.array();
     ASSERT_EQ(devices.size(), 2);
     const QJsonObject full = devices[0].toObject();
-    EXPECT_EQ(full.keys().size(), 12);
+    EXPECT_EQ(full.keys().size(), 14);
+    EXPECT_EQ(full["doubtful"], QJsonValue(false));
     EXPECT_EQ(full["adapter"].toString(), "10.77.0.1");
     EXPECT_EQ(full["in_adapter_subnet"], QJsonValue(true));
     EXPECT_EQ(full["mac"].toString(), "02-54-56-00-00-01");
@@ -80,6 +83,8 @@ TEST(DeviceListJson, ObjectsWithNullWhereNotAvailable) {
     EXPECT_EQ(shortAnswer["revision"].toString(), QString("V1\x01\n5"));
     EXPECT_EQ(shortAnswer["duplicate_ip"], QJsonValue(true));
     EXPECT_TRUE(shortAnswer["in_adapter_subnet"].isNull());
+    EXPECT_EQ(shortAnswer["doubtful"], QJsonValue(true));
+    EXPECT_EQ(shortAnswer["answered_from"].toString(), "10.77.0.50");
     const QJsonDocument none = QJsonDocument::fromJson(deviceListJson({}).toUtf8());
     EXPECT_TRUE(none.isArray() && none.array().isEmpty());
 }
@@ -93,8 +98,10 @@ TEST(DeviceListTable, AlignedColumnsWithoutControlCharacters) {
     EXPECT_EQ(lines[1].indexOf("V1.05"), lines[0].indexOf("REVISION"));
     EXPECT_TRUE(lines[2].contains("not defined (300)"));
     EXPECT_TRUE(lines[2].contains("V1??5"));
-    EXPECT_TRUE(lines[2].endsWith("yes"));
+    // The doubtful column comes only when a device's answer is doubtful.
+    EXPECT_TRUE(lines[2].endsWith("answer from 10.77.0.50"));
     EXPECT_TRUE(lines[1].endsWith("10.77.0.1  yes"));
+    EXPECT_FALSE(deviceListTable({sampleRows()[0]}).contains("DOUBTFUL"));
     EXPECT_FALSE(lines[1].endsWith(' '));
     EXPECT_EQ(lines[3], "2 devices");
     EXPECT_EQ(deviceListTable(sampleRows(), "through 10.77.0.1 (--adapter)").split('\n').value(3),

@@ -47,13 +47,13 @@ TEST(SaveDeviceList, WritesTheScannedDevicesSortedByIpAsTheCommandLinesCsv) {
     EXPECT_EQ(bench.f.boxes.calls.back().preset, ".csv");
     EXPECT_EQ(contentOf(path),
               "mac,ip,netmask,gateway,dhcp,restart,type,type_name,revision,duplicate_ip,adapter,"
-              "in_adapter_subnet\r\n"
+              "in_adapter_subnet,doubtful,answered_from\r\n"
               "02-00-00-00-00-09,127.0.0.9,255.0.0.0,127.0.0.254,active,true,769,,V1.05,false,"
-              "127.0.0.1,true\r\n"
+              "127.0.0.1,true,false,127.0.0.9\r\n"
               "02-00-00-00-00-0A,127.0.0.10,255.0.0.0,127.0.0.254,inactive,true,257,"
-              "TORVANE PB-DP Gateway,V1.05,true,127.0.0.1,true\r\n"
+              "TORVANE PB-DP Gateway,V1.05,true,127.0.0.1,true,false,127.0.0.10\r\n"
               "02-00-00-00-00-0B,127.0.0.10,255.0.0.0,127.0.0.254,unsupported,false,257,"
-              "TORVANE PB-DP Gateway,\"V2,\"\"b\",true,127.0.0.1,true\r\n");
+              "TORVANE PB-DP Gateway,\"V2,\"\"b\",true,127.0.0.1,true,false,127.0.0.10\r\n");
     EXPECT_TRUE(bench.f.boxes.messages().empty());
     EXPECT_EQ(bench.stampedLineCount("Device list saved to " + path), 1);
 }
