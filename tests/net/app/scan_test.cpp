@@ -209,6 +209,30 @@ TEST(Scan, DuplicateAddressesAreMarked) {
     EXPECT_EQ(parts.ListView1->backgroundOf(0), QColor(255, 0, 0));
 }
 
+// Anyone on the segment can send an answer that claims another device's address.
+TEST(Scan, AnAnswerFromAnotherAddressThanItClaimsIsMarkedDoubtful) {
+    FormFixture f;
+    LoopbackDevices devices;
+    f.activate();
+    ScanAnswerFields honest{.mac = "02-00-00-00-00-01", .ip = "127.0.0.31"};
+    ScanAnswerFields claiming{.mac = "02-00-00-00-00-02", .ip = "127.0.0.32"};
+    devices.answerScan(
+        {{"127.0.0.31", scanAnswerFrame(honest)}, {"127.0.0.33", scanAnswerFrame(claiming)}});
+    ASSERT_TRUE(f.waitForScanEnd());
+    auto& form = f.form();
+    const WindowParts& parts = f.parts();
+    const ui::DeviceTable& lines = form.deviceList();
+    form.show();
+    pumpRounds(5);
+    ASSERT_EQ(lines.count(), 2);
+    const int row = lines.firstRowWithCaption("02-00-00-00-00-02");
+    EXPECT_TRUE(parts.ListView1->isMarked(row));
+    EXPECT_FALSE(parts.ListView1->isMarked(1 - row));
+    form.ListView1MouseMove(parts.ListView1->visualRect(lines.index(row, 1)).center());
+    EXPECT_EQ(parts.ListView1->hintText(), "Doubtful: the answer came from 127.0.0.33, not from "
+                                           "127.0.0.32, the address it claims");
+}
+
 TEST(Scan, ForeignSubnetDeviceAnsweringByBroadcastIsListed) {
     ASSERT_TRUE(runShell("ip addr replace 10.9.0.5/32 dev lo"));
     FormFixture f;
