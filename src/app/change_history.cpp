@@ -39,14 +39,11 @@ QString TForm1::lineWarning(const QString& mac) const {
         return QStringLiteral("Stored only temporarily: will be lost at the next restart");
     // The line shows the latest answer under this MAC; anyone on the segment can send one
     // that claims another address, so the user is told before trusting or changing it.
-    const std::vector<engine::DeviceId>& records = deviceEngine->devices().withMac(mac);
-    if (records.empty())
-        return QString();
-    const engine::DeviceRecord& latest = deviceEngine->devices().at(records.back());
-    if (!latest.doubtful)
+    const engine::DeviceRecord* latest = deviceEngine->devices().latestWithMac(mac);
+    if (!latest || !latest->doubtful)
         return QString();
     return QStringLiteral("Doubtful: the answer came from %1, not from %2, the address it claims")
-        .arg(latest.answeredFrom, latest.ip);
+        .arg(latest->answeredFrom, latest->ip);
 }
 
 } // namespace app

@@ -1,6 +1,5 @@
 #include "cli/address_probing.h"
 #include "cli/apply_decision.h"
-#include "cli/apply_order.h"
 #include "cli/apply_report.h"
 #include "cli/confirmed_values.h"
 #include "cli/engine_runner.h"
@@ -63,9 +62,13 @@ RowOutcome decidedOutcome(const PlanRow& row, const RowDecision& decision) {
     return outcome;
 }
 
+void writeOutcome(RowStream& stream, const RowOutcome& outcome) {
+    stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
+}
+
 class PlanRun {
 public:
-    PlanRun(const Plan& plan, const std::vector<RowDecision>& decisions, Workbench& bench,
+    PlanRun(const Plan& plan, const PlanDecisions& decisions, Workbench& bench,
             const Invocation& invocation)
         : plan(plan), decisions(decisions), bench(bench), dryRun(invocation.dryRun),
           restartAfterDhcp(invocation.restartAfterDhcp), manyAtOnce(invocation.parallel > 1) {}
@@ -74,26 +77,19 @@ public:
     std::vector<RowOutcome> carryOut(RowStream& stream) {
         std::vector<RowOutcome> outcomes(plan.rows.size());
         expectedIps.resize(plan.rows.size());
-        const auto currentIp = [this](const QString& mac) -> std::optional<QString> {
-            const engine::DeviceRecord* device = bench.device(mac);
-            return device ? std::optional<QString>(device->ip) : std::nullopt;
-        };
         int done = 0;
         std::vector<std::size_t> confirmed;
-        const auto write = [&stream](const RowOutcome& outcome) {
-            stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
-        };
         const auto settle = [&](std::size_t index, const RowOutcome& outcome) {
             outcomes[index] = outcome;
             // A done row waits for the closing scan, which decides whether it stays done.
             if (outcome.result == QLatin1String("done"))
                 confirmed.push_back(index);
             else
-                write(outcome);
+                writeOutcome(stream, outcome);
         };
         std::vector<Prepared> prepared(plan.rows.size());
         std::vector<RowToChange> toChange;
-        const std::vector<std::size_t> order = executionOrder(plan.rows, currentIp);
+        const std::vector<std::size_t>& order = decisions.order;
         for (const std::size_t index : order) {
             const PlanRow& row = plan.rows[index];
             if (const engine::DeviceRecord* device = bench.device(row.mac))
@@ -103,7 +99,7 @@ public:
                 continue;
             }
             if (manyAtOnce) {
-                prepared[index] = prepare(row, decisions[index]);
+                prepared[index] = prepare(row, decisions.rows[index]);
                 if (prepared[index].request)
                     toChange.push_back({index, *prepared[index].request});
                 else
@@ -111,7 +107,7 @@ public:
                 continue;
             }
             bench.progress.show(QStringLiteral("row %1 of %2").arg(++done).arg(plan.rows.size()));
-            settle(index, carryOut(row, decisions[index]));
+            settle(index, carryOut(row, decisions.rows[index]));
             bench.progress.clear();
         }
         // A restart is an operation of its own: it waits until every change has ended.
@@ -137,7 +133,7 @@ public:
         if (bench.runner.interruptions() == 0)
             verify(outcomes, confirmed);
         for (const std::size_t index : confirmed)
-            write(outcomes[index]);
+            writeOutcome(stream, outcomes[index]);
         stream.finish();
         return outcomes;
     }
@@ -249,7 +245,7 @@ private:
     }
 
     const Plan& plan;
-    const std::vector<RowDecision>& decisions;
+    const PlanDecisions& decisions;
     Workbench& bench;
     bool dryRun;
     bool restartAfterDhcp;
@@ -271,15 +267,14 @@ int runApply(const Invocation& invocation, const Plan& plan, Workbench& bench) {
     for (const PlanRow& row : plan.rows)
         if (row.ip)
             newIps.append(*row.ip);
-    const std::vector<RowDecision> decisions =
+    const PlanDecisions decisions =
         decidePlan(plan.rows, bench.engine.devices(), bench.engine.addressPolicy(),
                    bench.journal.unfinished(), probedConflicts(bench, newIps));
     RowStream stream(bench.out, invocation.format, outcomesLayout(plan.rows.back().line));
     // A plan is carried out whole or not at all: one refused row, and nothing is sent.
-    if (anyRefused(decisions)) {
+    if (anyRefused(decisions.rows)) {
         for (std::size_t i = 0; i < plan.rows.size(); ++i) {
-            const RowOutcome outcome = decidedOutcome(plan.rows[i], decisions[i]);
-            stream.add(outcomeTableCells(outcome), outcomeCsvFields(outcome), outcomeJson(outcome));
+            writeOutcome(stream, decidedOutcome(plan.rows[i], decisions.rows[i]));
         }
         stream.finish();
         return exitUsage;

@@ -14,11 +14,6 @@ namespace cli {
 
 namespace {
 
-const engine::DeviceRecord* latest(const engine::DeviceSet& devices, const QString& mac) {
-    const std::vector<engine::DeviceId>& ids = devices.withMac(mac);
-    return ids.empty() ? nullptr : &devices.at(ids.back());
-}
-
 // The devices of the scan as they will be, row by row.
 class PlanDecider {
 public:
@@ -32,7 +27,7 @@ public:
 
     RowDecision decide(const PlanRow& row) {
         RowDecision decision;
-        const engine::DeviceRecord* device = latest(devices, row.mac);
+        const engine::DeviceRecord* device = devices.latestWithMac(row.mac);
         if (!device)
             return decision;
         const WantedValues wanted{row.ip, row.netmask, row.gateway, row.dhcp};
@@ -111,19 +106,18 @@ private:
 
 } // namespace
 
-std::vector<RowDecision> decidePlan(const std::vector<PlanRow>& rows,
-                                    const engine::DeviceSet& scanned,
-                                    const engine::AddressPolicy& policy,
-                                    const engine::UnfinishedValues& unfinished,
-                                    const QHash<QString, QString>& conflicts) {
+PlanDecisions decidePlan(const std::vector<PlanRow>& rows, const engine::DeviceSet& scanned,
+                         const engine::AddressPolicy& policy,
+                         const engine::UnfinishedValues& unfinished,
+                         const QHash<QString, QString>& conflicts) {
     PlanDecider decider(rows, scanned, policy, unfinished, conflicts);
     const auto currentIp = [&scanned](const QString& mac) -> std::optional<QString> {
-        const engine::DeviceRecord* device = latest(scanned, mac);
+        const engine::DeviceRecord* device = scanned.latestWithMac(mac);
         return device ? std::optional<QString>(device->ip) : std::nullopt;
     };
-    std::vector<RowDecision> decisions(rows.size());
-    for (const std::size_t index : executionOrder(rows, currentIp))
-        decisions[index] = decider.decide(rows[index]);
+    PlanDecisions decisions{std::vector<RowDecision>(rows.size()), executionOrder(rows, currentIp)};
+    for (const std::size_t index : decisions.order)
+        decisions.rows[index] = decider.decide(rows[index]);
     return decisions;
 }
 

@@ -11,8 +11,7 @@ int Workbench::networkFailed() {
 }
 
 const engine::DeviceRecord* Workbench::device(const QString& mac) const {
-    const std::vector<engine::DeviceId>& ids = engine.devices().withMac(mac);
-    return ids.empty() ? nullptr : &engine.devices().at(ids.back());
+    return engine.devices().latestWithMac(mac);
 }
 
 } // namespace cli

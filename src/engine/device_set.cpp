@@ -81,6 +81,11 @@ const std::vector<DeviceId>& DeviceSet::withMac(const QString& mac) const {
     return found == byMac.constEnd() ? kNone : found.value();
 }
 
+const DeviceRecord* DeviceSet::latestWithMac(const QString& mac) const {
+    const std::vector<DeviceId>& ids = withMac(mac);
+    return ids.empty() ? nullptr : &at(ids.back());
+}
+
 bool DeviceSet::ipUsedByOtherMac(const QString& ip, const QString& mac) const {
     const int macs = macCountOfIp.value(ip);
     return macs > (devicesOfIpAndMac.contains(IpAndMac{ip, mac}) ? 1 : 0);

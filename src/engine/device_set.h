@@ -43,6 +43,8 @@ public:
     // In the order the devices first answered; the texts compare exactly.
     const std::vector<DeviceId>& withIp(const QString& ip) const;
     const std::vector<DeviceId>& withMac(const QString& mac) const;
+    // The record of the latest answer under this MAC; none when the MAC did not answer.
+    const DeviceRecord* latestWithMac(const QString& mac) const;
     // Another device than the one of this MAC uses this IP.
     bool ipUsedByOtherMac(const QString& ip, const QString& mac) const;
 

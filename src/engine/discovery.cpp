@@ -173,8 +173,8 @@ void Discovery::readAnswer(const protocol::ReceiveBuffer& answer, const QString&
 }
 
 bool Discovery::readParam(const QString& mac, Field field) {
-    const std::vector<DeviceId>& ids = devices.withMac(mac);
-    const QString deviceIp = ids.empty() ? QString() : devices.at(ids.back()).ip;
+    const DeviceRecord* device = devices.latestWithMac(mac);
+    const QString deviceIp = device ? device->ip : QString();
     const QString destination = destinations.forDevice(deviceIp);
     log.logStringOnly(QStringLiteral("MAC ") + mac);
     log.logStringOnly(QStringLiteral("Adr ") + deviceIp);

@@ -43,7 +43,7 @@ TEST(ApplyDecision, DecidesEveryRowAsTheRunWillMeetIt) {
     engine::AddressPolicy policy;
     for (const auto& c : cases) {
         QString kinds;
-        for (const RowDecision& decision : cli::decidePlan(c.rows, scanned, policy, {}))
+        for (const RowDecision& decision : cli::decidePlan(c.rows, scanned, policy, {}).rows)
             kinds += "NRUC"[int(decision.kind)];
         EXPECT_EQ(kinds, c.kinds) << c.name;
     }
