@@ -1,6 +1,7 @@
 #include "history/inventory_output.h"
 
 #include "report/csv_text.h"
+#include "report/json_value.h"
 #include "report/text_table.h"
 
 #include <QJsonArray>
@@ -54,9 +55,6 @@ QString inventoryTable(const std::vector<InventoryEntry>& entries) {
 }
 
 QString inventoryJson(const std::vector<InventoryEntry>& entries) {
-    const auto orNull = [](const std::optional<QString>& text) {
-        return text ? QJsonValue(*text) : QJsonValue();
-    };
     const QStringList& keys = inventoryColumns();
     QJsonArray array;
     for (const InventoryEntry& entry : entries) {
@@ -64,10 +62,10 @@ QString inventoryJson(const std::vector<InventoryEntry>& entries) {
         QJsonObject object;
         for (qsizetype i = 0; i < keys.size(); ++i)
             object.insert(keys[i], cells[i]);
-        object.insert(QStringLiteral("netmask"), orNull(entry.netmask));
-        object.insert(QStringLiteral("gateway"), orNull(entry.gateway));
+        object.insert(QStringLiteral("netmask"), report::textOrNull(entry.netmask));
+        object.insert(QStringLiteral("gateway"), report::textOrNull(entry.gateway));
         object.insert(QStringLiteral("type"), entry.type);
-        object.insert(QStringLiteral("type_name"), orNull(entry.typeName));
+        object.insert(QStringLiteral("type_name"), report::textOrNull(entry.typeName));
         array.append(object);
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));

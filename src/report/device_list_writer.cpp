@@ -1,6 +1,7 @@
 #include "report/device_list_writer.h"
 
 #include "report/csv_text.h"
+#include "report/json_value.h"
 #include "report/text_table.h"
 
 #include <QJsonArray>
@@ -53,19 +54,16 @@ QString deviceListCsv(const std::vector<DeviceRow>& rows) {
 }
 
 QJsonObject deviceJson(const DeviceRow& row) {
-    const auto orNull = [](const std::optional<QString>& text) {
-        return text ? QJsonValue(*text) : QJsonValue();
-    };
     const QStringList& names = deviceListFields();
     return QJsonObject{
         {names[0], row.mac},
         {names[1], row.ip},
-        {names[2], orNull(row.netmask)},
-        {names[3], orNull(row.gateway)},
+        {names[2], textOrNull(row.netmask)},
+        {names[3], textOrNull(row.gateway)},
         {names[4], dhcpColumnText(row.dhcp)},
         {names[5], row.restart},
         {names[6], row.type},
-        {names[7], orNull(row.typeName)},
+        {names[7], textOrNull(row.typeName)},
         {names[8], row.revision},
         {names[9], row.duplicateIp},
         {names[10], row.adapter},

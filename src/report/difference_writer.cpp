@@ -1,6 +1,7 @@
 #include "report/difference_writer.h"
 
 #include "report/csv_text.h"
+#include "report/json_value.h"
 #include "report/text_table.h"
 
 #include <QJsonArray>
@@ -18,14 +19,11 @@ QString changesText(const std::vector<FieldChange>& changes) {
 }
 
 QJsonObject changesJson(const std::vector<FieldChange>& changes) {
-    const auto orNull = [](const std::optional<QString>& text) {
-        return text ? QJsonValue(*text) : QJsonValue();
-    };
     QJsonObject object;
     for (const FieldChange& change : changes)
         object.insert(deviceFieldName(change.field),
-                      QJsonObject{{QStringLiteral("from"), orNull(change.from)},
-                                  {QStringLiteral("to"), orNull(change.to)}});
+                      QJsonObject{{QStringLiteral("from"), textOrNull(change.from)},
+                                  {QStringLiteral("to"), textOrNull(change.to)}});
     return object;
 }
 
