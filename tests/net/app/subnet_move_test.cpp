@@ -2,6 +2,7 @@
 // the window marks the gateway, refuses an address the host holds, and moves the gateway into
 // the PC's subnet in one step.
 #include "support/event_pump.h"
+#include "support/factory_gateway_devices.h"
 #include "support/form_fixture.h"
 #include "support/simulator_process.h"
 #include "support/test_network.h"
@@ -19,11 +20,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr const char* kDevices = "[inside]\nmac = 02-60-00-00-00-03\nip = 10.77.0.3\n"
-                                 "netmask = 255.255.255.0\ngateway = 10.77.0.1\ndhcp = inactive\n"
-                                 "[factory]\nmac = 02-60-00-00-00-20\nip = 192.168.0.20\n"
-                                 "netmask = 255.255.255.0\ngateway = 192.168.0.1\n"
-                                 "dhcp = inactive\n";
 const QString kFactory = QStringLiteral("02-60-00-00-00-20");
 
 } // namespace
@@ -33,7 +29,7 @@ TEST(SubnetMove, AForeignGatewayIsMarkedAndMovedIntoThePcsSubnetInOneStep) {
     const auto network = TestNetwork::tier2(&whyNot);
     if (!network)
         GTEST_SKIP() << whyNot;
-    const auto simulator = network->devices().startSimulator(kDevices);
+    const auto simulator = network->devices().startSimulator(kInsideAndFactoryGateways);
     network->devices().addAddress("10.77.0.2/32");
     FormFixture f;
     {

@@ -2,6 +2,7 @@
 // a veth link): the probe refuses an address such a host holds, and --ip auto moves a gateway
 // at its factory address to the lowest free address of the PC's subnet.
 #include "support/cli_process.h"
+#include "support/factory_gateway_devices.h"
 #include "support/simulator_process.h"
 #include "support/temp_directory.h"
 #include "support/test_network.h"
@@ -14,11 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr const char* kDevices = "[inside]\nmac = 02-60-00-00-00-03\nip = 10.77.0.3\n"
-                                 "netmask = 255.255.255.0\ngateway = 10.77.0.1\ndhcp = inactive\n"
-                                 "[factory]\nmac = 02-60-00-00-00-20\nip = 192.168.0.20\n"
-                                 "netmask = 255.255.255.0\ngateway = 192.168.0.1\n"
-                                 "dhcp = inactive\n";
 const QString kRefusal = "10.77.0.50 is in use by a host that is not a TORVANE gateway (MAC ";
 
 class CliProbe : public ::testing::Test {
@@ -28,7 +24,7 @@ protected:
         network = TestNetwork::tier2(&whyNot);
         if (!network)
             GTEST_SKIP() << whyNot;
-        simulator = network->devices().startSimulator(kDevices);
+        simulator = network->devices().startSimulator(kInsideAndFactoryGateways);
         // A PLC and a switch on the segment: they answer, but not as gateways.
         network->devices().addAddress("10.77.0.2/32");
         network->devices().addAddress("10.77.0.50/32");
