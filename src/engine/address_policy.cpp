@@ -95,14 +95,17 @@ std::optional<Refusal> AddressPolicy::check(const NewAddresses& addresses) const
     if (addresses.netmaskWritten && mask && !isNetmask(*mask))
         return refusal(Field::Netmask, *addresses.netmask, AddressFault::NoNetmask);
     const bool subnetKnown = mask && isNetmask(*mask);
+    // Read once, here: an optimising GCC cannot follow the subnetKnown guard into the
+    // lambda and warns that the unset value of an unknown mask may be read (-Werror).
+    const quint32 subnetMask = subnetKnown ? *mask : 0;
     const auto subnetEnd = [&](Field field, const QString& text,
                                quint32 address) -> std::optional<Refusal> {
-        if (!subnetKnown || !hasNetworkAndBroadcast(*mask))
+        if (!subnetKnown || !hasNetworkAndBroadcast(subnetMask))
             return std::nullopt;
-        if (address == (ip & *mask))
-            return refusal(field, text, AddressFault::NetworkAddress, subnetText(ip, *mask));
-        if (address == (ip | ~*mask))
-            return refusal(field, text, AddressFault::SubnetBroadcast, subnetText(ip, *mask));
+        if (address == (ip & subnetMask))
+            return refusal(field, text, AddressFault::NetworkAddress, subnetText(ip, subnetMask));
+        if (address == (ip | ~subnetMask))
+            return refusal(field, text, AddressFault::SubnetBroadcast, subnetText(ip, subnetMask));
         return std::nullopt;
     };
 
@@ -125,9 +128,9 @@ std::optional<Refusal> AddressPolicy::check(const NewAddresses& addresses) const
         return std::nullopt;
     if (const auto fault = unusable(gateway, throughLoopback))
         return refusal(Field::Gateway, text, *fault);
-    if (subnetKnown && (gateway & *mask) != (ip & *mask))
+    if (subnetKnown && (gateway & subnetMask) != (ip & subnetMask))
         return refusal(Field::Gateway, text, AddressFault::GatewayOutsideSubnet,
-                       subnetText(ip, *mask));
+                       subnetText(ip, subnetMask));
     if (gateway == ip)
         return refusal(Field::Gateway, text, AddressFault::GatewayIsDeviceIp);
     return subnetEnd(Field::Gateway, text, gateway);
